@@ -1,0 +1,182 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#include "swde/metadata/Metadata.hpp"
+
+#include <utility>
+
+namespace SWDE_API swde {
+namespace {
+
+// Owns `item` in `store` and indexes it under `key` unless the key is taken.
+template <typename T>
+T* keep(std::vector<std::unique_ptr<T>>& store, std::unordered_map<AnsiString, T*>& index,
+        const AnsiString& key, std::unique_ptr<T> item) {
+  T* raw = item.get();
+  store.push_back(std::move(item));
+  index.emplace(key, raw);
+  return raw;
+}
+
+template <typename T>
+T* lookup(const std::unordered_map<AnsiString, T*>& index, const AnsiString& key) {
+  const auto it = index.find(key);
+  return it == index.end() ? nullptr : it->second;
+}
+
+template <typename T>
+T* walkFrom(const std::vector<std::unique_ptr<T>>& store, std::size_t& cursor,
+            std::size_t position) {
+  if (position >= store.size()) {
+    cursor = store.size();
+    return nullptr;
+  }
+  cursor = position + 1;
+  return store[position].get();
+}
+
+}  // namespace
+
+AttributeDef::AttributeDef(const AnsiString& name, const AnsiString& code, int mandatory,
+                           bool multiple)
+    : name(name), code(code), multiple(multiple), mandatory(mandatory) {}
+
+void AttributeDef::addPossibleValue(const AnsiString& value) {
+  if (valueSet_.insert(value).second) {
+    values_.push_back(value);
+  }
+}
+
+int AttributeDef::getPossibleValuesCount() const { return static_cast<int>(values_.size()); }
+
+bool AttributeDef::isValuePresent(const AnsiString& value) const {
+  return valueSet_.count(value) != 0;
+}
+
+ReferenceDef::ReferenceDef(const AnsiString& name, const AnsiString& code, int mandatory,
+                           bool multiple, bool presenceExempt)
+    : name(name),
+      code(code),
+      presenceExempt(presenceExempt),
+      multiple(multiple),
+      mandatory(mandatory) {}
+
+void ReferenceDef::addRefTypeName(const AnsiString& typeName) {
+  if (typeNameSet_.insert(typeName).second) {
+    typeNames_.push_back(typeName);
+  }
+}
+
+bool ReferenceDef::isRefTypeNamePresent(const AnsiString& typeName) const {
+  return typeNameSet_.count(typeName) != 0;
+}
+
+RecordType::RecordType(const AnsiString& name, const AnsiString& baseType)
+    : name(name), baseType(baseType) {}
+
+RecordType::RecordType(const RecordType& other) : name(other.name), baseType(other.baseType) {
+  for (const auto& def : other.attributes_) {
+    AttributeDef* copy = addAttribute(def->name, def->code, def->mandatory, def->multiple);
+    for (const AnsiString& value : def->possibleValues()) {
+      copy->addPossibleValue(value);
+    }
+  }
+  for (const auto& def : other.references_) {
+    ReferenceDef* copy =
+        addReference(def->name, def->code, def->mandatory, def->multiple, def->presenceExempt);
+    for (const AnsiString& typeName : def->refTypeNames()) {
+      copy->addRefTypeName(typeName);
+    }
+  }
+}
+
+AttributeDef* RecordType::addAttribute(const AnsiString& name, const AnsiString& code,
+                                       int mandatory, bool multiple) {
+  AttributeDef* def = keep(attributes_, attributesByName_, name,
+                           std::make_unique<AttributeDef>(name, code, mandatory, multiple));
+  attributesByCode_.emplace(code, def);
+  return def;
+}
+
+ReferenceDef* RecordType::addReference(const AnsiString& name, const AnsiString& code,
+                                       int mandatory, bool multiple, bool presenceExempt) {
+  ReferenceDef* def =
+      keep(references_, referencesByName_, name,
+           std::make_unique<ReferenceDef>(name, code, mandatory, multiple, presenceExempt));
+  referencesByCode_.emplace(code, def);
+  return def;
+}
+
+AttributeDef* RecordType::getAttribute(const AnsiString& name) const {
+  return lookup(attributesByName_, name);
+}
+
+AttributeDef* RecordType::getAttributeByCode(const AnsiString& code) const {
+  return lookup(attributesByCode_, code);
+}
+
+ReferenceDef* RecordType::getReference(const AnsiString& name) const {
+  return lookup(referencesByName_, name);
+}
+
+ReferenceDef* RecordType::getReferenceByCode(const AnsiString& code) const {
+  return lookup(referencesByCode_, code);
+}
+
+AttributeDef* RecordType::getFirstAttr() { return walkFrom(attributes_, attributeCursor_, 0); }
+
+AttributeDef* RecordType::getNextAttr() {
+  return walkFrom(attributes_, attributeCursor_, attributeCursor_);
+}
+
+ReferenceDef* RecordType::getFirstReference() {
+  return walkFrom(references_, referenceCursor_, 0);
+}
+
+ReferenceDef* RecordType::getNextReference() {
+  return walkFrom(references_, referenceCursor_, referenceCursor_);
+}
+
+AttribsSection::AttribsSection(const AttribsSection& other) {
+  for (const auto& decl : other.decls_) {
+    addAttribute(decl->name, decl->baseType);
+  }
+}
+
+AttributeDecl* AttribsSection::addAttribute(const AnsiString& name, const AnsiString& baseType) {
+  return keep(decls_, byName_, name, std::make_unique<AttributeDecl>(AttributeDecl{name, baseType}));
+}
+
+AttributeDecl* AttribsSection::getAttribute(const AnsiString& name) const {
+  return lookup(byName_, name);
+}
+
+TypesSection::TypesSection(const TypesSection& other) {
+  for (const auto& type : other.types_) {
+    keep(types_, byName_, type->name, std::make_unique<RecordType>(*type));
+  }
+}
+
+RecordType* TypesSection::addType(const AnsiString& name, const AnsiString& baseType) {
+  return keep(types_, byName_, name, std::make_unique<RecordType>(name, baseType));
+}
+
+RecordType* TypesSection::getType(const AnsiString& name) const { return lookup(byName_, name); }
+
+Metadata::Metadata() : Metadata(std::make_unique<AttribsSection>(), std::make_unique<TypesSection>()) {}
+
+Metadata::Metadata(std::unique_ptr<AttribsSection> attribs, std::unique_ptr<TypesSection> types)
+    : attribsSection(attribs.release()), typesSection(types.release()) {}
+
+Metadata::~Metadata() {
+  delete typesSection;
+  delete attribsSection;
+}
+
+std::unique_ptr<Metadata> Metadata::clone() const {
+  auto attribs = std::make_unique<AttribsSection>(*attribsSection);
+  auto types = std::make_unique<TypesSection>(*typesSection);
+  return std::unique_ptr<Metadata>(new Metadata(std::move(attribs), std::move(types)));
+}
+
+bool Metadata::empty() const { return attribsSection->size() == 0 && typesSection->size() == 0; }
+
+}  // namespace swde

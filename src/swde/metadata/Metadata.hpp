@@ -1,0 +1,178 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_METADATA_METADATA_HPP_
+#define SWDE_METADATA_METADATA_HPP_
+
+#include <cstddef>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "swde/platform/AnsiString.hpp"
+
+namespace SWDE_API swde {
+
+// A schema set: the attribute declarations (SP) and the record type definitions (ST). The host
+// builds one for the reference schema (the annex) and one for the checked file's own sections;
+// the checks only read them, apart from the walk cursors kept in each RecordType.
+//
+// Every lookup compares names and codes exactly, byte for byte, through a hash index. Where a
+// name or code is added twice, lookups find the one added first; walks see both.
+
+// One declaration of the attribute section: a name and its base type code.
+struct AttributeDecl {
+  AnsiString name;
+  AnsiString baseType;  // "FL", "NO", "LN", "UL", "DN", "HR", "DH" or a code without form rule
+};
+
+// Definition of one attribute inside a record type.
+class AttributeDef {
+ public:
+  AttributeDef(const AnsiString& name, const AnsiString& code, int mandatory, bool multiple);
+
+  // Adds an allowed value; a value already in the set is not added again.
+  void addPossibleValue(const AnsiString& value);
+  // The number of allowed values; 0 means the value is not limited to a set.
+  int getPossibleValuesCount() const;
+  // True when `value` equals one of the allowed values exactly.
+  bool isValuePresent(const AnsiString& value) const;
+  // The allowed values in order of addition.
+  const std::vector<AnsiString>& possibleValues() const { return values_; }
+
+  AnsiString name;
+  AnsiString code;
+  bool multiple = false;  // may occur more than once in one object
+  int mandatory = 0;      // 1: required; 2: required, reported as a warning; 3+: blank allowed
+
+ private:
+  std::vector<AnsiString> values_;
+  std::unordered_set<AnsiString> valueSet_;
+};
+
+// Definition of one relation (reference) inside a record type.
+class ReferenceDef {
+ public:
+  ReferenceDef(const AnsiString& name, const AnsiString& code, int mandatory, bool multiple,
+               bool presenceExempt);
+
+  // Adds a record type that the relation may point to.
+  void addRefTypeName(const AnsiString& typeName);
+  // True when `typeName` is one of the admitted target types.
+  bool isRefTypeNamePresent(const AnsiString& typeName) const;
+  // The admitted target types in order of addition.
+  const std::vector<AnsiString>& refTypeNames() const { return typeNames_; }
+
+  AnsiString name;
+  AnsiString code;
+  bool presenceExempt = false;  // never required to be present (an inverse relation)
+  bool multiple = false;
+  int mandatory = 0;
+
+ private:
+  std::vector<AnsiString> typeNames_;
+  std::unordered_set<AnsiString> typeNameSet_;
+};
+
+// One record type definition with its attribute and reference definitions, in order of
+// addition. The first/next walks keep their cursor here, so one RecordType serves one walk at
+// a time.
+class RecordType {
+ public:
+  RecordType(const AnsiString& name, const AnsiString& baseType);
+  RecordType(const RecordType& other);  // deep copy; the cursors start over
+  RecordType& operator=(const RecordType&) = delete;
+
+  // Adds a definition and returns it; the record type owns it.
+  AttributeDef* addAttribute(const AnsiString& name, const AnsiString& code, int mandatory = 0,
+                             bool multiple = false);
+  ReferenceDef* addReference(const AnsiString& name, const AnsiString& code, int mandatory = 0,
+                             bool multiple = false, bool presenceExempt = false);
+
+  // Lookups; null when absent.
+  AttributeDef* getAttribute(const AnsiString& name) const;
+  AttributeDef* getAttributeByCode(const AnsiString& code) const;
+  ReferenceDef* getReference(const AnsiString& name) const;
+  ReferenceDef* getReferenceByCode(const AnsiString& code) const;
+
+  // Walks in order of addition: first restarts, next advances; null after the last.
+  AttributeDef* getFirstAttr();
+  AttributeDef* getNextAttr();
+  ReferenceDef* getFirstReference();
+  ReferenceDef* getNextReference();
+
+  std::size_t attributeCount() const { return attributes_.size(); }
+  std::size_t referenceCount() const { return references_.size(); }
+
+  AnsiString name;
+  AnsiString baseType;
+
+ private:
+  std::vector<std::unique_ptr<AttributeDef>> attributes_;
+  std::vector<std::unique_ptr<ReferenceDef>> references_;
+  std::unordered_map<AnsiString, AttributeDef*> attributesByName_;
+  std::unordered_map<AnsiString, AttributeDef*> attributesByCode_;
+  std::unordered_map<AnsiString, ReferenceDef*> referencesByName_;
+  std::unordered_map<AnsiString, ReferenceDef*> referencesByCode_;
+  std::size_t attributeCursor_ = 0;
+  std::size_t referenceCursor_ = 0;
+};
+
+// The attribute declarations (SP).
+class AttribsSection {
+ public:
+  AttribsSection() = default;
+  AttribsSection(const AttribsSection& other);
+  AttribsSection& operator=(const AttribsSection&) = delete;
+
+  AttributeDecl* addAttribute(const AnsiString& name, const AnsiString& baseType);
+  AttributeDecl* getAttribute(const AnsiString& name) const;
+  std::size_t size() const { return decls_.size(); }
+  // The declarations in order of addition.
+  const std::vector<std::unique_ptr<AttributeDecl>>& declarations() const { return decls_; }
+
+ private:
+  std::vector<std::unique_ptr<AttributeDecl>> decls_;
+  std::unordered_map<AnsiString, AttributeDecl*> byName_;
+};
+
+// The record type definitions (ST).
+class TypesSection {
+ public:
+  TypesSection() = default;
+  TypesSection(const TypesSection& other);
+  TypesSection& operator=(const TypesSection&) = delete;
+
+  RecordType* addType(const AnsiString& name, const AnsiString& baseType);
+  RecordType* getType(const AnsiString& name) const;
+  std::size_t size() const { return types_.size(); }
+  // The record types in order of addition.
+  const std::vector<std::unique_ptr<RecordType>>& types() const { return types_; }
+
+ private:
+  std::vector<std::unique_ptr<RecordType>> types_;
+  std::unordered_map<AnsiString, RecordType*> byName_;
+};
+
+// A schema set. Owns its two sections; both pointers are always valid.
+class Metadata {
+ public:
+  Metadata();
+  Metadata(const Metadata&) = delete;
+  Metadata& operator=(const Metadata&) = delete;
+  ~Metadata();
+
+  // An independent deep copy (its own walk cursors), for checking on several threads.
+  std::unique_ptr<Metadata> clone() const;
+  // True when the set declares no attribute and defines no record type.
+  bool empty() const;
+
+  AttribsSection* attribsSection;  // owned
+  TypesSection* typesSection;      // owned
+
+ private:
+  Metadata(std::unique_ptr<AttribsSection> attribs, std::unique_ptr<TypesSection> types);
+};
+
+}  // namespace swde
+
+#endif  // SWDE_METADATA_METADATA_HPP_
