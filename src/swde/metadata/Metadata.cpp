@@ -45,7 +45,9 @@ void AttributeDef::addPossibleValue(const AnsiString& value) {
   }
 }
 
-int AttributeDef::getPossibleValuesCount() const { return static_cast<int>(values_.size()); }
+int AttributeDef::getPossibleValuesCount() const {
+  return static_cast<int>(values_.size());
+}
 
 bool AttributeDef::isValuePresent(const AnsiString& value) const {
   return valueSet_.count(value) != 0;
@@ -121,7 +123,9 @@ ReferenceDef* RecordType::getReferenceByCode(const AnsiString& code) const {
   return lookup(referencesByCode_, code);
 }
 
-AttributeDef* RecordType::getFirstAttr() { return walkFrom(attributes_, attributeCursor_, 0); }
+AttributeDef* RecordType::getFirstAttr() {
+  return walkFrom(attributes_, attributeCursor_, 0);
+}
 
 AttributeDef* RecordType::getNextAttr() {
   return walkFrom(attributes_, attributeCursor_, attributeCursor_);
@@ -142,7 +146,8 @@ AttribsSection::AttribsSection(const AttribsSection& other) {
 }
 
 AttributeDecl* AttribsSection::addAttribute(const AnsiString& name, const AnsiString& baseType) {
-  return keep(decls_, byName_, name, std::make_unique<AttributeDecl>(AttributeDecl{name, baseType}));
+  return keep(decls_, byName_, name,
+              std::make_unique<AttributeDecl>(AttributeDecl{name, baseType}));
 }
 
 AttributeDecl* AttribsSection::getAttribute(const AnsiString& name) const {
@@ -159,9 +164,12 @@ RecordType* TypesSection::addType(const AnsiString& name, const AnsiString& base
   return keep(types_, byName_, name, std::make_unique<RecordType>(name, baseType));
 }
 
-RecordType* TypesSection::getType(const AnsiString& name) const { return lookup(byName_, name); }
+RecordType* TypesSection::getType(const AnsiString& name) const {
+  return lookup(byName_, name);
+}
 
-Metadata::Metadata() : Metadata(std::make_unique<AttribsSection>(), std::make_unique<TypesSection>()) {}
+Metadata::Metadata()
+    : Metadata(std::make_unique<AttribsSection>(), std::make_unique<TypesSection>()) {}
 
 Metadata::Metadata(std::unique_ptr<AttribsSection> attribs, std::unique_ptr<TypesSection> types)
     : attribsSection(attribs.release()), typesSection(types.release()) {}
@@ -177,6 +185,8 @@ std::unique_ptr<Metadata> Metadata::clone() const {
   return std::unique_ptr<Metadata>(new Metadata(std::move(attribs), std::move(types)));
 }
 
-bool Metadata::empty() const { return attribsSection->size() == 0 && typesSection->size() == 0; }
+bool Metadata::empty() const {
+  return attribsSection->size() == 0 && typesSection->size() == 0;
+}
 
 }  // namespace swde

@@ -32,7 +32,9 @@ void deleteEntries(Map& map) {
 
 }  // namespace
 
-smObject::smObject(const AnsiString& typeName) : typeName(typeName) { errors.reserve(1); }
+smObject::smObject(const AnsiString& typeName) : typeName(typeName) {
+  errors.reserve(1);
+}
 
 smObject::~smObject() {
   for (smError* error : errors) {
@@ -46,8 +48,6 @@ void smObject::clearMaps() {
   deleteEntries(attributes);
   deleteEntries(relations);
 }
-
-void smObject::setExistMetadata(bool exists) { existMetadata = exists; }
 
 smAttribute* smObject::addAttribute(const AnsiString& code, const AnsiString& name,
                                     const AnsiString& value) {
@@ -104,6 +104,12 @@ void smObject::report(smErrorCode code, smError::ReportMsgType msgType, std::uin
                                          argsHigh, typeName);
   errors.push_back(error.get());
   error.release();
+}
+
+void smObject::reportAttribute(smErrorCode code, smError::ReportMsgType msgType,
+                               const smAttribute* attribute) {
+  const AnsiString args[] = {attribute->name, typeName};
+  report(code, msgType, attribute->line, attribute->id, args, 1);
 }
 
 }  // namespace swde

@@ -59,6 +59,47 @@ class smObject {
   // value-range check as its last step.
   virtual void checkAttribValue(smAttribute* attribute);
 
+  // --- Checks. Each fault becomes an error appended to `errors` (section 49, the object's
+  // type name). A null metadata set is treated as a set that defines nothing.
+
+  // Stores both sets (the annex first, the file's own sections second), passes the two gates
+  // (record type defined, status mark acceptable) and runs every check in a fixed order.
+  // Returns false when a gate turned the object away; its entries have then been freed.
+  bool checkMain(Metadata* annex, Metadata* file);
+  // The record type is defined in the file's sections (when existMetadata) or the annex;
+  // reports 6007 when the file's sections (or, without them, the annex) lack it.
+  bool isTypeDefined();
+  // False only for the status marks "20", "21", "22"; reports 6024 for an unknown mark.
+  bool checkStatusFormat();
+
+  // 6006: the base type differs from the record type definition (the annex's first).
+  void isCorrectBaseType();
+  // 6001, 6002: entries that the record type (the file's definition first) does not define.
+  void existsAttribsRelationsInST();
+  // 6008: required attributes (from the annex) that the object lacks.
+  void existsAttribsInSO();
+  // 6009: required relations (from the annex) that the object lacks.
+  void existsRelationsInSO();
+  // 6010: relations pointing to a record type that the annex does not admit.
+  void checkRelationDest();
+  // 6011, 6012: single-occurrence attributes and relations that occur more than once.
+  void checkAttrAndRelatMultiple();
+
+  // Checks the form of one value against its base type code ("FL", "NO", "LN", "UL", "DN",
+  // "HR", "DH"), then hands it to checkAttribValueRange. Reports 6033, 6013 to 6016, 6018 to
+  // 6020; clears creationDateValid / verificationDateValid for a malformed G5DTU / G5DTW.
+  void checkAttribute(const AnsiString& baseType, smAttribute* attribute);
+  // Emptiness (6022) and the allowed value set (6021) from the annex, then the per-type hook.
+  void checkAttribValueRange(smAttribute* attribute);
+  // The form of a fraction value; reports 6016 and returns false when it is malformed. Sets
+  // fractionProper for a proper fraction (n < d, or 1/1).
+  bool isCorectFraction(smAttribute* attribute);
+  // True when the value, blanks removed, is a decimal real number (or nothing). Reports nothing
+  // and leaves the value unchanged.
+  bool isCorrectFloatData(AnsiString& value);
+  // 6003, 6004, 6005: empty creation or verification date, verification before creation.
+  void checkDate();
+
   Metadata* annexMetadata = nullptr;  // the reference schema (annex); not owned
   Metadata* fileMetadata = nullptr;   // the checked file's own sections; not owned
   bool existMetadata = false;         // the file carries its own schema sections
@@ -76,12 +117,22 @@ class smObject {
   AnsiString hostText1;               // the host's own; never read here
   AnsiString hostText2;
   AnsiString hostText3;
-  AnsiString status;                  // two-character status mark
+  AnsiString status;  // two-character status mark
 
  protected:
   // Appends an error about the item at (`itemLine`, `itemId`) with the object's type name.
   void report(smErrorCode code, smError::ReportMsgType msgType, std::uint32_t itemLine,
               std::uint32_t itemId, const AnsiString* args, int argsHigh);
+  // Appends an error about `attribute` with its name and the object's type name as arguments.
+  void reportAttribute(smErrorCode code, smError::ReportMsgType msgType,
+                       const smAttribute* attribute);
+
+  // Rules of the per-type hooks.
+  // 6017 for a "G5UD" entry whose last fraction check did not find a proper fraction.
+  void checkProperFraction(smAttribute* attribute);
+  // 6028 for a non-empty "G5KOD" entry that is not two characters, "-", three characters, both
+  // groups integers.
+  void checkPostalCode(smAttribute* attribute);
 };
 
 }  // namespace swde

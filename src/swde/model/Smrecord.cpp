@@ -45,9 +45,13 @@ void smRecord::addElemRelation(const AnsiString& name) {
   elemRelationQueue.append(entry.release());
 }
 
-smRelation* smRecord::getFirstRelation() { return walkFirst(relationQueue, relationCursor); }
+smRelation* smRecord::getFirstRelation() {
+  return walkFirst(relationQueue, relationCursor);
+}
 
-smRelation* smRecord::getNextRelation() { return walkNext(relationQueue, relationCursor); }
+smRelation* smRecord::getNextRelation() {
+  return walkNext(relationQueue, relationCursor);
+}
 
 smElemRelation* smRecord::getFirstElemRelation() {
   return walkFirst(elemRelationQueue, elemRelationCursor);

@@ -80,12 +80,16 @@ void Finalize() {
   }
 }
 
-std::size_t packageUnitCount() { return units.size(); }
+std::size_t packageUnitCount() {
+  return units.size();
+}
 
 const char* packageUnitName(std::size_t index) {
   return index < units.size() ? units[index].name : nullptr;
 }
 
-int packageUnitCounter(std::size_t index) { return index < units.size() ? units[index].counter : 0; }
+int packageUnitCounter(std::size_t index) {
+  return index < units.size() ? units[index].counter : 0;
+}
 
 }  // namespace swde

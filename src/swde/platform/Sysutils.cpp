@@ -6,9 +6,13 @@
 namespace SWDE_API swde {
 namespace {
 
-constexpr bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+constexpr bool isTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 constexpr bool isScanfSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -69,7 +73,9 @@ std::string_view TrimView(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-AnsiString Trim(std::string_view text) { return AnsiString(TrimView(text)); }
+AnsiString Trim(std::string_view text) {
+  return AnsiString(TrimView(text));
+}
 
 bool TryStrToInt(std::string_view text, std::int32_t& out) noexcept {
   return parseDecimal(text, out);

@@ -13,29 +13,29 @@ class smXMLDef {
   smXMLDef();
   ~smXMLDef();
 
-  WideString swdeKey;             // "SWDE": the root element
-  WideString attribsSectKey;      // "ATTRIBS_SECT": declarations of attributes and relations
-  WideString typesSectKey;        // "TYPES_SECT": record type definitions
-  WideString objectKey;           // "OBJECT"
-  WideString attributesKey;       // "ATTRIBUTES"
-  WideString relationsKey;        // "RELATIONS"
-  WideString relatKey;            // "RELAT"
-  WideString attrKey;             // "ATTR"
-  WideString valueKey;            // "VALUE"
-  WideString destObjectKey;       // "DEST_OBJECT"
-  WideString schemaDateKey;       // "schema_date"
-  WideString schemaVersionKey;    // "schema_version"
-  WideString schemaProfileKey;    // "schema_profile"
-  WideString mandatoryLevelKey;   // "mandatory_level"
-  WideString nameKey;             // "name"
-  WideString fieldNameKey;        // "field_name"
-  WideString typeKey;             // "type"
-  WideString baseTypeKey;         // "base_type"
-  WideString valueIntKey;         // "value_int"
-  WideString valueStrKey;         // "value_str"
-  WideString mandatoryKey;        // "mandatory"
-  WideString multipleKey;         // "multiple"
-  WideString elementKey;          // "element"
+  WideString swdeKey;            // "SWDE": the root element
+  WideString attribsSectKey;     // "ATTRIBS_SECT": declarations of attributes and relations
+  WideString typesSectKey;       // "TYPES_SECT": record type definitions
+  WideString objectKey;          // "OBJECT"
+  WideString attributesKey;      // "ATTRIBUTES"
+  WideString relationsKey;       // "RELATIONS"
+  WideString relatKey;           // "RELAT"
+  WideString attrKey;            // "ATTR"
+  WideString valueKey;           // "VALUE"
+  WideString destObjectKey;      // "DEST_OBJECT"
+  WideString schemaDateKey;      // "schema_date"
+  WideString schemaVersionKey;   // "schema_version"
+  WideString schemaProfileKey;   // "schema_profile"
+  WideString mandatoryLevelKey;  // "mandatory_level"
+  WideString nameKey;            // "name"
+  WideString fieldNameKey;       // "field_name"
+  WideString typeKey;            // "type"
+  WideString baseTypeKey;        // "base_type"
+  WideString valueIntKey;        // "value_int"
+  WideString valueStrKey;        // "value_str"
+  WideString mandatoryKey;       // "mandatory"
+  WideString multipleKey;        // "multiple"
+  WideString elementKey;         // "element"
 };
 
 }  // namespace swde

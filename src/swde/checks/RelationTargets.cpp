@@ -1,0 +1,59 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// Relation targets are judged by the annex alone. Multiplicity is a single flag per definition:
+// without it a name may occur at most once, counted under the definition's own name.
+#include <iterator>
+
+#include "swde/checks/MetadataAccess.hpp"
+#include "swde/model/Smobject.hpp"
+
+namespace SWDE_API swde {
+namespace {
+
+template <typename Map>
+bool occursMoreThanOnce(const Map& map, const AnsiString& name) {
+  const auto range = map.equal_range(name);
+  return range.first != range.second && std::next(range.first) != range.second;
+}
+
+}  // namespace
+
+void smObject::checkRelationDest() {
+  const RecordType* type = checks::findType(annexMetadata, typeName);
+  if (type == nullptr) {
+    return;
+  }
+  for (const auto& [name, relation] : relations) {
+    if (!relation->checkDest) {
+      continue;
+    }
+    // The annex's reference is looked up by name, with the relation's code as the key.
+    const ReferenceDef* reference = type->getReference(relation->code);
+    if (reference != nullptr && !reference->isRefTypeNamePresent(relation->destType)) {
+      const AnsiString args[] = {relation->name, typeName};
+      report(errRelatDestType, smError::rmError, relation->line, relation->id, args, 1);
+    }
+  }
+}
+
+void smObject::checkAttrAndRelatMultiple() {
+  RecordType* type = checks::findType(annexMetadata, fileMetadata, typeName);
+  if (type == nullptr) {
+    return;
+  }
+  for (const AttributeDef* def = type->getFirstAttr(); def != nullptr; def = type->getNextAttr()) {
+    if (!def->multiple && occursMoreThanOnce(attributes, def->name)) {
+      const AnsiString args[] = {def->name, typeName};
+      report(errAttrCount, smError::rmError, line, id, args, 1);
+    }
+  }
+  for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
+       def = type->getNextReference()) {
+    if (!def->multiple && occursMoreThanOnce(relations, def->name)) {
+      const AnsiString args[] = {def->name, typeName};
+      report(errRelatCount, smError::rmError, line, id, args, 1);
+    }
+  }
+}
+
+}  // namespace swde

@@ -1,0 +1,22 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_TYPES_G5JRZ_HPP_
+#define SWDE_TYPES_G5JRZ_HPP_
+
+#include "swde/model/Smobject.hpp"
+#include "swde/platform/AnsiString.hpp"
+
+namespace SWDE_API swde {
+
+// Record type G5JRZ (share in a register unit).
+class G5JRZ : public smObject {
+ public:
+  explicit G5JRZ(const AnsiString& typeCode);
+  ~G5JRZ() override;
+
+  // Reports 6017 for a "G5UD" value that is not a proper fraction.
+  void checkAttribValue(smAttribute* attribute) override;
+};
+
+}  // namespace swde
+
+#endif  // SWDE_TYPES_G5JRZ_HPP_
