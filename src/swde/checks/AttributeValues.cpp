@@ -82,31 +82,36 @@ bool isDateTimeForm(std::string_view value) {
   return !withFraction || value[19] == '.';
 }
 
+// Base type codes are compared exactly: two bytes, case-sensitive, untrimmed.
+bool isCode(const AnsiString& baseType, const char (&code)[3]) {
+  return baseType.size() == 2 && baseType[0] == code[0] && baseType[1] == code[1];
+}
+
 enum class Form { kReal, kInteger, kLogical, kFraction, kDate, kTime, kDateTime, kNone };
 
 // The branch a value takes: the first row whose base type and emptiness condition hold.
 Form formOf(const AnsiString& baseType, std::string_view value) {
   const bool notEmpty = !value.empty();
-  if (baseType == "FL" && notEmpty) {
+  if (isCode(baseType, "FL") && notEmpty) {
     return Form::kReal;
   }
-  if (baseType == "NO" && notEmpty) {
+  if (isCode(baseType, "NO") && notEmpty) {
     return Form::kInteger;
   }
-  if (baseType == "LN" && notEmpty) {
+  if (isCode(baseType, "LN") && notEmpty) {
     return Form::kLogical;
   }
-  if (baseType == "UL") {
+  if (isCode(baseType, "UL")) {
     return Form::kFraction;
   }
-  if (baseType == "DN" && notEmpty) {
+  if (isCode(baseType, "DN") && notEmpty) {
     return Form::kDate;
   }
   const bool notBlank = !TrimView(value).empty();
-  if (baseType == "HR" && notBlank) {
+  if (isCode(baseType, "HR") && notBlank) {
     return Form::kTime;
   }
-  if (baseType == "DH" && notBlank) {
+  if (isCode(baseType, "DH") && notBlank) {
     return Form::kDateTime;
   }
   return Form::kNone;

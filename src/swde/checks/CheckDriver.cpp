@@ -12,9 +12,36 @@ void smObject::setExistMetadata(bool exists) {
   existMetadata = exists;
 }
 
+namespace {
+
+// Keeps the record types of one checkMain run at hand, and forgets them however the run ends.
+class TypeCacheScope {
+ public:
+  TypeCacheScope(bool& valid) : valid_(valid) { valid_ = true; }
+  ~TypeCacheScope() { valid_ = false; }
+  TypeCacheScope(const TypeCacheScope&) = delete;
+  TypeCacheScope& operator=(const TypeCacheScope&) = delete;
+
+ private:
+  bool& valid_;
+};
+
+}  // namespace
+
+RecordType* smObject::annexType() {
+  return typeCache_.valid ? typeCache_.annex : checks::findType(annexMetadata, typeName);
+}
+
+RecordType* smObject::fileType() {
+  return typeCache_.valid ? typeCache_.file : checks::findType(fileMetadata, typeName);
+}
+
 bool smObject::checkMain(Metadata* annex, Metadata* file) {
   annexMetadata = annex;
   fileMetadata = file;
+  typeCache_.annex = checks::findType(annexMetadata, typeName);
+  typeCache_.file = checks::findType(fileMetadata, typeName);
+  const TypeCacheScope scope(typeCache_.valid);
   if (!isTypeDefined() || !checkStatusFormat()) {
     clearMaps();
     return false;
@@ -38,14 +65,14 @@ bool smObject::checkMain(Metadata* annex, Metadata* file) {
 bool smObject::isTypeDefined() {
   const AnsiString args[] = {typeName};
   if (existMetadata) {
-    if (checks::findType(fileMetadata, typeName) != nullptr) {
+    if (fileType() != nullptr) {
       return true;
     }
     // Missing from the file's own sections is reported even when the annex knows the type.
     report(errTypeNotDefined, smError::rmError, line, id, args, 0);
-    return checks::findType(annexMetadata, typeName) != nullptr;
+    return annexType() != nullptr;
   }
-  if (checks::findType(annexMetadata, typeName) != nullptr) {
+  if (annexType() != nullptr) {
     return true;
   }
   report(errTypeNotDefined, smError::rmError, line, id, args, 0);

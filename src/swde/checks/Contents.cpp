@@ -3,7 +3,7 @@
 // What is required comes from the annex; under which name the object must carry it comes from
 // the file's own definition of the same code, when there is one. Reports always name the
 // annex's definition.
-#include "swde/checks/MetadataAccess.hpp"
+#include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 
 namespace SWDE_API swde {
@@ -21,18 +21,17 @@ smError::ReportMsgType severityOf(int mandatory) {
 }  // namespace
 
 void smObject::existsAttribsInSO() {
-  RecordType* annexType = checks::findType(annexMetadata, typeName);
-  const RecordType* fileType = checks::findType(fileMetadata, typeName);
-  if (annexType == nullptr) {
+  RecordType* annex = annexType();
+  const RecordType* file = fileType();
+  if (annex == nullptr) {
     return;
   }
-  for (const AttributeDef* def = annexType->getFirstAttr(); def != nullptr;
-       def = annexType->getNextAttr()) {
+  for (const AttributeDef* def = annex->getFirstAttr(); def != nullptr;
+       def = annex->getNextAttr()) {
     if (!isRequired(def->mandatory)) {
       continue;
     }
-    const AttributeDef* fileDef =
-        fileType != nullptr ? fileType->getAttributeByCode(def->code) : nullptr;
+    const AttributeDef* fileDef = file != nullptr ? file->getAttributeByCode(def->code) : nullptr;
     const AnsiString& wanted = fileDef != nullptr ? fileDef->name : def->name;
     if (attributes.find(wanted) == attributes.end()) {
       const AnsiString args[] = {def->name, typeName};
@@ -42,18 +41,17 @@ void smObject::existsAttribsInSO() {
 }
 
 void smObject::existsRelationsInSO() {
-  RecordType* annexType = checks::findType(annexMetadata, typeName);
-  const RecordType* fileType = checks::findType(fileMetadata, typeName);
-  if (annexType == nullptr) {
+  RecordType* annex = annexType();
+  const RecordType* file = fileType();
+  if (annex == nullptr) {
     return;
   }
-  for (const ReferenceDef* def = annexType->getFirstReference(); def != nullptr;
-       def = annexType->getNextReference()) {
+  for (const ReferenceDef* def = annex->getFirstReference(); def != nullptr;
+       def = annex->getNextReference()) {
     if (def->presenceExempt || !isRequired(def->mandatory)) {
       continue;
     }
-    const ReferenceDef* fileDef =
-        fileType != nullptr ? fileType->getReferenceByCode(def->code) : nullptr;
+    const ReferenceDef* fileDef = file != nullptr ? file->getReferenceByCode(def->code) : nullptr;
     const AnsiString& wanted = fileDef != nullptr ? fileDef->name : def->name;
     if (relations.find(wanted) == relations.end()) {
       const AnsiString args[] = {def->name, typeName};

@@ -18,13 +18,6 @@ inline RecordType* findType(const Metadata* set, const AnsiString& typeName) {
   return set->typesSection->getType(typeName);
 }
 
-// The type from `preferred`, or else from `fallback`.
-inline RecordType* findType(const Metadata* preferred, const Metadata* fallback,
-                            const AnsiString& typeName) {
-  RecordType* type = findType(preferred, typeName);
-  return type != nullptr ? type : findType(fallback, typeName);
-}
-
 inline AttributeDecl* findDeclaration(const Metadata* set, const AnsiString& attributeName) {
   if (set == nullptr || set->attribsSection == nullptr) {
     return nullptr;

@@ -4,7 +4,7 @@
 // without it a name may occur at most once, counted under the definition's own name.
 #include <iterator>
 
-#include "swde/checks/MetadataAccess.hpp"
+#include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 
 namespace SWDE_API swde {
@@ -16,10 +16,24 @@ bool occursMoreThanOnce(const Map& map, const AnsiString& name) {
   return range.first != range.second && std::next(range.first) != range.second;
 }
 
+// True when some key occurs more than once: one pass over the sorted keys.
+template <typename Map>
+bool hasRepeatedKeys(const Map& map) {
+  if (map.empty()) {
+    return false;
+  }
+  for (auto it = map.begin(), next = std::next(it); next != map.end(); it = next++) {
+    if (it->first == next->first) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void smObject::checkRelationDest() {
-  const RecordType* type = checks::findType(annexMetadata, typeName);
+  const RecordType* type = annexType();
   if (type == nullptr) {
     return;
   }
@@ -37,19 +51,22 @@ void smObject::checkRelationDest() {
 }
 
 void smObject::checkAttrAndRelatMultiple() {
-  RecordType* type = checks::findType(annexMetadata, fileMetadata, typeName);
+  RecordType* type = annexType() != nullptr ? annexType() : fileType();
   if (type == nullptr) {
     return;
   }
+  // Both walks run to the end whatever is found; the counting is skipped when no name repeats.
+  const bool repeatedAttributes = hasRepeatedKeys(attributes);
+  const bool repeatedRelations = hasRepeatedKeys(relations);
   for (const AttributeDef* def = type->getFirstAttr(); def != nullptr; def = type->getNextAttr()) {
-    if (!def->multiple && occursMoreThanOnce(attributes, def->name)) {
+    if (repeatedAttributes && !def->multiple && occursMoreThanOnce(attributes, def->name)) {
       const AnsiString args[] = {def->name, typeName};
       report(errAttrCount, smError::rmError, line, id, args, 1);
     }
   }
   for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
        def = type->getNextReference()) {
-    if (!def->multiple && occursMoreThanOnce(relations, def->name)) {
+    if (repeatedRelations && !def->multiple && occursMoreThanOnce(relations, def->name)) {
       const AnsiString args[] = {def->name, typeName};
       report(errRelatCount, smError::rmError, line, id, args, 1);
     }

@@ -2,7 +2,7 @@
 //
 // The base type is judged by the annex's definition when the annex has one; the allowed
 // attributes and relations by the file's own definition when it has one.
-#include "swde/checks/MetadataAccess.hpp"
+#include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 
 namespace SWDE_API swde {
@@ -11,7 +11,7 @@ void smObject::isCorrectBaseType() {
   if (typeName.empty()) {
     return;
   }
-  const RecordType* type = checks::findType(annexMetadata, fileMetadata, typeName);
+  const RecordType* type = annexType() != nullptr ? annexType() : fileType();
   if (type == nullptr || type->baseType == baseType) {
     return;
   }
@@ -20,7 +20,7 @@ void smObject::isCorrectBaseType() {
 }
 
 void smObject::existsAttribsRelationsInST() {
-  const RecordType* type = checks::findType(fileMetadata, annexMetadata, typeName);
+  const RecordType* type = fileType() != nullptr ? fileType() : annexType();
   if (type == nullptr) {
     return;
   }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "swde/checks/MetadataAccess.hpp"
+#include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/Sysutils.hpp"
 
@@ -64,7 +64,7 @@ std::size_t decimalNumberPrefix(std::string_view text) {
 }  // namespace
 
 void smObject::checkAttribValueRange(smAttribute* attribute) {
-  const RecordType* type = checks::findType(annexMetadata, typeName);
+  const RecordType* type = annexType();
   const AttributeDef* def = type != nullptr ? type->getAttributeByCode(attribute->code) : nullptr;
   if (def == nullptr) {
     checkAttribValue(attribute);

@@ -8,18 +8,17 @@ namespace {
 
 // Owns `item` in `store` and indexes it under `key` unless the key is taken.
 template <typename T>
-T* keep(std::vector<std::unique_ptr<T>>& store, std::unordered_map<AnsiString, T*>& index,
-        const AnsiString& key, std::unique_ptr<T> item) {
+T* keep(std::vector<std::unique_ptr<T>>& store, NameIndex<T>& index, const AnsiString& key,
+        std::unique_ptr<T> item) {
   T* raw = item.get();
   store.push_back(std::move(item));
-  index.emplace(key, raw);
+  index.insert(key, raw);
   return raw;
 }
 
 template <typename T>
-T* lookup(const std::unordered_map<AnsiString, T*>& index, const AnsiString& key) {
-  const auto it = index.find(key);
-  return it == index.end() ? nullptr : it->second;
+T* lookup(const NameIndex<T>& index, const AnsiString& key) {
+  return index.find(key);
 }
 
 template <typename T>
@@ -94,7 +93,7 @@ AttributeDef* RecordType::addAttribute(const AnsiString& name, const AnsiString&
                                        int mandatory, bool multiple) {
   AttributeDef* def = keep(attributes_, attributesByName_, name,
                            std::make_unique<AttributeDef>(name, code, mandatory, multiple));
-  attributesByCode_.emplace(code, def);
+  attributesByCode_.insert(code, def);
   return def;
 }
 
@@ -103,7 +102,7 @@ ReferenceDef* RecordType::addReference(const AnsiString& name, const AnsiString&
   ReferenceDef* def =
       keep(references_, referencesByName_, name,
            std::make_unique<ReferenceDef>(name, code, mandatory, multiple, presenceExempt));
-  referencesByCode_.emplace(code, def);
+  referencesByCode_.insert(code, def);
   return def;
 }
 

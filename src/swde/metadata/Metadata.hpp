@@ -4,10 +4,10 @@
 
 #include <cstddef>
 #include <memory>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "swde/metadata/NameIndex.hpp"
 #include "swde/platform/AnsiString.hpp"
 
 namespace SWDE_API swde {
@@ -16,7 +16,8 @@ namespace SWDE_API swde {
 // builds one for the reference schema (the annex) and one for the checked file's own sections;
 // the checks only read them, apart from the walk cursors kept in each RecordType.
 //
-// Every lookup compares names and codes exactly, byte for byte, through a hash index. Where a
+// Every lookup compares names and codes exactly, byte for byte, through a hash index (never a
+// linear scan). Where a
 // name or code is added twice, lookups find the one added first; walks see both.
 
 // One declaration of the attribute section: a name and its base type code.
@@ -109,10 +110,10 @@ class RecordType {
  private:
   std::vector<std::unique_ptr<AttributeDef>> attributes_;
   std::vector<std::unique_ptr<ReferenceDef>> references_;
-  std::unordered_map<AnsiString, AttributeDef*> attributesByName_;
-  std::unordered_map<AnsiString, AttributeDef*> attributesByCode_;
-  std::unordered_map<AnsiString, ReferenceDef*> referencesByName_;
-  std::unordered_map<AnsiString, ReferenceDef*> referencesByCode_;
+  NameIndex<AttributeDef> attributesByName_;
+  NameIndex<AttributeDef> attributesByCode_;
+  NameIndex<ReferenceDef> referencesByName_;
+  NameIndex<ReferenceDef> referencesByCode_;
   std::size_t attributeCursor_ = 0;
   std::size_t referenceCursor_ = 0;
 };
@@ -132,7 +133,7 @@ class AttribsSection {
 
  private:
   std::vector<std::unique_ptr<AttributeDecl>> decls_;
-  std::unordered_map<AnsiString, AttributeDecl*> byName_;
+  NameIndex<AttributeDecl> byName_;
 };
 
 // The record type definitions (ST).
@@ -150,7 +151,7 @@ class TypesSection {
 
  private:
   std::vector<std::unique_ptr<RecordType>> types_;
-  std::unordered_map<AnsiString, RecordType*> byName_;
+  NameIndex<RecordType> byName_;
 };
 
 // A schema set. Owns its two sections; both pointers are always valid.

@@ -14,6 +14,7 @@
 namespace SWDE_API swde {
 
 class Metadata;
+class RecordType;
 
 // One object (one record of the SO section) under check. The host creates it (usually through
 // smObjectFactory), fills its entries and public members, runs the checks and walks the errors.
@@ -127,12 +128,27 @@ class smObject {
   void reportAttribute(smErrorCode code, smError::ReportMsgType msgType,
                        const smAttribute* attribute);
 
+  // The record type of `typeName` in the annex and in the file's sections, or null. Looked up
+  // once per checkMain run, afresh when a check is called on its own.
+  RecordType* annexType();
+  RecordType* fileType();
+
   // Rules of the per-type hooks.
   // 6017 for a "G5UD" entry whose last fraction check did not find a proper fraction.
   void checkProperFraction(smAttribute* attribute);
   // 6028 for a non-empty "G5KOD" entry that is not two characters, "-", three characters, both
   // groups integers.
   void checkPostalCode(smAttribute* attribute);
+
+ private:
+  // Record types found at the start of checkMain; valid only while it runs. The metadata may
+  // not change during a run, so the lookups need not be repeated for every attribute.
+  struct TypeCache {
+    bool valid = false;
+    RecordType* annex = nullptr;
+    RecordType* file = nullptr;
+  };
+  TypeCache typeCache_;
 };
 
 }  // namespace swde
