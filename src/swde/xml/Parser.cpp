@@ -1,0 +1,567 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The driver of the reader. Input goes to expat in slices of at most 64 KiB; expat calls back
+// for each start tag, end tag and run of text. The callbacks keep a stack of Frames, one per open
+// element, whose Node says which children the element admits, and dispatch each element to the
+// schema or the object builders. Any exception from a callback (our XmlError or the object
+// handler's own) is stored, the parser is stopped, and parseChunk rethrows it once XML_Parse has
+// returned, so no exception ever crosses expat's C frames.
+//
+// Memory stays bounded: text is kept only inside VALUE, every value is limited, and after each
+// slice the bytes that expat holds without having reported an event are limited too, which stops
+// a tag or a comment that never ends.
+#include "swde/xml/Parser.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "swde/platform/Cp1250.hpp"
+#include "swde/platform/Sysutils.hpp"
+
+namespace swde::xml::detail {
+namespace {
+
+constexpr std::size_t kSlice = std::size_t{64} * 1024;
+
+const char* elementName(Node node) {
+  switch (node) {
+    case Node::kDocument:
+      return "";
+    case Node::kSwde:
+      return "SWDE";
+    case Node::kAttribsSect:
+      return "ATTRIBS_SECT";
+    case Node::kTypesSect:
+      return "TYPES_SECT";
+    case Node::kTypeDef:
+    case Node::kObject:
+      return "OBJECT";
+    case Node::kAttrDefs:
+    case Node::kObjAttrs:
+      return "ATTRIBUTES";
+    case Node::kAttribDecl:
+    case Node::kAttrDef:
+    case Node::kObjAttr:
+      return "ATTR";
+    case Node::kAllowedValue:
+    case Node::kObjValue:
+      return "VALUE";
+    case Node::kRelatDefs:
+    case Node::kObjRelats:
+      return "RELATIONS";
+    case Node::kRelatDef:
+    case Node::kObjRelat:
+      return "RELAT";
+    case Node::kDestTypeDef:
+    case Node::kObjDest:
+      return "DEST_OBJECT";
+  }
+  return "";
+}
+
+// The kind of the element `name` under `parent`; nothing when the format does not admit it.
+std::optional<Node> childOf(Node parent, std::string_view name) {
+  struct Rule {
+    Node parent;
+    const char* name;
+    Node child;
+  };
+  static constexpr Rule kRules[] = {
+      {Node::kDocument, "SWDE", Node::kSwde},
+      {Node::kSwde, "ATTRIBS_SECT", Node::kAttribsSect},
+      {Node::kSwde, "TYPES_SECT", Node::kTypesSect},
+      {Node::kSwde, "OBJECT", Node::kObject},
+      {Node::kAttribsSect, "ATTR", Node::kAttribDecl},
+      {Node::kTypesSect, "OBJECT", Node::kTypeDef},
+      {Node::kTypeDef, "ATTRIBUTES", Node::kAttrDefs},
+      {Node::kTypeDef, "RELATIONS", Node::kRelatDefs},
+      {Node::kAttrDefs, "ATTR", Node::kAttrDef},
+      {Node::kAttrDef, "VALUE", Node::kAllowedValue},
+      {Node::kRelatDefs, "RELAT", Node::kRelatDef},
+      {Node::kRelatDef, "DEST_OBJECT", Node::kDestTypeDef},
+      {Node::kObject, "ATTRIBUTES", Node::kObjAttrs},
+      {Node::kObject, "RELATIONS", Node::kObjRelats},
+      {Node::kObjAttrs, "ATTR", Node::kObjAttr},
+      {Node::kObjAttr, "VALUE", Node::kObjValue},
+      {Node::kObjRelats, "RELAT", Node::kObjRelat},
+      {Node::kObjRelat, "DEST_OBJECT", Node::kObjDest},
+  };
+  for (const Rule& rule : kRules) {
+    if (rule.parent == parent && name == rule.name) {
+      return rule.child;
+    }
+  }
+  return std::nullopt;
+}
+
+std::uint32_t clampToU32(unsigned long long value) {
+  return static_cast<std::uint32_t>(
+      std::min<unsigned long long>(value, std::numeric_limits<std::uint32_t>::max()));
+}
+
+std::uint64_t saturatingPendingLimit(std::size_t maxValueBytes) {
+  const std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+  const std::uint64_t value = maxValueBytes;
+  return value > (max - kSlice) / 2 ? max : 2 * value + kSlice;
+}
+
+bool isXmlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+}  // namespace
+
+const char* Attributes::find(std::string_view key) const {
+  for (const XML_Char** item = items_; *item != nullptr; item += 2) {
+    if (key == item[0]) {
+      return item[1];
+    }
+  }
+  return nullptr;
+}
+
+Parser::Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler onObject,
+               const ReaderLimits& limits)
+    : fileName_(std::move(fileName)),
+      mode_(mode),
+      onObject_(std::move(onObject)),
+      limits_(limits),
+      pendingLimit_(saturatingPendingLimit(limits.maxValueBytes)),
+      parser_(nullptr),
+      metadata_(std::make_unique<Metadata>()) {
+  stack_.push_back(Frame{Node::kDocument, Position{}, false});
+  // Last, so that nothing can throw once the parser exists.
+  parser_ = XML_ParserCreate(nullptr);
+  if (parser_ == nullptr) {
+    throw std::bad_alloc();
+  }
+  XML_SetUserData(parser_, this);
+  XML_SetElementHandler(parser_, &Parser::onStartElement, &Parser::onEndElement);
+  XML_SetCharacterDataHandler(parser_, &Parser::onCharacterData);
+  // Comments, processing instructions, the prolog: only to see that expat moves on.
+  XML_SetDefaultHandlerExpand(parser_, &Parser::onOtherMarkup);
+  XML_SetUnknownEncodingHandler(parser_, &unknownEncodingHandler, nullptr);
+}
+
+Parser::~Parser() {
+  XML_ParserFree(parser_);
+}
+
+template <typename Step>
+void Parser::guarded(Step&& step) noexcept {
+  if (stopped_) {
+    return;  // expat may still deliver an event after XML_StopParser
+  }
+  try {
+    noteProgress();
+    step();
+  } catch (...) {
+    pending_ = std::current_exception();
+    stopped_ = true;
+    XML_StopParser(parser_, XML_FALSE);
+  }
+}
+
+void XMLCALL Parser::onStartElement(void* self, const XML_Char* name,
+                                    const XML_Char** attributes) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([&] { parser->startElement(name, Attributes(attributes)); });
+}
+
+void XMLCALL Parser::onEndElement(void* self, const XML_Char* /*name*/) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([&] { parser->endElement(); });
+}
+
+void XMLCALL Parser::onCharacterData(void* self, const XML_Char* text, int length) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded(
+      [&] { parser->characterData(std::string_view(text, static_cast<std::size_t>(length))); });
+}
+
+void XMLCALL Parser::onOtherMarkup(void* self, const XML_Char* /*text*/, int /*length*/) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([] {});
+}
+
+void Parser::noteProgress() {
+  const XML_Index index = XML_GetCurrentByteIndex(parser_);
+  if (index >= 0) {
+    progressIndex_ = static_cast<std::uint64_t>(index);
+  }
+}
+
+// --- Driver
+
+void Parser::checkUsable() const {
+  if (busy_) {
+    throw std::logic_error("swde::xml: feed or finish called from the object handler");
+  }
+  if (failure_) {
+    std::rethrow_exception(failure_);
+  }
+  if (finished_) {
+    throw std::logic_error("swde::xml: feed or finish called after finish");
+  }
+}
+
+void Parser::feed(const char* data, std::size_t size) {
+  checkUsable();
+  while (size > 0) {
+    const std::size_t slice = std::min(size, kSlice);
+    parseChunk(data, slice, false);
+    data += slice;
+    size -= slice;
+  }
+}
+
+void Parser::finish() {
+  checkUsable();
+  parseChunk("", 0, true);
+  finished_ = true;
+}
+
+void Parser::raise(std::exception_ptr error) {
+  failure_ = std::move(error);
+  std::rethrow_exception(failure_);
+}
+
+void Parser::parseChunk(const char* data, std::size_t size, bool isFinal) {
+  bytesFed_ += size;
+  busy_ = true;
+  const XML_Status status =
+      XML_Parse(parser_, data, static_cast<int>(size), isFinal ? XML_TRUE : XML_FALSE);
+  busy_ = false;
+  if (pending_) {
+    raise(std::exchange(pending_, nullptr));
+  }
+  if (status != XML_STATUS_OK) {
+    const XML_Error code = XML_GetErrorCode(parser_);
+    std::string message = XML_ErrorString(code);
+    if (code == XML_ERROR_UNKNOWN_ENCODING) {
+      message += " (known: UTF-8, UTF-16, ISO-8859-1, US-ASCII, windows-1250)";
+    }
+    const Position at = here();
+    raise(std::make_exception_ptr(XmlError(fileName_, at.line, at.column, message)));
+  }
+  if (!isFinal && bytesFed_ - progressIndex_ > pendingLimit_) {
+    // Outside a callback expat's position is the start of the data it still holds.
+    const Position at = here();
+    raise(std::make_exception_ptr(
+        XmlError(fileName_, at.line, at.column,
+                 "markup longer than " + std::to_string(pendingLimit_) + " bytes without an end")));
+  }
+}
+
+void Parser::readStream(std::istream& in) {
+  std::vector<char> buffer(kSlice);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const std::streamsize got = in.gcount();
+    if (got > 0) {
+      feed(buffer.data(), static_cast<std::size_t>(got));
+    }
+  }
+  if (in.bad()) {
+    raise(std::make_exception_ptr(XmlError(fileName_, 0, 0, "read error")));
+  }
+  finish();
+}
+
+void Parser::readFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw XmlError(path, 0, 0, "cannot open: is a directory");
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const std::string reason =
+        errno != 0 ? std::generic_category().message(errno) : std::string("unknown error");
+    throw XmlError(path, 0, 0, "cannot open: " + reason);
+  }
+  readStream(in);
+}
+
+void Parser::fail(Position where, const std::string& message) const {
+  throw XmlError(fileName_, where.line, where.column, message);
+}
+
+Position Parser::here() const {
+  return Position{clampToU32(XML_GetCurrentLineNumber(parser_)),
+                  clampToU32(XML_GetCurrentColumnNumber(parser_) + 1ULL)};
+}
+
+// --- Structure
+
+bool Parser::insideObject(Position* objectStart) const {
+  for (const Frame& frame : stack_) {
+    if (frame.node == Node::kObject || frame.node == Node::kTypeDef) {
+      *objectStart = frame.start;
+      return true;
+    }
+  }
+  return false;
+}
+
+void Parser::startElement(std::string_view name, const Attributes& attributes) {
+  const Position at = here();
+  const Node parent = stack_.back().node;
+  const std::optional<Node> node = childOf(parent, name);
+  if (!node) {
+    const std::string element = "<" + std::string(name) + ">";
+    Position objectStart;
+    if (parent == Node::kDocument) {
+      fail(at, "root element must be <SWDE>, not " + element);
+    }
+    if (name == "OBJECT" && insideObject(&objectStart)) {
+      fail(at, "object inside an object (the enclosing <OBJECT> starts on line " +
+                   std::to_string(objectStart.line) + ")");
+    }
+    fail(at, "unexpected element " + element + " in <" + elementName(parent) + ">");
+  }
+  // stack_ holds the document frame below the root, so its size is the new element's depth.
+  if (stack_.size() > limits_.maxDepth) {
+    fail(at, "elements nested deeper than " + std::to_string(limits_.maxDepth) + " levels");
+  }
+  for (const XML_Char** item = attributes.items(); *item != nullptr; item += 2) {
+    if (std::strlen(item[1]) > limits_.maxValueBytes) {
+      fail(at, "value of attribute '" + std::string(item[0]) + "' longer than " +
+                   std::to_string(limits_.maxValueBytes) + " bytes");
+    }
+  }
+  stack_.push_back(Frame{*node, at, false});
+
+  switch (*node) {
+    case Node::kSwde:
+      schemaDate_ = optionalText(attributes, "schema_date");
+      schemaVersion_ = optionalText(attributes, "schema_version");
+      schemaProfile_ = optionalText(attributes, "schema_profile");
+      break;
+    case Node::kAttribsSect:
+    case Node::kTypesSect:
+      startSchemaSection();
+      break;
+    case Node::kAttribDecl:
+      startAttribDecl(attributes);
+      break;
+    case Node::kTypeDef:
+      startTypeDef(attributes);
+      break;
+    case Node::kAttrDef:
+      startAttrDef(attributes);
+      break;
+    case Node::kAllowedValue:
+      startValue(attributes);
+      break;
+    case Node::kRelatDef:
+      startRelatDef(attributes);
+      break;
+    case Node::kDestTypeDef:
+      startDestTypeDef(attributes);
+      break;
+    case Node::kObject:
+      startObject(attributes);
+      break;
+    case Node::kObjAttr:
+      startObjAttr(attributes);
+      break;
+    case Node::kObjValue:
+      startObjValue(attributes);
+      break;
+    case Node::kObjRelat:
+      startObjRelat(attributes);
+      break;
+    case Node::kObjDest:
+      startObjDest(attributes);
+      break;
+    case Node::kDocument:
+    case Node::kAttrDefs:
+    case Node::kRelatDefs:
+    case Node::kObjAttrs:
+    case Node::kObjRelats:
+      break;
+  }
+}
+
+void Parser::endElement() {
+  switch (stack_.back().node) {
+    case Node::kAllowedValue:
+      endAllowedValue();
+      break;
+    case Node::kObjValue:
+      endObjValue();
+      break;
+    case Node::kObjAttr:
+      endObjAttr();
+      break;
+    case Node::kObject:
+      stack_.pop_back();
+      endObject();  // last: the handler may throw
+      return;
+    default:
+      break;
+  }
+  stack_.pop_back();
+}
+
+void Parser::characterData(std::string_view utf8) {
+  const Frame& frame = stack_.back();
+  const Position at = here();
+  if (!frame.collectsText) {
+    const auto solid = std::find_if_not(utf8.begin(), utf8.end(), isXmlSpace);
+    if (solid != utf8.end()) {
+      const auto before = static_cast<std::size_t>(solid - utf8.begin());
+      fail(advance(at, utf8.substr(0, before)),
+           std::string("unexpected text in <") + elementName(frame.node) + ">");
+    }
+    return;
+  }
+  if (!textStarted_) {
+    textStarted_ = true;
+    textStart_ = at;
+  }
+  textBytes_ += utf8.size();
+  if (textBytes_ > limits_.maxValueBytes) {
+    fail(textStart_, "value longer than " + std::to_string(limits_.maxValueBytes) + " bytes");
+  }
+  AnsiString converted;
+  std::size_t offset = 0;
+  if (!Utf8ToCp1250(utf8, converted, &offset)) {
+    fail(advance(at, utf8.substr(0, offset)),
+         "character " + describeCharacter(utf8, offset) + " cannot be represented in windows-1250");
+  }
+  text_ += converted;
+}
+
+// --- Attribute helpers; their errors point at the current element's start tag.
+
+const char* Parser::required(const Attributes& attributes, std::string_view key) const {
+  const char* value = attributes.find(key);
+  if (value == nullptr) {
+    fail(stack_.back().start, "missing attribute '" + std::string(key) + "' on <" +
+                                  elementName(stack_.back().node) + ">");
+  }
+  return value;
+}
+
+AnsiString Parser::toCp1250(std::string_view utf8, std::string_view key) const {
+  AnsiString out;
+  std::size_t offset = 0;
+  if (!Utf8ToCp1250(utf8, out, &offset)) {
+    fail(stack_.back().start, "character " + describeCharacter(utf8, offset) + " in attribute '" +
+                                  std::string(key) + "' cannot be represented in windows-1250");
+  }
+  return out;
+}
+
+AnsiString Parser::optionalText(const Attributes& attributes, std::string_view key) const {
+  const char* value = attributes.find(key);
+  return value == nullptr ? AnsiString() : toCp1250(value, key);
+}
+
+AnsiString Parser::codeOf(const Attributes& attributes, const AnsiString& name) const {
+  const char* fieldName = attributes.find("field_name");
+  return fieldName == nullptr ? name : toCp1250(fieldName, "field_name");
+}
+
+std::optional<std::uint32_t> Parser::optionalId(const Attributes& attributes) const {
+  const char* text = attributes.find("id");
+  if (text == nullptr) {
+    return std::nullopt;
+  }
+  const std::string_view digits(text);
+  std::uint64_t value = 0;
+  bool valid = !digits.empty();
+  for (const char c : digits) {
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (c < '0' || c > '9' || value > std::numeric_limits<std::uint32_t>::max()) {
+      valid = false;
+      break;
+    }
+  }
+  if (!valid) {
+    fail(stack_.back().start,
+         "invalid id " + quote(digits) + ": expected an unsigned 32-bit integer");
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+bool Parser::flag(const Attributes& attributes, std::string_view key) const {
+  const char* text = attributes.find(key);
+  if (text == nullptr) {
+    return false;
+  }
+  const std::string_view value(text);
+  if (value != "0" && value != "1") {
+    fail(stack_.back().start,
+         "invalid " + std::string(key) + " " + quote(value) + ": expected \"0\" or \"1\"");
+  }
+  return value == "1";
+}
+
+int Parser::mandatoryLevel(const Attributes& attributes) const {
+  const bool mandatory = flag(attributes, "mandatory");
+  const char* level = attributes.find("mandatory_level");
+  if (level == nullptr) {
+    return mandatory ? 1 : 0;
+  }
+  std::int32_t value = 0;
+  if (!TryStrToInt(level, value)) {
+    fail(stack_.back().start, "invalid mandatory_level " + quote(level) + ": expected an integer");
+  }
+  return value;
+}
+
+std::optional<AnsiString> Parser::valueAttribute(const Attributes& attributes) const {
+  const char* str = attributes.find("value_str");
+  const char* integer = attributes.find("value_int");
+  if (str != nullptr && integer != nullptr) {
+    fail(stack_.back().start,
+         std::string("both value_str and value_int on <") + elementName(stack_.back().node) + ">");
+  }
+  if (str != nullptr) {
+    return toCp1250(str, "value_str");
+  }
+  if (integer != nullptr) {
+    std::int64_t unused = 0;
+    if (!TryStrToInt64(integer, unused)) {
+      fail(stack_.back().start, "invalid value_int " + quote(integer) + ": expected an integer");
+    }
+    return AnsiString(integer);  // digits and a sign: the same bytes in CP1250
+  }
+  return std::nullopt;
+}
+
+void Parser::countEntry(std::size_t& entries) const {
+  if (++entries > limits_.maxEntriesPerObject) {
+    fail(stack_.back().start, "more than " + std::to_string(limits_.maxEntriesPerObject) +
+                                  " attributes and relations in one <OBJECT>");
+  }
+}
+
+void Parser::startValue(const Attributes& attributes) {
+  std::optional<AnsiString> value = valueAttribute(attributes);
+  valueFromAttribute_ = value.has_value();
+  value_ = value ? std::move(*value) : AnsiString();
+  // Without value_str or value_int the text is the value; otherwise text is not allowed.
+  stack_.back().collectsText = !valueFromAttribute_;
+  text_.clear();
+  textBytes_ = 0;
+  textStarted_ = false;
+}
+
+AnsiString Parser::takeValue() {
+  return valueFromAttribute_ ? std::move(value_) : std::move(text_);
+}
+
+}  // namespace swde::xml::detail

@@ -1,0 +1,209 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_XML_PARSER_HPP_
+#define SWDE_XML_PARSER_HPP_
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <expat.h>
+
+#include "swde/metadata/Metadata.hpp"
+#include "swde/model/Smobject.hpp"
+#include "swde/model/Smrelation.hpp"
+#include "swde/platform/AnsiString.hpp"
+#include "swde/types/Smobjectfactory.hpp"
+#include "swde/xml/Encoding.hpp"
+#include "swde/xml/Reader.hpp"
+
+// Internal to swde_xml: the engine behind DocumentReader and the schema loaders.
+
+namespace swde::xml::detail {
+
+// Where an element stands in the format; each kind admits a fixed set of children.
+enum class Node : unsigned char {
+  kDocument,      // before the root element
+  kSwde,          // SWDE
+  kAttribsSect,   // ATTRIBS_SECT
+  kAttribDecl,    // ATTR of ATTRIBS_SECT
+  kTypesSect,     // TYPES_SECT
+  kTypeDef,       // OBJECT of TYPES_SECT
+  kAttrDefs,      // ATTRIBUTES of a record type
+  kAttrDef,       // ATTR of a record type
+  kAllowedValue,  // VALUE of an attribute definition
+  kRelatDefs,     // RELATIONS of a record type
+  kRelatDef,      // RELAT of a record type
+  kDestTypeDef,   // DEST_OBJECT of a relation definition
+  kObject,        // OBJECT under SWDE
+  kObjAttrs,      // ATTRIBUTES of an object
+  kObjAttr,       // ATTR of an object
+  kObjValue,      // VALUE of an object's ATTR
+  kObjRelats,     // RELATIONS of an object
+  kObjRelat,      // RELAT of an object
+  kObjDest,       // DEST_OBJECT of an object's RELAT
+};
+
+// The attributes of one start tag as expat passes them: name, value, ..., null.
+class Attributes {
+ public:
+  explicit Attributes(const XML_Char** items) : items_(items) {}
+  // The value of `key`, or null when the tag lacks it.
+  const char* find(std::string_view key) const;
+  const XML_Char** items() const { return items_; }
+
+ private:
+  const XML_Char** items_;
+};
+
+// One expat parser and the state of the format around it. A callback never lets an exception
+// into expat's frames: it stores the exception, stops the parser and parseChunk rethrows it.
+class Parser {
+ public:
+  enum class Mode {
+    kSchema,    // a schema description: objects are an error
+    kDocument,  // a transfer document: objects go to the handler
+  };
+
+  Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler onObject,
+         const ReaderLimits& limits);
+  ~Parser();
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  void feed(const char* data, std::size_t size);
+  void finish();
+  void readStream(std::istream& in);
+  void readFile(const std::string& path);
+
+  Metadata& metadata() { return *metadata_; }
+  std::unique_ptr<Metadata> releaseMetadata() { return std::move(metadata_); }
+  bool hasSchemaSections() const { return sawSchemaSections_; }
+  std::uint64_t objectCount() const { return objectsHandedOut_; }
+  std::uint64_t bytesFed() const { return bytesFed_; }
+  const AnsiString& schemaDate() const { return schemaDate_; }
+  const AnsiString& schemaVersion() const { return schemaVersion_; }
+  const AnsiString& schemaProfile() const { return schemaProfile_; }
+
+ private:
+  struct Frame {
+    Node node;
+    Position start;     // of the start tag
+    bool collectsText;  // a VALUE whose text is its value
+  };
+
+  // An object's ATTR between its start and end tags.
+  struct PendingAttribute {
+    AnsiString code;
+    AnsiString name;
+    AnsiString value;
+    bool hasValue = false;       // from value_str / value_int or a VALUE child
+    bool fromAttribute = false;  // from value_str / value_int on the ATTR itself
+    std::uint32_t line = 0;
+    std::uint32_t id = 0;
+  };
+
+  static void XMLCALL onStartElement(void* self, const XML_Char* name,
+                                     const XML_Char** attributes) noexcept;
+  static void XMLCALL onEndElement(void* self, const XML_Char* name) noexcept;
+  static void XMLCALL onCharacterData(void* self, const XML_Char* text, int length) noexcept;
+  static void XMLCALL onOtherMarkup(void* self, const XML_Char* text, int length) noexcept;
+  template <typename Step>
+  void guarded(Step&& step) noexcept;
+
+  // Parser.cpp: the driver, the structure and the helpers.
+  void checkUsable() const;
+  void parseChunk(const char* data, std::size_t size, bool isFinal);
+  [[noreturn]] void raise(std::exception_ptr error);
+  [[noreturn]] void fail(Position where, const std::string& message) const;
+  Position here() const;
+  void noteProgress();
+  void startElement(std::string_view name, const Attributes& attributes);
+  void endElement();
+  void characterData(std::string_view utf8);
+  bool insideObject(Position* objectStart) const;
+
+  const char* required(const Attributes& attributes, std::string_view key) const;
+  AnsiString toCp1250(std::string_view utf8, std::string_view key) const;
+  AnsiString optionalText(const Attributes& attributes, std::string_view key) const;
+  AnsiString codeOf(const Attributes& attributes, const AnsiString& name) const;
+  std::optional<std::uint32_t> optionalId(const Attributes& attributes) const;
+  bool flag(const Attributes& attributes, std::string_view key) const;
+  int mandatoryLevel(const Attributes& attributes) const;
+  std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
+  void countEntry(std::size_t& entries) const;
+  void startValue(const Attributes& attributes);
+  AnsiString takeValue();
+
+  // SchemaBuilder.cpp: the two schema sections.
+  void startSchemaSection();
+  void startAttribDecl(const Attributes& attributes);
+  void startTypeDef(const Attributes& attributes);
+  void startAttrDef(const Attributes& attributes);
+  void endAllowedValue();
+  void startRelatDef(const Attributes& attributes);
+  void startDestTypeDef(const Attributes& attributes);
+
+  // ObjectBuilder.cpp: the objects.
+  void startObject(const Attributes& attributes);
+  void startObjAttr(const Attributes& attributes);
+  void startObjValue(const Attributes& attributes);
+  void endObjValue();
+  void endObjAttr();
+  void startObjRelat(const Attributes& attributes);
+  void startObjDest(const Attributes& attributes);
+  void endObject();
+
+  std::string fileName_;
+  Mode mode_;
+  DocumentReader::ObjectHandler onObject_;
+  ReaderLimits limits_;
+  std::uint64_t pendingLimit_;  // unfinished markup beyond this many bytes fails
+  XML_Parser parser_;
+
+  std::exception_ptr failure_;  // the first error; every later call throws it again
+  std::exception_ptr pending_;  // thrown inside a callback, rethrown by parseChunk
+  bool stopped_ = false;
+  bool busy_ = false;  // inside XML_Parse
+  bool finished_ = false;
+  std::uint64_t bytesFed_ = 0;
+  std::uint64_t progressIndex_ = 0;  // byte index of the latest event
+
+  std::vector<Frame> stack_;
+  AnsiString text_;  // CP1250 text of the VALUE being read
+  std::size_t textBytes_ = 0;
+  Position textStart_;
+  bool textStarted_ = false;
+  AnsiString value_;  // value_str / value_int of the VALUE being read
+  bool valueFromAttribute_ = false;
+
+  std::unique_ptr<Metadata> metadata_;
+  bool sawSchemaSections_ = false;
+  AnsiString schemaDate_;
+  AnsiString schemaVersion_;
+  AnsiString schemaProfile_;
+  RecordType* type_ = nullptr;
+  std::size_t typeEntries_ = 0;
+  AttributeDef* attrDef_ = nullptr;
+  ReferenceDef* refDef_ = nullptr;
+
+  smObjectFactory factory_;
+  std::unique_ptr<smObject> object_;
+  std::uint64_t objectsStarted_ = 0;
+  std::uint64_t objectsHandedOut_ = 0;
+  std::size_t objectEntries_ = 0;
+  std::uint32_t attributeOrdinal_ = 0;
+  std::uint32_t relationOrdinal_ = 0;
+  PendingAttribute attribute_;
+  smRelation* relation_ = nullptr;
+  bool relationHasDest_ = false;
+};
+
+}  // namespace swde::xml::detail
+
+#endif  // SWDE_XML_PARSER_HPP_

@@ -1,0 +1,89 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#include "swde/xml/Reader.hpp"
+
+#include <utility>
+
+#include "swde/xml/Parser.hpp"
+
+namespace swde::xml {
+namespace {
+
+std::string locate(const std::string& file, std::uint32_t line, std::uint32_t column,
+                   const std::string& message) {
+  return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
+}
+
+}  // namespace
+
+XmlError::XmlError(std::string file, std::uint32_t line, std::uint32_t column, std::string message)
+    : std::runtime_error(locate(file, line, column, message)),
+      file_(std::move(file)),
+      line_(line),
+      column_(column),
+      message_(std::move(message)) {}
+
+std::unique_ptr<Metadata> loadSchema(const std::string& path, const ReaderLimits& limits) {
+  detail::Parser parser(path, detail::Parser::Mode::kSchema, nullptr, limits);
+  parser.readFile(path);
+  return parser.releaseMetadata();
+}
+
+std::unique_ptr<Metadata> parseSchema(std::string_view text, const std::string& name,
+                                      const ReaderLimits& limits) {
+  detail::Parser parser(name, detail::Parser::Mode::kSchema, nullptr, limits);
+  parser.feed(text.data(), text.size());
+  parser.finish();
+  return parser.releaseMetadata();
+}
+
+DocumentReader::DocumentReader(std::string fileName, ObjectHandler onObject, ReaderLimits limits)
+    : parser_(std::make_unique<detail::Parser>(std::move(fileName), detail::Parser::Mode::kDocument,
+                                               std::move(onObject), limits)) {}
+
+DocumentReader::~DocumentReader() = default;
+
+void DocumentReader::feed(const char* data, std::size_t size) {
+  parser_->feed(data, size);
+}
+
+void DocumentReader::finish() {
+  parser_->finish();
+}
+
+void DocumentReader::readStream(std::istream& in) {
+  parser_->readStream(in);
+}
+
+void DocumentReader::readFile(const std::string& path) {
+  parser_->readFile(path);
+}
+
+Metadata& DocumentReader::fileMetadata() {
+  return parser_->metadata();
+}
+
+bool DocumentReader::hasSchemaSections() const {
+  return parser_->hasSchemaSections();
+}
+
+std::uint64_t DocumentReader::objectCount() const {
+  return parser_->objectCount();
+}
+
+std::uint64_t DocumentReader::bytesFed() const {
+  return parser_->bytesFed();
+}
+
+const AnsiString& DocumentReader::schemaDate() const {
+  return parser_->schemaDate();
+}
+
+const AnsiString& DocumentReader::schemaVersion() const {
+  return parser_->schemaVersion();
+}
+
+const AnsiString& DocumentReader::schemaProfile() const {
+  return parser_->schemaProfile();
+}
+
+}  // namespace swde::xml
