@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "swde/metadata/Metadata.hpp"
 
@@ -17,22 +19,32 @@ namespace swde::cli {
 using ProgressFn = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // Checks the objects of transfer documents against one reference schema and writes what it
-// finds, in document order, to a sink.
+// finds, in document order, to a sink. With more than one job the objects are checked on
+// worker threads, each against its own copies of the metadata sets (the checks move walk
+// cursors inside them); the report is the same as with one job, byte for byte.
 class Checker {
  public:
-  Checker(Metadata& annex, OutputSink& sink, Summary* summary);
+  // REQUIRES: jobs >= 1. `annex` must outlive the checker and not change while it works.
+  Checker(Metadata& annex, OutputSink& sink, Summary* summary, unsigned jobs);
+  ~Checker();
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
 
-  // Reads `label`'s document from `in` (`size` bytes, 0 when unknown) and checks every object.
-  // Returns the input's totals. Throws xml::XmlError for input that cannot be read to its end;
-  // the findings of the objects before the fault have been written and the sink's failFile
-  // called by then.
-  Totals checkStream(const std::string& label, std::istream& in, std::uint64_t size,
-                     const ProgressFn& progress);
+  // Reads `label`'s document from `in` (`size` bytes, 0 when unknown), checks every object and
+  // adds the input's counts to `totals`. Throws xml::XmlError for input that cannot be read to
+  // its end; the findings of every object before the fault have been written and counted, and
+  // the sink's failFile called, by then.
+  void checkStream(const std::string& label, std::istream& in, std::uint64_t size,
+                   const ProgressFn& progress, Totals& totals);
 
  private:
+  class Pool;
+
   Metadata& annex_;
   OutputSink& sink_;
   Summary* summary_;
+  unsigned jobs_;
+  std::unique_ptr<Pool> pool_;
 };
 
 }  // namespace swde::cli

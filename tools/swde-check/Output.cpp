@@ -56,8 +56,9 @@ class TextSink final : public OutputSink {
   void failFile(const std::string&, const Totals&, const std::string&) override {}
 
   void finish(const Totals& t, std::size_t files, const Summary* summary) override {
-    out_ << files << (files == 1 ? " file, " : " files, ") << t.objects << " objects (" << t.checked
-         << " checked), " << t.errors << (t.errors == 1 ? " error, " : " errors, ") << t.warnings
+    out_ << files << (files == 1 ? " file, " : " files, ") << t.objects
+         << (t.objects == 1 ? " object (" : " objects (") << t.checked << " checked), " << t.errors
+         << (t.errors == 1 ? " error, " : " errors, ") << t.warnings
          << (t.warnings == 1 ? " warning" : " warnings") << '\n';
     if (summary != nullptr) {
       out_ << "By code:\n";
