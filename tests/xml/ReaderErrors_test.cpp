@@ -34,6 +34,11 @@ const BadInput kBadInputs[] = {
     {"<SWDE>\n<OBJECT name='A'>", 2, 0, "no element found"},
     {"<SWDE>\n<OBJECT name='A", 2, 1, "unclosed token"},
     {"<SWDE/>\n<SWDE/>", 2, 1, "junk after document element"},
+    // Entities that are not in the document are never read, and never silently dropped.
+    {"<!DOCTYPE SWDE [<!ENTITY x SYSTEM 'file:///etc/hostname'>]>\n<SWDE>\n &x;</SWDE>", 3, 2,
+     "error in processing external entity reference"},
+    {"<!DOCTYPE SWDE SYSTEM 'none.dtd'>\n<SWDE>\n &y;</SWDE>", 3, 2,
+     "reference to the entity 'y', which is external or not declared"},
     {"<SWDE>\n <OBJECT name='\xC3'/></SWDE>", 2, 0, "not well-formed"},
     {"<?xml version='1.0' encoding='windows-1250'?>\n<SWDE>\n \x81</SWDE>", 3, 2,
      "not well-formed"},

@@ -150,6 +150,10 @@ Parser::Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler on
   // Comments, processing instructions, the prolog: only to see that expat moves on.
   XML_SetDefaultHandlerExpand(parser_, &Parser::onOtherMarkup);
   XML_SetUnknownEncodingHandler(parser_, &unknownEncodingHandler, nullptr);
+  // External entities are never read, and a reference to one must not vanish from a value
+  // without a word: both kinds of reference stop the document.
+  XML_SetExternalEntityRefHandler(parser_, &Parser::onExternalEntityRef);
+  XML_SetSkippedEntityHandler(parser_, &Parser::onSkippedEntity);
 }
 
 Parser::~Parser() {
@@ -191,6 +195,24 @@ void XMLCALL Parser::onCharacterData(void* self, const XML_Char* text, int lengt
 void XMLCALL Parser::onOtherMarkup(void* self, const XML_Char* /*text*/, int /*length*/) noexcept {
   auto* parser = static_cast<Parser*>(self);
   parser->guarded([] {});
+}
+
+int XMLCALL Parser::onExternalEntityRef(XML_Parser /*parser*/, const XML_Char* /*context*/,
+                                        const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                                        const XML_Char* /*publicId*/) noexcept {
+  return XML_STATUS_ERROR;  // expat reports "error in processing external entity reference"
+}
+
+void XMLCALL Parser::onSkippedEntity(void* self, const XML_Char* name,
+                                     int isParameterEntity) noexcept {
+  if (isParameterEntity != 0) {
+    return;  // only the DTD could have used it
+  }
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([&] {
+    parser->fail(parser->here(), std::string("reference to the entity '") + name +
+                                     "', which is external or not declared");
+  });
 }
 
 void Parser::noteProgress() {

@@ -113,6 +113,11 @@ class Parser {
   static void XMLCALL onEndElement(void* self, const XML_Char* name) noexcept;
   static void XMLCALL onCharacterData(void* self, const XML_Char* text, int length) noexcept;
   static void XMLCALL onOtherMarkup(void* self, const XML_Char* text, int length) noexcept;
+  static int XMLCALL onExternalEntityRef(XML_Parser parser, const XML_Char* context,
+                                         const XML_Char* base, const XML_Char* systemId,
+                                         const XML_Char* publicId) noexcept;
+  static void XMLCALL onSkippedEntity(void* self, const XML_Char* name,
+                                      int isParameterEntity) noexcept;
   template <typename Step>
   void guarded(Step&& step) noexcept;
 
