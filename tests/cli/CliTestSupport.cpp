@@ -76,7 +76,7 @@ RunResult runTool(const std::vector<std::string>& args, const RunOptions& option
 
   // Everything the child needs is prepared before fork().
   std::vector<std::string> strings;
-  strings.emplace_back(SWDE_CHECK_PATH);
+  strings.emplace_back(options.program.empty() ? std::string(SWDE_CHECK_PATH) : options.program);
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& s : strings) {

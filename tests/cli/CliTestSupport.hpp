@@ -25,6 +25,7 @@ struct RunResult {
 struct RunOptions {
   std::optional<std::string> input;  // standard input; /dev/null when absent
   std::string workingDir;            // empty: the source directory
+  std::string program{};             // empty: swde-check
 };
 
 // Runs swde-check with `args` (without the program name) and waits for it. Standard input is

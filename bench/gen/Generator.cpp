@@ -1,0 +1,634 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The schema is turned once into plans (UTF-8 names, value forms, admitted targets, the faults
+// each record type can take); objects are then written one at a time from the plans and a
+// seeded generator, so the document depends on the seed alone and memory stays flat.
+//
+// Each fault is shaped so that swde-check reports it once and nothing else: a malformed date is
+// never put into G5DTW or G5DTU together with another fault, ";" goes only into typed values
+// other than those two, a duplicated attribute repeats the same valid value.
+#include "Generator.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+#include "swde/platform/Cp1250.hpp"
+
+namespace swde::gen {
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// Shares of a county register (in %); the rest is spread evenly over the other record types.
+struct TypeShare {
+  const char* name;
+  double percent;
+};
+constexpr TypeShare kShares[] = {{"G5DZE", 30}, {"G5KLU", 20}, {"G5BUD", 10}, {"G5ADR", 10},
+                                 {"G5UDZ", 5},  {"G5UDW", 5},  {"G5OSF", 10}};
+constexpr double kRestPercent = 10;
+
+// Record types whose own rule judges G5UD as a proper fraction and G5KOD as a postal code.
+constexpr const char* kShareTypes[] = {"G5UDZ", "G5UDW", "G5UDD", "G5PDZ", "G5JRZ"};
+constexpr const char* kAddressType = "G5ADR";
+
+// How often what is not required is written anyway.
+constexpr double kOptionalAttribute = 0.35;
+constexpr double kLevel3Attribute = 0.9;    // present, of mandatory level 3 or more
+constexpr double kLevel3Blank = 0.2;        // and then blank
+constexpr double kSecondOccurrence = 0.25;  // of a multiple attribute
+constexpr double kOptionalRelation = 0.4;
+constexpr double kInverseRelation = 0.03;
+constexpr double kMoreTargets = 0.3;  // a multiple relation with two or three targets
+constexpr double kStatus01 = 0.02;
+constexpr double kStatus10 = 0.02;
+constexpr double kFractionalSeconds = 0.03;  // G5DTU with ".sssss"
+
+bool isRequired(int mandatory) {
+  return mandatory == 1 || mandatory == 2;
+}
+
+template <std::size_t N>
+bool contains(const char* const (&list)[N], std::string_view name) {
+  return std::find(std::begin(list), std::end(list), name) != std::end(list);
+}
+
+template <std::size_t N>
+const char* pick(Random& random, const char* const (&list)[N]) {
+  return list[random.below(N)];
+}
+
+// True for the faults that concern one attribute's value (and its index is an attribute's).
+bool changesValue(Fault fault) {
+  switch (fault) {
+    case Fault::kMalformedNumber:
+    case Fault::kBadDate:
+    case Fault::kValueOutOfSet:
+    case Fault::kBadPostalCode:
+    case Fault::kImproperFraction:
+    case Fault::kSemicolon:
+    case Fault::kDuplicateAttribute:
+    case Fault::kVerificationBeforeCreation:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isTyped(Form form) {
+  return form != Form::kText;
+}
+
+}  // namespace
+
+const char* faultName(Fault fault) {
+  switch (fault) {
+    case Fault::kMalformedNumber:
+      return "malformed-number";
+    case Fault::kBadDate:
+      return "bad-date";
+    case Fault::kValueOutOfSet:
+      return "value-out-of-set";
+    case Fault::kMissingAttribute:
+      return "missing-attribute";
+    case Fault::kMissingRelation:
+      return "missing-relation";
+    case Fault::kWrongRelationTarget:
+      return "wrong-relation-target";
+    case Fault::kBadStatus:
+      return "bad-status";
+    case Fault::kWrongBaseType:
+      return "wrong-base-type";
+    case Fault::kUnknownAttribute:
+      return "unknown-attribute";
+    case Fault::kBadPostalCode:
+      return "bad-postal-code";
+    case Fault::kImproperFraction:
+      return "improper-fraction";
+    case Fault::kSemicolon:
+      return "semicolon";
+    case Fault::kDuplicateAttribute:
+      return "duplicate-attribute";
+    case Fault::kDuplicateRelation:
+      return "duplicate-relation";
+    case Fault::kVerificationBeforeCreation:
+      return "verification-before-creation";
+  }
+  return "?";
+}
+
+// --- OutputBuffer
+
+void OutputBuffer::appendEscaped(std::string_view text) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* entity = nullptr;
+    switch (text[i]) {
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = "&quot;";
+        break;
+      default:
+        continue;
+    }
+    buffer_.append(text, start, i - start);
+    buffer_ += entity;
+    start = i + 1;
+  }
+  buffer_.append(text, start, text.size() - start);
+}
+
+bool OutputBuffer::flush() {
+  if (!buffer_.empty() && !failed_) {
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+      failed_ = true;
+    }
+    written_ += buffer_.size();
+  }
+  buffer_.clear();
+  return !failed_;
+}
+
+// --- Generator: the plans
+
+Generator::Generator(Metadata& schema, const GeneratorOptions& options)
+    : options_(options), random_(options.seed), values_(random_) {
+  for (const auto& decl : schema.attribsSection->declarations()) {
+    declarations_.push_back(Declaration{Cp1250ToUtf8(decl->name), formOf(decl->baseType)});
+  }
+  const auto& types = schema.typesSection->types();
+  if (types.empty()) {
+    throw std::invalid_argument("the schema defines no record type");
+  }
+  auto indexOf = [&](const AnsiString& name) {
+    for (std::size_t i = 0; i < types.size(); ++i) {
+      if (types[i]->name == name) {
+        return i;
+      }
+    }
+    return kNone;
+  };
+
+  for (const auto& type : types) {
+    TypePlan plan;
+    plan.name = Cp1250ToUtf8(type->name);
+    plan.baseType = Cp1250ToUtf8(type->baseType);
+    plan.keyAttribute = kNone;
+    for (const AttributeDef* def = type->getFirstAttr(); def != nullptr;
+         def = type->getNextAttr()) {
+      AttributePlan attribute;
+      attribute.name = Cp1250ToUtf8(def->name);
+      const AttributeDecl* decl = schema.attribsSection->getAttribute(def->name);
+      attribute.form = decl != nullptr ? formOf(decl->baseType) : Form::kText;
+      attribute.mandatory = def->mandatory;
+      attribute.multiple = def->multiple;
+      for (const AnsiString& value : def->possibleValues()) {
+        attribute.values.push_back(Cp1250ToUtf8(value));
+      }
+      if (plan.keyAttribute == kNone && attribute.form == Form::kText && attribute.values.empty() &&
+          attribute.mandatory == 1) {
+        plan.keyAttribute = plan.attributes.size();
+      }
+      plan.attributes.push_back(std::move(attribute));
+    }
+    for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
+         def = type->getNextReference()) {
+      RelationPlan relation;
+      relation.name = Cp1250ToUtf8(def->name);
+      relation.mandatory = def->mandatory;
+      relation.multiple = def->multiple;
+      relation.inverse = def->presenceExempt;
+      for (const AnsiString& target : def->refTypeNames()) {
+        const std::size_t index = indexOf(target);
+        if (index != kNone) {
+          relation.targets.push_back(index);
+        }
+      }
+      for (std::size_t i = 0; i < types.size(); ++i) {
+        if (!def->isRefTypeNamePresent(types[i]->name)) {
+          relation.strangers.push_back(i);
+        }
+      }
+      plan.relations.push_back(std::move(relation));
+    }
+    for (std::size_t i = 0; i < declarations_.size(); ++i) {
+      if (type->getAttributeByCode(schema.attribsSection->declarations()[i]->name) == nullptr) {
+        plan.foreign.push_back(i);
+      }
+    }
+    types_.push_back(std::move(plan));
+  }
+
+  for (TypePlan& plan : types_) {
+    for (std::size_t f = 0; f < kFaultCount; ++f) {
+      if (!candidates(plan, static_cast<Fault>(f)).empty()) {
+        plan.faults.push_back(static_cast<Fault>(f));
+      }
+    }
+  }
+
+  // Weights: the listed shares for the types present, the rest split over the others.
+  std::vector<double> weights(types_.size(), 0.0);
+  std::size_t others = 0;
+  for (std::size_t i = 0; i < types_.size(); ++i) {
+    const auto* share = std::find_if(std::begin(kShares), std::end(kShares),
+                                     [&](const TypeShare& s) { return types_[i].name == s.name; });
+    if (share != std::end(kShares)) {
+      weights[i] = share->percent;
+    } else {
+      ++others;
+    }
+  }
+  double total = 0;
+  for (std::size_t i = 0; i < types_.size(); ++i) {
+    if (weights[i] == 0.0) {
+      weights[i] = kRestPercent / static_cast<double>(others);
+    }
+    total += weights[i];
+    types_[i].cumulativeWeight = total;
+  }
+  for (TypePlan& plan : types_) {
+    plan.cumulativeWeight /= total;
+  }
+}
+
+std::vector<std::size_t> Generator::candidates(const TypePlan& type, Fault fault) const {
+  std::vector<std::size_t> out;
+  const auto& attributes = type.attributes;
+  const auto& relations = type.relations;
+  auto eachAttribute = [&](auto&& test) {
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+      if (test(attributes[i])) {
+        out.push_back(i);
+      }
+    }
+  };
+  auto eachRelation = [&](auto&& test) {
+    for (std::size_t i = 0; i < relations.size(); ++i) {
+      if (test(relations[i])) {
+        out.push_back(i);
+      }
+    }
+  };
+  auto isDateStamp = [](const AttributePlan& a) { return a.name == "G5DTW" || a.name == "G5DTU"; };
+  switch (fault) {
+    case Fault::kMalformedNumber:
+      eachAttribute([](const AttributePlan& a) {
+        return a.form == Form::kReal || a.form == Form::kInteger || a.form == Form::kLogical ||
+               a.form == Form::kFraction;
+      });
+      break;
+    case Fault::kBadDate:
+      eachAttribute([](const AttributePlan& a) {
+        return a.form == Form::kDate || a.form == Form::kTime || a.form == Form::kDateTime;
+      });
+      break;
+    case Fault::kValueOutOfSet:
+      eachAttribute(
+          [](const AttributePlan& a) { return a.form == Form::kText && !a.values.empty(); });
+      break;
+    case Fault::kMissingAttribute:
+      eachAttribute([](const AttributePlan& a) { return isRequired(a.mandatory); });
+      break;
+    case Fault::kMissingRelation:
+      eachRelation([](const RelationPlan& r) { return !r.inverse && isRequired(r.mandatory); });
+      break;
+    case Fault::kWrongRelationTarget:
+      eachRelation([](const RelationPlan& r) {
+        return !r.inverse && !r.targets.empty() && !r.strangers.empty();
+      });
+      break;
+    case Fault::kBadStatus:
+    case Fault::kWrongBaseType:
+      out.push_back(0);
+      break;
+    case Fault::kUnknownAttribute:
+      out = type.foreign;
+      break;
+    case Fault::kBadPostalCode:
+      if (type.name == kAddressType) {
+        eachAttribute([](const AttributePlan& a) {
+          return a.name == "G5KOD" && a.form == Form::kText && a.values.empty();
+        });
+      }
+      break;
+    case Fault::kImproperFraction:
+      if (contains(kShareTypes, type.name)) {
+        eachAttribute(
+            [](const AttributePlan& a) { return a.name == "G5UD" && a.form == Form::kFraction; });
+      }
+      break;
+    case Fault::kSemicolon:
+      eachAttribute([&](const AttributePlan& a) { return isTyped(a.form) && !isDateStamp(a); });
+      break;
+    case Fault::kDuplicateAttribute:
+      eachAttribute([](const AttributePlan& a) { return !a.multiple && isRequired(a.mandatory); });
+      break;
+    case Fault::kDuplicateRelation:
+      eachRelation(
+          [](const RelationPlan& r) { return !r.inverse && !r.multiple && !r.targets.empty(); });
+      break;
+    case Fault::kVerificationBeforeCreation: {
+      std::size_t verified = kNone;
+      bool created = false;
+      for (std::size_t i = 0; i < attributes.size(); ++i) {
+        if (attributes[i].name == "G5DTW" && attributes[i].form == Form::kDate) {
+          verified = i;
+        }
+        if (attributes[i].name == "G5DTU" && attributes[i].form == Form::kDateTime) {
+          created = true;
+        }
+      }
+      if (verified != kNone && created) {
+        out.push_back(verified);
+      }
+      break;
+    }
+  }
+  return out;
+}
+
+// --- Generator: the objects
+
+std::size_t Generator::chooseType() {
+  const double u = random_.unit();
+  for (std::size_t i = 0; i < types_.size(); ++i) {
+    if (u < types_[i].cumulativeWeight) {
+      return i;
+    }
+  }
+  return types_.size() - 1;
+}
+
+Generator::FaultPlan Generator::chooseFault(const TypePlan& type) {
+  FaultPlan plan;
+  if (options_.faultRate <= 0 || !random_.chance(options_.faultRate) || type.faults.empty()) {
+    return plan;
+  }
+  plan.active = true;
+  plan.kind = type.faults[random_.below(type.faults.size())];
+  const std::vector<std::size_t> where = candidates(type, plan.kind);
+  plan.index = where[random_.below(where.size())];
+  return plan;
+}
+
+std::string Generator::keyOf(std::size_t typeIndex) {
+  const TypePlan& type = types_[typeIndex];
+  if (!type.lastKey.empty()) {
+    return type.lastKey;
+  }
+  return type.name + "/" + std::to_string(random_.between(1, 999));
+}
+
+std::string Generator::faultyValue(const AttributePlan& attribute, Fault fault, int creationDay) {
+  static const char* const kBadReals[] = {"1234,56", "12.5.3", "ok. 300", "1 234,5", "12a"};
+  static const char* const kBadIntegers[] = {"3a", "1.5", "trzy", "1e3"};
+  static const char* const kBadLogicals[] = {"2", "T", "tak", "01"};
+  static const char* const kBadFractions[] = {"1/x", "1:2", "pół", "1/2/x"};
+  static const char* const kBadDates[] = {"2005-03-01", "01.03.2005", "2005.3.1", "20050301"};
+  static const char* const kBadTimes[] = {"12.30.00", "1230", "12:30"};
+  static const char* const kBadDateTimes[] = {"2005.03.01 10:00:00", "2005.03.01-10:00",
+                                              "2005-03-01-10:00:00", "2005.03.01"};
+  static const char* const kOutOfSet[] = {"Z9", "brak", "99", "XX", "?"};
+  static const char* const kBadPostalCodes[] = {"00950", "0-0950", "00-9500", "AB-123", "00 950"};
+  static const char* const kImproper[] = {"3/2", "5/4", "2/2", "7/3"};
+  switch (fault) {
+    case Fault::kMalformedNumber:
+      switch (attribute.form) {
+        case Form::kReal:
+          return pick(random_, kBadReals);
+        case Form::kInteger:
+          return pick(random_, kBadIntegers);
+        case Form::kLogical:
+          return pick(random_, kBadLogicals);
+        default:
+          return pick(random_, kBadFractions);
+      }
+    case Fault::kBadDate:
+      switch (attribute.form) {
+        case Form::kDate:
+          return pick(random_, kBadDates);
+        case Form::kTime:
+          return pick(random_, kBadTimes);
+        default:
+          return pick(random_, kBadDateTimes);
+      }
+    case Fault::kValueOutOfSet: {
+      for (const char* candidate : kOutOfSet) {
+        if (std::find(attribute.values.begin(), attribute.values.end(), candidate) ==
+            attribute.values.end()) {
+          return candidate;
+        }
+      }
+      return "?!";
+    }
+    case Fault::kBadPostalCode:
+      return pick(random_, kBadPostalCodes);
+    case Fault::kImproperFraction:
+      return pick(random_, kImproper);
+    case Fault::kSemicolon: {
+      std::string value = values_.make(attribute.name, attribute.form);
+      value[value.size() / 2] = ';';
+      return value;
+    }
+    case Fault::kVerificationBeforeCreation:
+      return formatDate(creationDay - random_.between(1, 2000));
+    default:
+      return values_.make(attribute.name, attribute.form);
+  }
+}
+
+void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
+  TypePlan& type = types_[typeIndex];
+  const FaultPlan fault = chooseFault(type);
+  auto faultOn = [&](Fault kind, std::size_t index) {
+    return fault.active && fault.kind == kind && fault.index == index;
+  };
+  values_.nextObject();
+  ++type.count;
+  ++stats_.objects;
+  if (fault.active) {
+    ++stats_.faulty;
+    ++stats_.byFault[static_cast<std::size_t>(fault.kind)];
+  }
+
+  // The opening tag.
+  out.append("  <OBJECT name=\"");
+  out.appendEscaped(type.name);
+  out.append("\" base_type=\"");
+  if (faultOn(Fault::kWrongBaseType, 0)) {
+    out.append(type.baseType == "RD" ? "RO" : "RD");
+  } else {
+    out.appendEscaped(type.baseType);
+  }
+  out.append("\" status=\"");
+  if (faultOn(Fault::kBadStatus, 0)) {
+    static const char* const kBadStatuses[] = {"3", "99", "0", "AB", "30", "O0"};
+    out.append(pick(random_, kBadStatuses));
+  } else {
+    const double u = random_.unit();
+    out.append(u < kStatus01 ? "01" : u < kStatus01 + kStatus10 ? "10" : "00");
+  }
+  out.append("\">\n");
+
+  // Attributes.
+  const int creationDay = values_.creationDay();
+  std::string key;
+  bool sectionOpen = false;
+  auto openSection = [&](const char* tag) {
+    if (!sectionOpen) {
+      out.append(tag);
+      sectionOpen = true;
+    }
+  };
+  auto writeAttribute = [&](std::string_view name, std::string_view value) {
+    openSection("    <ATTRIBUTES>\n");
+    out.append("      <ATTR name=\"");
+    out.appendEscaped(name);
+    out.append("\" value_str=\"");
+    out.appendEscaped(value);
+    out.append("\"/>\n");
+  };
+  for (std::size_t i = 0; i < type.attributes.size(); ++i) {
+    const AttributePlan& attribute = type.attributes[i];
+    if (faultOn(Fault::kMissingAttribute, i)) {
+      continue;
+    }
+    const bool faulty = fault.active && changesValue(fault.kind) && fault.index == i;
+    bool present = faulty || isRequired(attribute.mandatory);
+    bool blank = false;
+    if (!present) {
+      if (attribute.mandatory >= 3) {
+        present = random_.chance(kLevel3Attribute);
+        blank = present && random_.chance(kLevel3Blank);
+      } else {
+        present = random_.chance(kOptionalAttribute);
+      }
+    }
+    if (!present) {
+      continue;
+    }
+    std::string value;
+    if (faulty && fault.kind != Fault::kDuplicateAttribute) {
+      value = faultyValue(attribute, fault.kind, creationDay);
+    } else if (blank) {
+      value.clear();
+    } else if (attribute.name == "G5DTU" && attribute.form == Form::kDateTime) {
+      value = formatDate(creationDay) + "-" + values_.time();
+      if (random_.chance(kFractionalSeconds)) {
+        value += "." + std::to_string(random_.between(10000, 99999));
+      }
+    } else if (attribute.name == "G5DTW" && attribute.form == Form::kDate) {
+      // Verified on the day of creation or later, but not after the end of 2025.
+      const int lastDay = daysFromCivil(2025, 12, 31);
+      value = formatDate(creationDay + random_.between(0, std::max(0, lastDay - creationDay)));
+    } else if (!attribute.values.empty()) {
+      value = attribute.values[random_.below(attribute.values.size())];
+    } else {
+      value = values_.make(attribute.name, attribute.form);
+    }
+    if (i == type.keyAttribute) {
+      key = value;
+    }
+    int occurrences = 1;
+    if (faultOn(Fault::kDuplicateAttribute, i)) {
+      occurrences = 2;
+    } else if (attribute.multiple && !faulty && random_.chance(kSecondOccurrence)) {
+      occurrences = 2;
+    }
+    for (int n = 0; n < occurrences; ++n) {
+      writeAttribute(attribute.name, value);
+    }
+  }
+  if (fault.active && fault.kind == Fault::kUnknownAttribute) {
+    const Declaration& declaration = declarations_[fault.index];
+    writeAttribute(declaration.name, values_.make(declaration.name, declaration.form));
+  }
+  if (sectionOpen) {
+    out.append("    </ATTRIBUTES>\n");
+    sectionOpen = false;
+  }
+
+  // Relations.
+  for (std::size_t i = 0; i < type.relations.size(); ++i) {
+    const RelationPlan& relation = type.relations[i];
+    if (faultOn(Fault::kMissingRelation, i)) {
+      continue;
+    }
+    const bool wrongTarget = faultOn(Fault::kWrongRelationTarget, i);
+    const bool doubled = faultOn(Fault::kDuplicateRelation, i);
+    bool present = wrongTarget || doubled;
+    if (!present) {
+      if (relation.inverse) {
+        present = random_.chance(kInverseRelation);
+      } else if (isRequired(relation.mandatory)) {
+        present = true;
+      } else {
+        present = random_.chance(kOptionalRelation);
+      }
+    }
+    if (!present || (relation.targets.empty() && !isRequired(relation.mandatory))) {
+      continue;
+    }
+    int occurrences = 1;
+    if (doubled) {
+      occurrences = 2;
+    } else if (relation.multiple && !wrongTarget && random_.chance(kMoreTargets)) {
+      occurrences = random_.between(2, 3);
+    }
+    for (int n = 0; n < occurrences; ++n) {
+      openSection("    <RELATIONS>\n");
+      out.append("      <RELAT name=\"");
+      out.appendEscaped(relation.name);
+      out.append("\">");
+      if (!relation.targets.empty()) {
+        const std::size_t target =
+            wrongTarget ? relation.strangers[random_.below(relation.strangers.size())]
+                        : relation.targets[random_.below(relation.targets.size())];
+        out.append("<DEST_OBJECT element=\"");
+        out.appendEscaped(types_[target].name);
+        out.append("\" name=\"");
+        out.appendEscaped(keyOf(target));
+        out.append("\"/>");
+      }
+      out.append("</RELAT>\n");
+    }
+  }
+  if (sectionOpen) {
+    out.append("    </RELATIONS>\n");
+  }
+  out.append("  </OBJECT>\n");
+
+  type.lastKey = key.empty() ? type.name + "/" + std::to_string(type.count) : std::move(key);
+}
+
+void Generator::write(OutputBuffer& out) {
+  out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+  char header[160];
+  std::snprintf(header, sizeof header,
+                "<!-- Synthetic transfer document written by swde-gen: %llu objects, seed %llu, "
+                "fault rate %g. -->\n",
+                static_cast<unsigned long long>(options_.objects),
+                static_cast<unsigned long long>(options_.seed), options_.faultRate);
+  out.append(header);
+  out.append("<SWDE>\n");
+  for (std::uint64_t i = 0; i < options_.objects; ++i) {
+    if (i > 0) {
+      out.append("\n");
+    }
+    writeObject(out, chooseType());
+  }
+  out.append("</SWDE>\n");
+}
+
+}  // namespace swde::gen

@@ -1,0 +1,150 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_BENCH_GEN_GENERATOR_HPP_
+#define SWDE_BENCH_GEN_GENERATOR_HPP_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swde/metadata/Metadata.hpp"
+
+#include "Random.hpp"
+#include "Values.hpp"
+
+namespace swde::gen {
+
+// The faults one object may get; each is meant to give exactly one finding of swde-check.
+enum class Fault {
+  kMalformedNumber,             // FL/NO/LN/UL value that is not a number of its form
+  kBadDate,                     // DN/HR/DH value in a wrong form
+  kValueOutOfSet,               // a text outside the attribute's value set
+  kMissingAttribute,            // a mandatory attribute left out
+  kMissingRelation,             // a mandatory relation left out
+  kWrongRelationTarget,         // DEST_OBJECT of a type the relation does not admit
+  kBadStatus,                   // status outside the known marks
+  kWrongBaseType,               // base_type other than the record type's
+  kUnknownAttribute,            // an attribute declared in the annex but not for this type
+  kBadPostalCode,               // G5KOD not in the form "00-950"
+  kImproperFraction,            // a share such as "3/2"
+  kSemicolon,                   // ";" inside a typed value
+  kDuplicateAttribute,          // a single attribute given twice
+  kDuplicateRelation,           // a single relation given twice
+  kVerificationBeforeCreation,  // G5DTW earlier than the day of G5DTU
+};
+constexpr std::size_t kFaultCount = 15;  // keep in sync with Fault
+
+// A short name of the fault, for statistics.
+const char* faultName(Fault fault);
+
+// Buffers the document and writes it to a C stream in large blocks.
+class OutputBuffer {
+ public:
+  explicit OutputBuffer(std::FILE* file) : file_(file) { buffer_.reserve(kBlock + 4096); }
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+  void append(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= kBlock) {
+      flush();
+    }
+  }
+  // Appends an attribute value with &, <, > and " escaped.
+  void appendEscaped(std::string_view text);
+  // Writes what is buffered; false once any write has failed.
+  bool flush();
+  std::uint64_t bytesWritten() const { return written_; }
+
+ private:
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  std::FILE* file_;
+  std::string buffer_;
+  std::uint64_t written_ = 0;
+  bool failed_ = false;
+};
+
+struct GeneratorOptions {
+  std::uint64_t objects = 1000;
+  double faultRate = 0.05;  // share of objects with exactly one fault, in [0, 1]
+  std::uint64_t seed = 1;
+};
+
+struct GeneratorStats {
+  std::uint64_t objects = 0;
+  std::uint64_t faulty = 0;
+  std::array<std::uint64_t, kFaultCount> byFault{};
+};
+
+// Writes a transfer document whose objects are made from a schema: every mandatory attribute
+// and relation present with a well-formed value, some optional ones, record types in the mix of
+// a county register. Memory does not grow with the number of objects.
+class Generator {
+ public:
+  // Reads what it needs from `schema` (walking its record types moves their cursors) and keeps
+  // no reference to it. Throws std::invalid_argument when the schema defines no record type.
+  Generator(Metadata& schema, const GeneratorOptions& options);
+
+  // Writes the whole document.
+  void write(OutputBuffer& out);
+  const GeneratorStats& stats() const { return stats_; }
+
+ private:
+  struct AttributePlan {
+    std::string name;  // UTF-8
+    Form form;
+    int mandatory;
+    bool multiple;
+    std::vector<std::string> values;  // the value set, UTF-8; empty when not limited
+  };
+  struct RelationPlan {
+    std::string name;
+    int mandatory;
+    bool multiple;
+    bool inverse;
+    std::vector<std::size_t> targets;    // admitted record types, indices into types_
+    std::vector<std::size_t> strangers;  // every other record type
+  };
+  struct TypePlan {
+    std::string name;
+    std::string baseType;
+    std::vector<AttributePlan> attributes;
+    std::vector<RelationPlan> relations;
+    std::vector<std::size_t> foreign;  // declared attributes the type does not have
+    std::vector<Fault> faults;         // the faults this type can take
+    std::size_t keyAttribute;          // gives the object's identifier; npos when none
+    double cumulativeWeight = 0;
+    std::string lastKey;  // identifier of the last object written, for relations to point at
+    std::uint64_t count = 0;
+  };
+  struct Declaration {
+    std::string name;
+    Form form;
+  };
+  struct FaultPlan {
+    bool active = false;
+    Fault kind = Fault::kBadStatus;
+    std::size_t index = 0;  // the attribute, relation or declaration it concerns
+  };
+
+  std::vector<std::size_t> candidates(const TypePlan& type, Fault fault) const;
+  std::size_t chooseType();
+  FaultPlan chooseFault(const TypePlan& type);
+  void writeObject(OutputBuffer& out, std::size_t typeIndex);
+  std::string faultyValue(const AttributePlan& attribute, Fault fault, int creationDay);
+  std::string keyOf(std::size_t typeIndex);
+
+  GeneratorOptions options_;
+  Random random_;
+  Values values_;
+  std::vector<TypePlan> types_;
+  std::vector<Declaration> declarations_;
+  GeneratorStats stats_;
+};
+
+}  // namespace swde::gen
+
+#endif  // SWDE_BENCH_GEN_GENERATOR_HPP_

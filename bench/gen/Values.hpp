@@ -1,0 +1,68 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_BENCH_GEN_VALUES_HPP_
+#define SWDE_BENCH_GEN_VALUES_HPP_
+
+#include <string>
+#include <string_view>
+
+#include "Random.hpp"
+
+namespace swde::gen {
+
+// The value form a base type code asks for; every code without a form rule is text.
+enum class Form {
+  kText,      // TX and any other code
+  kReal,      // FL: "1234.56"
+  kInteger,   // NO: "3"
+  kLogical,   // LN: "0" or "1"
+  kFraction,  // UL: "1/2"
+  kDate,      // DN: "rrrr.mm.dd"
+  kTime,      // HR: "gg:mm:ss"
+  kDateTime,  // DH: "rrrr.mm.dd-gg:mm:ss"
+};
+
+Form formOf(std::string_view baseType);
+
+// Days are counted from 1970-01-01 (negative before it), in the proleptic Gregorian calendar.
+int daysFromCivil(int year, int month, int day);
+// "rrrr.mm.dd" of a day number.
+std::string formatDate(int days);
+// "gg:mm:ss" of a second of the day.
+std::string formatTime(int seconds);
+
+// Makes plausible, well-formed values of a county register: parcel and building identifiers,
+// Polish names and addresses, areas, dates. Every text is UTF-8 and fits CP1250.
+class Values {
+ public:
+  explicit Values(Random& random) : random_(random) {}
+
+  // A well-formed value of `form` for the attribute `code` (a value set, when the attribute has
+  // one, is the caller's business).
+  std::string make(std::string_view code, Form form);
+
+  std::string text(std::string_view code);
+  std::string real(std::string_view code);
+  std::string integer(std::string_view code);
+  std::string fraction();  // proper: numerator below denominator
+  std::string date();      // a day between 1990 and 2024
+  std::string time();
+  std::string dateTime();
+  std::string postalCode();  // "31-056"
+
+  // A day between 1995 and 2023, as a day number; a creation day.
+  int creationDay();
+
+  // Starts a new object: the next identifiers refer to a fresh parcel.
+  void nextObject();
+
+ private:
+  std::string digits(int count);
+  std::string parcelId();
+
+  Random& random_;
+  std::string parcel_;  // identifier of the object's parcel; empty until asked for
+};
+
+}  // namespace swde::gen
+
+#endif  // SWDE_BENCH_GEN_VALUES_HPP_
