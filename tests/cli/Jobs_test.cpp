@@ -65,4 +65,64 @@ TEST(SwdeCheckJobs, BreakAfterManyObjectsKeepsEverythingBefore) {
   EXPECT_NE(one.out.find("\"error\":"), std::string::npos);
 }
 
+// Pieces of a document are parsed on their own; whatever makes a piece read differently from
+// the whole document must fall back to one stream and give the report of one job, faults and
+// their positions included.
+TEST(SwdeCheckJobs, PiecesThatCannotStandAloneGiveTheSameReport) {
+  TempDir dir;
+  const std::string document = dir.file("generated.xml");
+  RunOptions generator;
+  generator.program = SWDE_GEN_PATH;
+  const RunResult made = runTool(
+      {"--objects", "8000", "--fault-rate", "0.1", "--seed", "3", "--output", document}, generator);
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const std::string text = clitest::readFile(document);
+  const auto afterObjectNear = [&text](double share) {
+    return text.find("</OBJECT>",
+                     static_cast<std::size_t>(static_cast<double>(text.size()) * share)) +
+           9;
+  };
+  std::string crlf;
+  for (const char c : text) {
+    if (c == '\n') {
+      crlf += '\r';
+    }
+    crlf += c;
+  }
+  const std::size_t declarationEnd = text.find("?>") + 2;
+  struct Variant {
+    const char* name;
+    std::string bytes;
+  };
+  const std::vector<Variant> variants = {
+      {"as generated", text},
+      {"CRLF line ends", crlf},
+      {"no XML declaration", text.substr(declarationEnd)},
+      {"an object end tag in a comment", text.substr(0, afterObjectNear(0.5)) +
+                                             "\n<!-- </OBJECT> <OBJECT name=\"X\"> -->" +
+                                             text.substr(afterObjectNear(0.5))},
+      {"a doctype with an entity",
+       std::string("<!DOCTYPE SWDE [<!ENTITY dash \"-\">]>") + text.substr(declarationEnd)},
+      {"schema sections after objects",
+       text.substr(0, afterObjectNear(0.7)) +
+           "<TYPES_SECT><OBJECT name=\"Q\" base_type=\"RD\"/></TYPES_SECT>" +
+           text.substr(afterObjectNear(0.7))},
+      {"an unknown element late in the document",
+       text.substr(0, afterObjectNear(0.8)) + "<FOO/>" + text.substr(afterObjectNear(0.8))},
+      {"cut after an object end tag", text.substr(0, text.rfind("</OBJECT>") + 9)},
+      {"cut inside a tag", text.substr(0, text.size() * 3 / 5)},
+  };
+  for (const Variant& variant : variants) {
+    SCOPED_TRACE(variant.name);
+    const std::string path = dir.file("variant.xml");
+    clitest::writeFile(path, variant.bytes);
+    const RunResult one = runTool({"--jobs", "1", path});
+    const RunResult two = runTool({"--jobs", "2", path});
+    EXPECT_EQ(two.exitCode, one.exitCode);
+    EXPECT_EQ(two.err, one.err);
+    EXPECT_TRUE(two.out == one.out) << "--jobs 2 differs from --jobs 1";
+    EXPECT_NE(one.out.find(" objects ("), std::string::npos) << one.out.substr(0, 200);
+  }
+}
+
 }  // namespace

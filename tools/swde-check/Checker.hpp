@@ -34,11 +34,21 @@ class Checker {
   // adds the input's counts to `totals`. Throws xml::XmlError for input that cannot be read to
   // its end; the findings of every object before the fault have been written and counted, and
   // the sink's failFile called, by then.
+  // With more than one job and a `seekable` input, the document itself is cut into pieces of
+  // whole objects that are parsed and checked on the workers; anything unusual in a piece
+  // (a fault, a declaration it cannot see) makes the rest be read again in one stream, so the
+  // report stays exactly that of one job.
   void checkStream(const std::string& label, std::istream& in, std::uint64_t size,
-                   const ProgressFn& progress, Totals& totals);
+                   const ProgressFn& progress, Totals& totals, bool seekable = false);
 
  private:
   class Pool;
+  class Writer;
+
+  void checkInPieces(const std::string& label, std::istream& in, std::uint64_t size,
+                     const ProgressFn& progress, Writer& writer);
+  void checkInBatches(const std::string& label, std::istream& in, std::uint64_t size,
+                      const ProgressFn& progress, Writer& writer);
 
   Metadata& annex_;
   OutputSink& sink_;

@@ -198,7 +198,7 @@ int run(int argc, char** argv) {
                 bar->update(done, total);
               }
             },
-            fileTotals);
+            fileTotals, !isStdin);
       } catch (...) {
         all.add(fileTotals);  // what was reported before the fault still counts
         throw;

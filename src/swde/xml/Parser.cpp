@@ -215,6 +215,11 @@ void XMLCALL Parser::onSkippedEntity(void* self, const XML_Char* name,
   });
 }
 
+void Parser::continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore) {
+  linesBefore_ = linesBefore;
+  objectsStarted_ = objectsBefore;
+}
+
 void Parser::noteProgress() {
   const XML_Index index = XML_GetCurrentByteIndex(parser_);
   if (index >= 0) {
@@ -319,7 +324,7 @@ void Parser::fail(Position where, const std::string& message) const {
 }
 
 Position Parser::here() const {
-  return Position{clampToU32(XML_GetCurrentLineNumber(parser_)),
+  return Position{clampToU32(XML_GetCurrentLineNumber(parser_) + linesBefore_),
                   clampToU32(XML_GetCurrentColumnNumber(parser_) + 1ULL)};
 }
 

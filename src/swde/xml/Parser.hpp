@@ -85,6 +85,7 @@ class Parser {
   std::unique_ptr<Metadata> releaseMetadata() { return std::move(metadata_); }
   bool hasSchemaSections() const { return sawSchemaSections_; }
   std::uint64_t objectCount() const { return objectsHandedOut_; }
+  void continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore);
   std::uint64_t bytesFed() const { return bytesFed_; }
   const AnsiString& schemaDate() const { return schemaDate_; }
   const AnsiString& schemaVersion() const { return schemaVersion_; }
@@ -200,6 +201,7 @@ class Parser {
   smObjectFactory factory_;
   std::unique_ptr<smObject> object_;
   std::uint64_t objectsStarted_ = 0;
+  std::uint64_t linesBefore_ = 0;  // added to every line number (a fragment of a document)
   std::uint64_t objectsHandedOut_ = 0;
   std::size_t objectEntries_ = 0;
   std::uint32_t attributeOrdinal_ = 0;

@@ -66,6 +66,10 @@ bool DocumentReader::hasSchemaSections() const {
   return parser_->hasSchemaSections();
 }
 
+void DocumentReader::continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore) {
+  parser_->continueDocument(linesBefore, objectsBefore);
+}
+
 std::uint64_t DocumentReader::objectCount() const {
   return parser_->objectCount();
 }

@@ -143,6 +143,14 @@ class DocumentReader {
   // content name the file as the constructor was given it.
   void readFile(const std::string& path);
 
+  // Reads a fragment of a larger document that starts after `linesBefore` lines and
+  // `objectsBefore` objects: lines are reported that much further on and default object ids
+  // continue from objectsBefore + 1. The fragment must still be a whole document (a SWDE root
+  // around its objects); only positions of objects and entries are shifted, so the positions of
+  // XmlErrors on the fragment's first line are not those of the larger document.
+  // REQUIRES: nothing fed yet.
+  void continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore);
+
   // The document's own attribute declarations and record type definitions; empty if it has
   // none. Valid for the reader's lifetime.
   Metadata& fileMetadata();
