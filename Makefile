@@ -2,8 +2,9 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test sanitize fuzz coverage bench measure memcheck clean
 
 all: build
 
@@ -23,5 +24,34 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer (clang, build-asan/).
+sanitize: deps
+	@scripts/sanitize.sh
+
+# Every fuzz target for FUZZ_SECONDS seconds (clang, build-fuzz/).
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Line coverage of src/swde with gcovr (build-cov/); prints the total.
+coverage: deps
+	@scripts/coverage.sh
+
+# The micro-benchmark of the checks (Release, build-bench/).
+bench: deps
+	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSWDE_BENCH=ON \
+	  -DSWDE_BUILD_TESTS=OFF -DSWDE_BUILD_EXAMPLES=OFF
+	@cmake --build build-bench -j $(JOBS) --target swde_check_bench
+	@build-bench/bench/swde_check_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# Wall time and peak memory against the parse-only floor (see docs/performance.md).
+measure: deps
+	@bench/measure.sh
+
+# make run under valgrind's memcheck: any error or leak fails.
+memcheck: build
+	@valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+	  $(BUILD_DIR)/tools/swde-check/swde-check examples/faults.xml >/dev/null; \
+	  status=$$?; [ $$status -le 1 ]
+
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) build-asan build-fuzz build-cov build-bench

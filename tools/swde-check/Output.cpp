@@ -31,6 +31,25 @@ std::string jsonString(const std::string& text) {
   return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// A line of the text report must stay one line: control characters in names and messages
+// (which a document can carry through character references) are shown as \xHH.
+std::string oneLine(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0x0F];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 class NullSink final : public OutputSink {
  public:
   void beginFile(const std::string&) override {}
@@ -48,8 +67,8 @@ class TextSink final : public OutputSink {
   void beginFile(const std::string&) override {}
 
   void finding(const std::string& file, const Finding& f) override {
-    out_ << file << ':' << f.line << ": " << f.code << ' ' << f.typeName << ' '
-         << severityOf(f.msgType) << ": " << f.message << '\n';
+    out_ << oneLine(file) << ':' << f.line << ": " << f.code << ' ' << oneLine(f.typeName) << ' '
+         << severityOf(f.msgType) << ": " << oneLine(f.message) << '\n';
   }
 
   void endFile(const std::string&, const Totals&) override {}
@@ -67,7 +86,7 @@ class TextSink final : public OutputSink {
       }
       out_ << "By record type:\n";
       for (const auto& [type, count] : summary->byType) {
-        out_ << "  " << type << ' ' << count << '\n';
+        out_ << "  " << oneLine(type) << ' ' << count << '\n';
       }
     }
     out_.flush();

@@ -68,7 +68,7 @@ class NameIndex {
   void grow() {
     std::vector<Slot> old;
     old.swap(slots_);
-    slots_.resize(old.empty() ? 16 : old.size() * 2);
+    slots_.resize(old.empty() ? 4 : old.size() * 2);
     for (Slot& slot : old) {
       if (slot.item != nullptr) {
         std::size_t i = static_cast<std::size_t>(slot.hash) & mask();

@@ -143,6 +143,7 @@ class Parser {
   int mandatoryLevel(const Attributes& attributes) const;
   std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
   void countEntry(std::size_t& entries) const;
+  void countSchemaItem();
   void startValue(const Attributes& attributes);
   AnsiString takeValue();
 
@@ -201,6 +202,7 @@ class Parser {
   smObjectFactory factory_;
   std::unique_ptr<smObject> object_;
   std::uint64_t objectsStarted_ = 0;
+  std::size_t schemaItems_ = 0;    // declarations, definitions, values and targets so far
   std::uint64_t linesBefore_ = 0;  // added to every line number (a fragment of a document)
   std::uint64_t objectsHandedOut_ = 0;
   std::size_t objectEntries_ = 0;

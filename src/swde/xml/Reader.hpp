@@ -93,6 +93,11 @@ struct ReaderLimits {
   std::size_t maxEntriesPerObject = 100000;
   // Element nesting; the root element is at depth 1.
   std::size_t maxDepth = 16;
+  // Everything the schema sections hold together: attribute declarations, record types, their
+  // attribute and relation definitions, allowed values and relation targets. A reference
+  // schema has a few thousand; each costs a few hundred bytes, and every job of swde-check
+  // keeps its own copy.
+  std::size_t maxSchemaItems = 200000;
 };
 
 // Reads a schema description from the file at `path` into a new metadata set (the caller owns

@@ -19,13 +19,22 @@ void Parser::startSchemaSection() {
   sawSchemaSections_ = true;
 }
 
+void Parser::countSchemaItem() {
+  if (++schemaItems_ > limits_.maxSchemaItems) {
+    fail(stack_.back().start, "more than " + std::to_string(limits_.maxSchemaItems) +
+                                  " declarations, definitions and values in the schema sections");
+  }
+}
+
 void Parser::startAttribDecl(const Attributes& attributes) {
+  countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   metadata_->attribsSection->addAttribute(name, baseType);
 }
 
 void Parser::startTypeDef(const Attributes& attributes) {
+  countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   type_ = metadata_->typesSection->addType(name, baseType);
@@ -34,6 +43,7 @@ void Parser::startTypeDef(const Attributes& attributes) {
 
 void Parser::startAttrDef(const Attributes& attributes) {
   countEntry(typeEntries_);
+  countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
@@ -42,11 +52,13 @@ void Parser::startAttrDef(const Attributes& attributes) {
 }
 
 void Parser::endAllowedValue() {
+  countSchemaItem();
   attrDef_->addPossibleValue(takeValue());
 }
 
 void Parser::startRelatDef(const Attributes& attributes) {
   countEntry(typeEntries_);
+  countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
@@ -57,6 +69,7 @@ void Parser::startRelatDef(const Attributes& attributes) {
 }
 
 void Parser::startDestTypeDef(const Attributes& attributes) {
+  countSchemaItem();
   refDef_->addRefTypeName(toCp1250(required(attributes, "element"), "element"));
 }
 
