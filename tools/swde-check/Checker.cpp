@@ -241,6 +241,14 @@ class Checker::Pool {
     taskDone_.wait(lock, [&task] { return task.done; });
   }
 
+  // Waits for `task`, then passes on what failed in it (an allocation, say).
+  void collect(const Task& task) {
+    waitDone(task);
+    if (task.failure) {
+      std::rethrow_exception(task.failure);
+    }
+  }
+
   bool isDone(const Task& task) {
     const std::lock_guard<std::mutex> lock(mutex_);
     return task.done;
@@ -313,10 +321,7 @@ void Checker::checkInBatches(const std::string& label, std::istream& in, std::ui
   std::deque<std::shared_ptr<Task>> inFlight;
   std::vector<std::unique_ptr<smObject>> filling;
   const auto writeTask = [&](Task& task) {
-    pool_->waitDone(task);
-    if (task.failure) {
-      std::rethrow_exception(task.failure);
-    }
+    pool_->collect(task);
     for (const ObjectResult& result : task.results) {
       writer.write(result);
     }
@@ -520,10 +525,7 @@ void Checker::checkInPieces(const std::string& label, std::istream& in, std::uin
   const auto writeOldest = [&] {
     const std::shared_ptr<Task> task = std::move(inFlight.front());
     inFlight.pop_front();
-    pool_->waitDone(*task);
-    if (task->failure) {
-      std::rethrow_exception(task->failure);
-    }
+    pool_->collect(*task);
     if (!task->usable || fallBack) {
       fallBack = true;
       return;

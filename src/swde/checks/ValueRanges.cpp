@@ -10,58 +10,6 @@
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {
-namespace {
-
-constexpr bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-constexpr bool isCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The length of the longest prefix of `text` that the C library's strtod reads as a decimal
-// number ("." as the decimal point); 0 when it reads none.
-std::size_t decimalNumberPrefix(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && isCSpace(text[i])) {
-    ++i;
-  }
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    ++i;
-  }
-  std::size_t digits = 0;
-  while (i < text.size() && isDigit(text[i])) {
-    ++i;
-    ++digits;
-  }
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && isDigit(text[i])) {
-      ++i;
-      ++digits;
-    }
-  }
-  if (digits == 0) {
-    return 0;
-  }
-  // An exponent belongs to the number only when at least one digit follows it.
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
-      ++j;
-    }
-    if (j < text.size() && isDigit(text[j])) {
-      while (j < text.size() && isDigit(text[j])) {
-        ++j;
-      }
-      i = j;
-    }
-  }
-  return i;
-}
-
-}  // namespace
 
 void smObject::checkAttribValueRange(smAttribute* attribute) {
   const RecordType* type = annexType();
@@ -149,7 +97,7 @@ bool smObject::isCorrectFloatData(AnsiString& value) {
       compact.push_back(c);
     }
   }
-  return decimalNumberPrefix(compact) == compact.size();
+  return DecimalNumberLength(compact) == compact.size();
 }
 
 }  // namespace swde

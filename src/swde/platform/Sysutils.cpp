@@ -135,6 +135,45 @@ bool FieldRead(std::string_view field, std::int32_t* out) noexcept {
   return true;
 }
 
+std::size_t DecimalNumberLength(std::string_view text) noexcept {
+  std::size_t i = 0;
+  while (i < text.size() && isScanfSpace(text[i])) {
+    ++i;
+  }
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    ++i;
+  }
+  std::size_t digits = 0;
+  while (i < text.size() && isDigit(text[i])) {
+    ++i;
+    ++digits;
+  }
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && isDigit(text[i])) {
+      ++i;
+      ++digits;
+    }
+  }
+  if (digits == 0) {
+    return 0;
+  }
+  // An exponent belongs to the number only when at least one digit follows it.
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+      ++j;
+    }
+    if (j < text.size() && isDigit(text[j])) {
+      while (j < text.size() && isDigit(text[j])) {
+        ++j;
+      }
+      i = j;
+    }
+  }
+  return i;
+}
+
 AnsiString Format(std::string_view format, const AnsiString* args, int argsHigh) {
   AnsiString result;
   result.reserve(format.size() + 32);

@@ -2,6 +2,7 @@
 #ifndef SWDE_PLATFORM_SYSUTILS_HPP_
 #define SWDE_PLATFORM_SYSUTILS_HPP_
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
@@ -38,6 +39,12 @@ bool TryStrToInt64(std::string_view text, std::int64_t& out) noexcept;
 // at. Returns false when no number can be read. On success, when `out` is given, stores the
 // number clamped to the signed 32-bit range (the saturation of a 32-bit long).
 bool FieldRead(std::string_view field, std::int32_t* out = nullptr) noexcept;
+
+// The length of the longest prefix of `text` that the C library's strtod reads as a decimal
+// number: optional white space, an optional sign, digits with at most one ".", at least one
+// digit, then an exponent if digits follow its "e" or "E". 0 when it reads none. Infinity,
+// not-a-number and hexadecimal forms are not numbers here.
+std::size_t DecimalNumberLength(std::string_view text) noexcept;
 
 // Substitutes the arguments, in order, for the "%s" placeholders of `format`; "%%" gives one
 // "%"; any other "%" is copied as it stands. Surplus arguments are ignored. More placeholders
