@@ -1,86 +1,16 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The form of a value is judged on the raw, untrimmed text: lengths and separator positions are
-// fixed, and each numeric field only has to begin (after white space) with a digit, as a scanf
-// "%ld" read demands. No calendar or clock ranges are checked.
+// The form of a value is judged on the raw, untrimmed text (see ValueForms.hpp); one malformed
+// value makes one report and stops there.
 #include <cstdint>
-#include <initializer_list>
 #include <string_view>
-#include <utility>
 
+#include "swde/checks/ValueForms.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {
 namespace {
-
-// A field of a value: its zero-based offset and length.
-struct Field {
-  std::size_t offset;
-  std::size_t length;
-};
-
-// The fields of a date "rrrr.mm.dd", a time "gg:mm:ss[.sssss]" and a date and time
-// "rrrr.mm.dd-gg:mm:ss[.sssss]", and the separators between them.
-constexpr Field kDateFields[] = {{0, 4}, {5, 2}, {8, 2}};
-constexpr Field kTimeFields[] = {{0, 2}, {3, 2}, {6, 2}, {9, 5}};
-constexpr Field kDateTimeFields[] = {{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}, {20, 5}};
-
-// No field may hold a sign; then every field must yield a number to a "%ld" read.
-template <std::size_t N>
-bool fieldsReadable(std::string_view value, const Field (&fields)[N], std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (value.substr(fields[i].offset, fields[i].length).find_first_of("-+") !=
-        std::string_view::npos) {
-      return false;
-    }
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!FieldRead(value.substr(fields[i].offset, fields[i].length))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Each (zero-based position, character) pair must match.
-bool separatorsAt(std::string_view value,
-                  std::initializer_list<std::pair<std::size_t, char>> seps) {
-  for (const auto& [position, separator] : seps) {
-    if (value[position] != separator) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool isDateForm(std::string_view value) {
-  return value.size() == 10 && fieldsReadable(value, kDateFields, 3) &&
-         separatorsAt(value, {{4, '.'}, {7, '.'}});
-}
-
-bool isTimeForm(std::string_view value) {
-  if (value.size() == 8) {
-    return fieldsReadable(value, kTimeFields, 3) && separatorsAt(value, {{2, ':'}, {5, ':'}});
-  }
-  if (value.size() == 14) {
-    return fieldsReadable(value, kTimeFields, 4) &&
-           separatorsAt(value, {{2, ':'}, {5, ':'}, {8, '.'}});
-  }
-  return false;
-}
-
-bool isDateTimeForm(std::string_view value) {
-  if (value.size() != 19 && value.size() != 25) {
-    return false;
-  }
-  const bool withFraction = value.size() == 25;
-  if (!fieldsReadable(value, kDateTimeFields, withFraction ? 7 : 6) ||
-      !separatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}})) {
-    return false;
-  }
-  return !withFraction || value[19] == '.';
-}
 
 // Base type codes are compared exactly: two bytes, case-sensitive, untrimmed.
 bool isCode(const AnsiString& baseType, const char (&code)[3]) {
@@ -159,7 +89,7 @@ void smObject::checkAttribute(const AnsiString& baseType, smAttribute* attribute
       }
       break;
     case Form::kDate:
-      if (!isDateForm(value)) {
+      if (!checks::IsDateForm(value)) {
         reportAttribute(errDateFormat, smError::rmError, attribute);
         if (TrimView(attribute->code) == "G5DTW") {
           verificationDateValid = false;
@@ -168,13 +98,13 @@ void smObject::checkAttribute(const AnsiString& baseType, smAttribute* attribute
       }
       break;
     case Form::kTime:
-      if (!isTimeForm(value)) {
+      if (!checks::IsTimeForm(value)) {
         reportAttribute(errTimeFormat, smError::rmError, attribute);
         return;
       }
       break;
     case Form::kDateTime:
-      if (!isDateTimeForm(value)) {
+      if (!checks::IsDateTimeForm(value)) {
         reportAttribute(errDateTimeFormat, smError::rmError, attribute);
         if (TrimView(attribute->code) == "G5DTU") {
           creationDateValid = false;

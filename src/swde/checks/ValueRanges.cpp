@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "swde/checks/ValueForms.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/Sysutils.hpp"
@@ -39,54 +40,12 @@ void smObject::checkAttribValueRange(smAttribute* attribute) {
 }
 
 bool smObject::isCorectFraction(smAttribute* attribute) {
-  std::string_view whole = TrimView(attribute->value);
-  fractionProper = false;
-  if (whole.empty()) {
-    return true;
-  }
-  // A sign may only lead. Only the first "+" is looked at when there is one, else the first "-".
-  std::size_t sign = whole.find('+');
-  if (sign == std::string_view::npos) {
-    sign = whole.find('-');
-  }
-  if (sign == 0) {
-    whole.remove_prefix(1);
-  } else if (sign != std::string_view::npos) {
+  const checks::FractionForm form = checks::ReadFraction(attribute->value);
+  fractionProper = form.proper;
+  if (!form.wellFormed) {
     reportAttribute(errFractionValue, smError::rmError, attribute);
-    return false;
   }
-
-  const std::size_t slash1 = whole.find('/');
-  if (slash1 == std::string_view::npos) {
-    std::int32_t number = 0;
-    if (TryStrToInt(whole, number)) {
-      return true;
-    }
-    reportAttribute(errFractionValue, smError::rmError, attribute);
-    return false;
-  }
-  const std::size_t slash2 = whole.find('/', slash1 + 1);
-  const std::string_view first = TrimView(whole.substr(0, slash1));
-  if (slash2 == std::string_view::npos) {
-    const std::string_view second = TrimView(whole.substr(slash1 + 1));
-    std::int32_t numerator = 0;
-    std::int32_t denominator = 0;
-    if (!FieldRead(first, &numerator) || !FieldRead(second, &denominator)) {
-      reportAttribute(errFractionValue, smError::rmError, attribute);
-      return false;
-    }
-    fractionProper = (numerator == 1 && denominator == 1) || numerator < denominator;
-    return true;
-  }
-  if (whole.find('/', slash2 + 1) == std::string_view::npos) {
-    const std::string_view second = TrimView(whole.substr(slash1 + 1, slash2 - slash1 - 1));
-    const std::string_view third = TrimView(whole.substr(slash2 + 1));
-    if (FieldRead(first) && FieldRead(second) && FieldRead(third)) {
-      return true;
-    }
-  }
-  reportAttribute(errFractionValue, smError::rmError, attribute);
-  return false;
+  return form.wellFormed;
 }
 
 bool smObject::isCorrectFloatData(AnsiString& value) {

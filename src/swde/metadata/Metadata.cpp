@@ -32,7 +32,37 @@ T* walkFrom(const std::vector<std::unique_ptr<T>>& store, std::size_t& cursor,
   return store[position].get();
 }
 
+struct CheckName {
+  ValueCheck check;
+  const char* name;
+};
+constexpr CheckName kCheckNames[] = {
+    {ValueCheck::kPesel, "pesel"}, {ValueCheck::kNip, "nip"},
+    {ValueCheck::kRegon, "regon"}, {ValueCheck::kParcelId, "parcel-id"},
+    {ValueCheck::kTeryt, "teryt"}, {ValueCheck::kPrecinct, "precinct"},
+    {ValueCheck::kArea, "area"},   {ValueCheck::kFutureOk, "future-ok"},
+};
+
 }  // namespace
+
+const char* ValueCheckName(ValueCheck check) {
+  for (const CheckName& entry : kCheckNames) {
+    if (entry.check == check) {
+      return entry.name;
+    }
+  }
+  return "";
+}
+
+bool ParseValueCheck(std::string_view name, ValueCheck& check) {
+  for (const CheckName& entry : kCheckNames) {
+    if (name == entry.name) {
+      check = entry.check;
+      return true;
+    }
+  }
+  return false;
+}
 
 AttributeDef::AttributeDef(const AnsiString& name, const AnsiString& code, int mandatory,
                            bool multiple)
@@ -76,6 +106,7 @@ RecordType::RecordType(const AnsiString& name, const AnsiString& baseType)
 RecordType::RecordType(const RecordType& other) : name(other.name), baseType(other.baseType) {
   for (const auto& def : other.attributes_) {
     AttributeDef* copy = addAttribute(def->name, def->code, def->mandatory, def->multiple);
+    copy->key = def->key;
     for (const AnsiString& value : def->possibleValues()) {
       copy->addPossibleValue(value);
     }
@@ -83,6 +114,7 @@ RecordType::RecordType(const RecordType& other) : name(other.name), baseType(oth
   for (const auto& def : other.references_) {
     ReferenceDef* copy =
         addReference(def->name, def->code, def->mandatory, def->multiple, def->presenceExempt);
+    copy->shares = def->shares;
     for (const AnsiString& typeName : def->refTypeNames()) {
       copy->addRefTypeName(typeName);
     }
@@ -122,6 +154,15 @@ ReferenceDef* RecordType::getReferenceByCode(const AnsiString& code) const {
   return lookup(referencesByCode_, code);
 }
 
+AttributeDef* RecordType::getKeyAttribute() const {
+  for (const auto& def : attributes_) {
+    if (def->key) {
+      return def.get();
+    }
+  }
+  return nullptr;
+}
+
 AttributeDef* RecordType::getFirstAttr() {
   return walkFrom(attributes_, attributeCursor_, 0);
 }
@@ -140,13 +181,13 @@ ReferenceDef* RecordType::getNextReference() {
 
 AttribsSection::AttribsSection(const AttribsSection& other) {
   for (const auto& decl : other.decls_) {
-    addAttribute(decl->name, decl->baseType);
+    addAttribute(decl->name, decl->baseType)->check = decl->check;
   }
 }
 
 AttributeDecl* AttribsSection::addAttribute(const AnsiString& name, const AnsiString& baseType) {
   return keep(decls_, byName_, name,
-              std::make_unique<AttributeDecl>(AttributeDecl{name, baseType}));
+              std::make_unique<AttributeDecl>(AttributeDecl{name, baseType, ValueCheck::kNone}));
 }
 
 AttributeDecl* AttribsSection::getAttribute(const AnsiString& name) const {

@@ -3,7 +3,9 @@
 #define SWDE_METADATA_METADATA_HPP_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -20,10 +22,30 @@ namespace SWDE_API swde {
 // linear scan). Where a
 // name or code is added twice, lookups find the one added first; walks see both.
 
+// What the document checks (smDocumentChecks) demand of an attribute's values beyond their base
+// type. The catalogue's checks never look at it.
+enum class ValueCheck : std::uint8_t {
+  kNone,      // nothing beyond the base type
+  kPesel,     // "pesel": a PESEL number, check digit and birth date
+  kNip,       // "nip": a NIP number with its check digit
+  kRegon,     // "regon": a REGON number of 9 or 14 digits with its check digit
+  kParcelId,  // "parcel-id": a parcel identifier WWPPGG_R.OOOO.NDZ
+  kTeryt,     // "teryt": a commune code with its type digit, WWPPGG_R
+  kPrecinct,  // "precinct": a precinct number of four digits
+  kArea,      // "area": a number that may not be negative
+  kFutureOk,  // "future-ok": a date that may lie after the day of the check
+};
+
+// The schema name of `check` ("pesel", "parcel-id", ...; "" for kNone).
+const char* ValueCheckName(ValueCheck check);
+// The check named `name` in a schema; false when there is none of that name.
+bool ParseValueCheck(std::string_view name, ValueCheck& check);
+
 // One declaration of the attribute section: a name and its base type code.
 struct AttributeDecl {
   AnsiString name;
   AnsiString baseType;  // "FL", "NO", "LN", "UL", "DN", "HR", "DH" or a code without form rule
+  ValueCheck check = ValueCheck::kNone;  // read by the document checks only
 };
 
 // Definition of one attribute inside a record type.
@@ -44,6 +66,7 @@ class AttributeDef {
   AnsiString code;
   bool multiple = false;  // may occur more than once in one object
   int mandatory = 0;      // 1: required; 2: required, reported as a warning; 3+: blank allowed
+  bool key = false;       // identifies the object among those of its record type (document checks)
 
  private:
   std::vector<AnsiString> values_;
@@ -68,6 +91,9 @@ class ReferenceDef {
   bool presenceExempt = false;  // never required to be present (an inverse relation)
   bool multiple = false;
   int mandatory = 0;
+  // Code of an attribute of the same record type holding a share: the shares of the objects
+  // that point through this relation to one target add up to 1 (document checks). Empty: none.
+  AnsiString shares;
 
  private:
   std::vector<AnsiString> typeNames_;
@@ -94,6 +120,9 @@ class RecordType {
   AttributeDef* getAttributeByCode(const AnsiString& code) const;
   ReferenceDef* getReference(const AnsiString& name) const;
   ReferenceDef* getReferenceByCode(const AnsiString& code) const;
+  // The first attribute definition marked `key`, or null. A walk of the definitions that moves
+  // no cursor.
+  AttributeDef* getKeyAttribute() const;
 
   // Walks in order of addition: first restarts, next advances; null after the last.
   AttributeDef* getFirstAttr();
