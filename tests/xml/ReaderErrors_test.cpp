@@ -111,6 +111,16 @@ const BadInput kBadInputs[] = {
     {TYPE "<RELATIONS>\n <RELAT name='r' mandatory='true'/>", 2, 2, "invalid mandatory \"true\""},
     {TYPE "<ATTRIBUTES>\n <ATTR name='a' multiple='yes'/>", 2, 2, "invalid multiple \"yes\""},
     {TYPE "<RELATIONS>\n <RELAT name='r' multiple='01'/>", 2, 2, "invalid multiple \"01\""},
+    // Marks of the document checks.
+    {"<SWDE><ATTRIBS_SECT>\n <ATTR name='a' base_type='TX' check='PESEL'/>", 2, 2,
+     "unknown check \"PESEL\" on <ATTR>: expected one of pesel, nip, regon, parcel-id, teryt, "
+     "precinct, area, future-ok"},
+    {TYPE "<ATTRIBUTES>\n <ATTR name='a' key='yes'/>", 2, 2, "invalid key \"yes\""},
+    {TYPE "<ATTRIBUTES><ATTR name='a' key='1'/>\n <ATTR name='b' key='1'/>", 2, 2,
+     "a second key attribute in record type T (the first is a)"},
+    {TYPE "<ATTRIBUTES><ATTR name='a'/></ATTRIBUTES><RELATIONS>\n <RELAT name='r' shares='b'/>"
+          "</RELATIONS></OBJECT>",
+     2, 2, "shares \"b\" on <RELAT name=\"r\">: record type T has no attribute of that code"},
     // Values.
     {OBJ "<ATTRIBUTES><ATTR name='a'><VALUE>1</VALUE>\n <VALUE>2</VALUE>", 2, 2,
      "more than one <VALUE> in <ATTR>"},

@@ -431,6 +431,9 @@ void Parser::endElement() {
     case Node::kObjAttr:
       endObjAttr();
       break;
+    case Node::kTypeDef:
+      endTypeDef();
+      break;
     case Node::kObject:
       stack_.pop_back();
       endObject();  // last: the handler may throw

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <expat.h>
@@ -151,6 +152,7 @@ class Parser {
   void startSchemaSection();
   void startAttribDecl(const Attributes& attributes);
   void startTypeDef(const Attributes& attributes);
+  void endTypeDef();
   void startAttrDef(const Attributes& attributes);
   void endAllowedValue();
   void startRelatDef(const Attributes& attributes);
@@ -198,6 +200,7 @@ class Parser {
   std::size_t typeEntries_ = 0;
   AttributeDef* attrDef_ = nullptr;
   ReferenceDef* refDef_ = nullptr;
+  std::vector<std::pair<Position, ReferenceDef*>> typeShares_;  // checked at the type's end
 
   smObjectFactory factory_;
   std::unique_ptr<smObject> object_;

@@ -21,14 +21,15 @@
 // optional attributes schema_date, schema_version and schema_profile. Under it, in this order:
 //
 //   <ATTRIBS_SECT>                       attribute declarations (SP) -> AttribsSection
-//     <ATTR name= base_type=/>           addAttribute(name, base_type); both required
+//     <ATTR name= base_type= [check=]/>  addAttribute(name, base_type); both required
 //   <TYPES_SECT>                         record type definitions (ST) -> TypesSection
 //     <OBJECT name= base_type=>          addType(name, base_type); both required
 //       <ATTRIBUTES>
-//         <ATTR name= [field_name=] [mandatory=] [mandatory_level=] [multiple=]>
+//         <ATTR name= [field_name=] [mandatory=] [mandatory_level=] [multiple=] [key=]>
 //           <VALUE value_str=|value_int=/>   addPossibleValue, in document order
 //       <RELATIONS>
-//         <RELAT name= [field_name=] [mandatory=] [mandatory_level=] [multiple=] [type=]>
+//         <RELAT name= [field_name=] [mandatory=] [mandatory_level=] [multiple=] [type=]
+//                [shares=]>
 //           <DEST_OBJECT element=/>      addRefTypeName(element)
 //   <OBJECT name= [base_type=] [status=] [id=]>     one object (SO); any number of them
 //     <ATTRIBUTES>
@@ -41,12 +42,20 @@
 // integer); without it the level is 1 for mandatory="1" and 0 otherwise. type="inverse" makes a
 // relation presence-exempt; any other type is a plain relation.
 //
+// Marks of the document checks (smDocumentChecks): check names a ValueCheck by its schema name
+// (ValueCheckName: pesel, nip, regon, parcel-id, teryt, precinct, area, future-ok), any other
+// name is an error. key is "0" or "1" and marks the record type's key attribute; a second one in
+// one record type is an error. shares is the code of an attribute of the same record type that
+// the relation groups into shares adding up to 1; a code the record type does not define is an
+// error at the RELAT, found at the end of its OBJECT.
+//
 // Objects: name is the record type code given to smObjectFactory::createObject; base_type and
 // status go to the members of the same names (empty when absent). id defaults to the object's
 // ordinal among the document's objects, counting from 1. An ATTR becomes
 // addAttribute(field_name or name, name, value); a RELAT becomes addRelation(field_name or name,
-// name), its DEST_OBJECT giving destType (element) and destObject (name). An entry's id defaults
-// to its ordinal within the object, counting from 1, attributes and relations counted apart.
+// name), its DEST_OBJECT giving destType (element) and destObject (name: the target's key value,
+// or its object id when its record type has no key attribute). An entry's id defaults to its
+// ordinal within the object, counting from 1, attributes and relations counted apart.
 //
 // Values: a VALUE (in either place) holds value_str, else value_int (which must be an integer,
 // kept as written), else its text verbatim; an object ATTR may carry value_str or value_int

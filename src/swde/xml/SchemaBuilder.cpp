@@ -3,8 +3,11 @@
 // The schema sections: ATTRIBS_SECT fills the attribute declarations, TYPES_SECT the record
 // types with their attribute and relation definitions. Definitions are added at their start
 // tags; the allowed values and target types of a definition follow as its children arrive.
+// The marks of the document checks (check, key, shares) are validated here, so that a typing
+// slip in a schema is an error with its line instead of a check that silently never runs.
 #include <string>
 
+#include "swde/platform/Cp1250.hpp"
 #include "swde/xml/Parser.hpp"
 
 namespace swde::xml::detail {
@@ -30,7 +33,19 @@ void Parser::startAttribDecl(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
-  metadata_->attribsSection->addAttribute(name, baseType);
+  AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
+  if (const char* check = attributes.find("check")) {
+    if (!ParseValueCheck(check, decl->check)) {
+      std::string known;
+      for (int i = static_cast<int>(ValueCheck::kNone) + 1;
+           i <= static_cast<int>(ValueCheck::kFutureOk); ++i) {
+        known +=
+            std::string(known.empty() ? "" : ", ") + ValueCheckName(static_cast<ValueCheck>(i));
+      }
+      fail(stack_.back().start,
+           "unknown check " + quote(check) + " on <ATTR>: expected one of " + known);
+    }
+  }
 }
 
 void Parser::startTypeDef(const Attributes& attributes) {
@@ -39,6 +54,17 @@ void Parser::startTypeDef(const Attributes& attributes) {
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   type_ = metadata_->typesSection->addType(name, baseType);
   typeEntries_ = 0;
+  typeShares_.clear();
+}
+
+void Parser::endTypeDef() {
+  for (const auto& [at, def] : typeShares_) {
+    if (type_->getAttributeByCode(def->shares) == nullptr) {
+      fail(at, "shares " + quote(Cp1250ToUtf8(def->shares)) +
+                   " on <RELAT name=" + quote(Cp1250ToUtf8(def->name)) + ">: record type " +
+                   Cp1250ToUtf8(type_->name) + " has no attribute of that code");
+    }
+  }
 }
 
 void Parser::startAttrDef(const Attributes& attributes) {
@@ -48,7 +74,16 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
   const bool multiple = flag(attributes, "multiple");
+  const bool key = flag(attributes, "key");
+  if (key) {
+    if (const AttributeDef* other = type_->getKeyAttribute()) {
+      fail(stack_.back().start, "a second key attribute in record type " +
+                                    Cp1250ToUtf8(type_->name) + " (the first is " +
+                                    Cp1250ToUtf8(other->name) + ")");
+    }
+  }
   attrDef_ = type_->addAttribute(name, code, mandatory, multiple);
+  attrDef_->key = key;
 }
 
 void Parser::endAllowedValue() {
@@ -66,6 +101,10 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const char* type = attributes.find("type");
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
   refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
+  if (const char* shares = attributes.find("shares")) {
+    refDef_->shares = toCp1250(shares, "shares");
+    typeShares_.emplace_back(stack_.back().start, refDef_);
+  }
 }
 
 void Parser::startDestTypeDef(const Attributes& attributes) {
