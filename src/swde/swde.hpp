@@ -4,6 +4,7 @@
 
 // Everything of the namespace swde.
 
+#include "swde/checks/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smattribute.hpp"

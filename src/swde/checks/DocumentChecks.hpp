@@ -1,0 +1,200 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_CHECKS_DOCUMENTCHECKS_HPP_
+#define SWDE_CHECKS_DOCUMENTCHECKS_HPP_
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "swde/errors/Smerrors.hpp"
+#include "swde/metadata/Metadata.hpp"
+#include "swde/model/Smobject.hpp"
+#include "swde/platform/AnsiString.hpp"
+
+// Document checks: a second layer beside the object's own checks (smObject::checkMain), which it
+// never changes. It judges what one object cannot tell about itself, and values beyond their
+// form: keys unique in the document, relations that find their target, dates in the calendar,
+// identifiers with their check digits, shares that add up to 1. The marks it reads are in the
+// reference schema: AttributeDecl::check, AttributeDef::key and ReferenceDef::shares.
+//
+// Two parts, so that a host checking objects on several threads reports the same whatever the
+// number of threads:
+//   - smObjectChecks::check: a pure function of one object and the reference schema. It reports
+//     the object's values and returns a digest, the little the document needs to remember.
+//     Any thread may run it, for any object, at any time.
+//   - smDocumentChecks::add: fed the digests in document order. It keeps keys, pending
+//     references and share sums (never objects), reports a repeated key as it arrives, and
+//     reports the rest in finish().
+// smDocumentChecks::addObject does both, for a host on one thread.
+//
+// A target is named by its DEST_OBJECT name (smRelation::destObject): the value of the target
+// record type's key attribute when the reference schema marks one, else the target's object id
+// in decimal.
+
+namespace SWDE_API swde {
+
+// The codes of the document checks, apart from the catalogue's (2001 to 6036). Keep in sync with
+// the table in DocumentFindings.cpp (a compile-time check there counts both).
+enum smDocumentCode : std::int16_t {
+  dcDuplicateKey = 7001,       // error: a key value already used by an object of the same type
+  dcDanglingReference = 7002,  // warning: the relation's target is not in the document
+  dcUnnamedTarget = 7003,      // warning: DEST_OBJECT names no target object
+  dcPrecinctMismatch = 7004,   // error: the parcel identifier's precinct is not the related one
+  dcDateDigits = 7010,         // error: a date or time field holds something else than digits
+  dcNoSuchDay = 7011,          // error: the date does not exist in the calendar
+  dcTimeRange = 7012,          // error: the time is outside 00:00:00 to 23:59:59 (or :60)
+  dcFutureDate = 7013,         // error: the date is later than the day of the check
+  dcNegativeArea = 7014,       // error: an area below zero
+  dcNegativeShare = 7015,      // error: a share below zero
+  dcShareForm = 7016,          // error: a share that is not n or n/d in natural numbers, d > 0
+  dcPesel = 7020,              // error: not a valid PESEL number
+  dcNip = 7021,                // error: not a valid NIP number
+  dcRegon = 7022,              // error: not a valid REGON number
+  dcParcelId = 7023,           // error: not a valid parcel identifier
+  dcTeryt = 7024,              // error: not a valid commune code WWPPGG_R
+  dcPrecinct = 7025,           // error: not a precinct number of four digits
+  dcShareSum = 7030,           // error: the shares of a group do not add up to 1
+  dcShareSumRange = 7031,      // warning: a group's sum does not fit 128 bits; not checked
+};
+
+// One code of the document checks: its severity and its message with "%s" placeholders (CP1250).
+struct smDocumentCodeInfo {
+  smDocumentCode code;
+  smError::ReportMsgType msgType;
+  const char* format;
+};
+// Every code, in ascending order.
+const std::vector<smDocumentCodeInfo>& DocumentCodes();
+// The entry of `code`, or null when it is not a code of the document checks.
+const smDocumentCodeInfo* FindDocumentCode(int code);
+
+// One finding of the document checks. Texts are CP1250.
+struct smDocumentFinding {
+  smDocumentCode code = dcDuplicateKey;
+  smError::ReportMsgType msgType = smError::rmError;  // 0 error, 1 warning
+  std::uint32_t line = 0;         // of the attribute or relation concerned, else of the object
+  std::uint32_t objectId = 0;     // the object's id
+  bool hasEntry = false;          // the finding concerns one attribute or relation
+  std::uint32_t entryId = 0;      // its id
+  AnsiString entry;               // its name
+  AnsiString typeName;            // the object's record type
+  AnsiString key;                 // the object's key value; empty when it has none
+  AnsiString value;               // the offending value; empty when there is none
+  AnsiString expected;            // what the rule expected; empty when it cannot say
+  std::uint32_t relatedLine = 0;  // a repeated key: the line of its first occurrence; else 0
+  AnsiString message;             // the code's text with its placeholders filled
+};
+
+struct smDocumentOptions {
+  // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
+  // Empty: the local date when the checks are constructed.
+  AnsiString today;
+};
+
+// What the document needs to remember of one object. Made by smObjectChecks::check.
+struct smObjectDigest {
+  struct Reference {
+    AnsiString relation;     // the relation entry's name
+    std::uint32_t line = 0;  // and its location
+    std::uint32_t id = 0;
+    AnsiString targetType;  // DEST_OBJECT element
+    AnsiString target;      // DEST_OBJECT name, trimmed
+    bool byId = false;      // the target type has no key: `target` is an object id
+    // The object's parcel identifier names another precinct than `target`; reported only when
+    // the target is in the document.
+    bool precinctDiffers = false;
+    AnsiString parcelEntry;  // the parcel identifier's attribute, location and value
+    std::uint32_t parcelLine = 0;
+    std::uint32_t parcelId = 0;
+    AnsiString parcelValue;
+  };
+  struct Share {
+    AnsiString relation;    // the relation that groups the share (ReferenceDef::shares)
+    AnsiString attribute;   // the share attribute's code
+    AnsiString targetType;  // the group: the relation's target
+    AnsiString target;
+    bool byId = false;       // as in Reference
+    std::uint32_t line = 0;  // of the share attribute, or of the object when it has none
+    std::uint32_t id = 0;
+    bool readable = false;  // a share n/d (or n) that can be added exactly
+    std::uint64_t numerator = 0;
+    std::uint64_t denominator = 1;
+  };
+
+  AnsiString typeName;
+  std::uint32_t line = 0;
+  std::uint32_t id = 0;
+  bool checked = false;  // false for an object the checks leave out (status 20, 21 or 22)
+  bool keyed = false;    // the record type has a key attribute
+  AnsiString key;        // the trimmed key value; empty when the object has none
+  AnsiString keyEntry;   // the key attribute's name and location
+  std::uint32_t keyLine = 0;
+  std::uint32_t keyId = 0;
+  std::vector<Reference> references;
+  std::vector<Share> shares;
+};
+
+// The per-object part. Reads the reference schema only through its lookups (no walk cursor
+// moves), so one instance may serve any number of threads at once.
+class smObjectChecks {
+ public:
+  // REQUIRES: `annex` outlives this and does not change meanwhile; it may be null (a schema that
+  // defines nothing). Throws std::invalid_argument when options.today is not a real day
+  // "rrrr.mm.dd".
+  explicit smObjectChecks(const Metadata* annex, const smDocumentOptions& options = {});
+
+  // Appends the findings about the object's values to `findings`, in the order of its
+  // attribute map, then those about its relations, and returns its digest. Objects with the
+  // status 20, 21 or 22 are left out: no finding, a digest with `checked` false.
+  smObjectDigest check(const smObject& object, std::vector<smDocumentFinding>& findings) const;
+
+  ~smObjectChecks();
+  smObjectChecks(const smObjectChecks&) = delete;
+  smObjectChecks& operator=(const smObjectChecks&) = delete;
+
+  // The day of the check as "rrrr.mm.dd".
+  const AnsiString& today() const { return today_; }
+
+ private:
+  struct TypeInfo;  // what check() needs to know of one record type
+  const TypeInfo* typeInfo(const AnsiString& typeName) const;
+
+  const Metadata* annex_;
+  int day_ = 0;  // the day of the check as yyyymmdd
+  AnsiString today_;
+  std::vector<std::unique_ptr<TypeInfo>> types_;
+  NameIndex<TypeInfo> typesByName_;
+};
+
+// The document-level part: one instance per document.
+class smDocumentChecks {
+ public:
+  // As smObjectChecks.
+  explicit smDocumentChecks(const Metadata* annex, const smDocumentOptions& options = {});
+  ~smDocumentChecks();
+  smDocumentChecks(const smDocumentChecks&) = delete;
+  smDocumentChecks& operator=(const smDocumentChecks&) = delete;
+
+  // The per-object part, for the host's workers.
+  const smObjectChecks& objectChecks() const { return objectChecks_; }
+
+  // Takes the next object's digest, in document order, and appends what it settles at once: a
+  // key that an earlier object of the same type has (7001), a precinct that differs from that
+  // of an earlier related precinct object (7004).
+  void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
+  // objectChecks().check(object, findings), then add() of its digest.
+  void addObject(const smObject& object, std::vector<smDocumentFinding>& findings);
+  // Ends the document and appends, ordered by line, then code: relations whose target never
+  // came (7002), precinct mismatches found only now (7004), share groups whose sum is not 1
+  // (7030, 7031). REQUIRES: called once, after the last add().
+  void finish(std::vector<smDocumentFinding>& findings);
+
+ private:
+  struct State;
+  smObjectChecks objectChecks_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace swde
+
+#endif  // SWDE_CHECKS_DOCUMENTCHECKS_HPP_

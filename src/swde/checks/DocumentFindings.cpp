@@ -1,0 +1,114 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The codes of the document checks with their severities and messages, written in the manner of
+// the catalogue: the names of the attribute, relation and record type go into "%s" placeholders,
+// the offending value into the finding's own field.
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "swde/checks/DocumentChecks.hpp"
+#include "swde/checks/DocumentInternal.hpp"
+#include "swde/platform/Sysutils.hpp"
+
+namespace SWDE_API swde {
+namespace {
+
+// Texts in CP1250, in ascending code order.
+constexpr std::array<smDocumentCodeInfo, 19> kCodes = {{
+    {dcDuplicateKey, smError::rmError,
+     "Wielokrotne wyst\xB9pienie obiektu %s o identyfikatorze %s, poprzednio w wierszu %s"},
+    {dcDanglingReference, smError::rmWarning,
+     "Obiekt %s o identyfikatorze %s wskazywany przez relacj\xEA %s z obiektu %s nie istnieje w "
+     "pliku"},
+    {dcUnnamedTarget, smError::rmWarning,
+     "Relacja %s z obiektu %s nie wskazuje identyfikatora obiektu docelowego"},
+    {dcPrecinctMismatch, smError::rmError,
+     "Numer obr\xEA"
+     "bu w identyfikatorze dzia\xB3ki %s w obiekcie %s niezgodny z obr\xEA"
+     "bem %s wskazywanym przez relacj\xEA %s"},
+    {dcDateDigits, smError::rmError,
+     "Niepoprawna warto\x9C\xE6 atrybutu %s w obiekcie %s - pola daty i czasu mog\xB9 zawiera\xE6 "
+     "tylko cyfry"},
+    {dcNoSuchDay, smError::rmError, "Data w atrybucie %s w obiekcie %s nie istnieje w kalendarzu"},
+    {dcTimeRange, smError::rmError,
+     "Czas w atrybucie %s w obiekcie %s spoza zakresu 00:00:00 - 23:59:59"},
+    {dcFutureDate, smError::rmError,
+     "Data w atrybucie %s w obiekcie %s p\xF3\x9Fniejsza ni\xBF dzie\xF1 kontroli"},
+    {dcNegativeArea, smError::rmError, "Ujemna warto\x9C\xE6 powierzchni %s w obiekcie %s"},
+    {dcNegativeShare, smError::rmError, "Ujemna warto\x9C\xE6 udzia\xB3u %s w obiekcie %s"},
+    {dcShareForm, smError::rmError,
+     "Niepoprawna warto\x9C\xE6 udzia\xB3u %s w obiekcie %s - spodziewany u\xB3"
+     "amek licznik/mianownik z liczb naturalnych, mianownik r\xF3\xBFny od zera"},
+    {dcPesel, smError::rmError, "Niepoprawny numer PESEL w atrybucie %s w obiekcie %s"},
+    {dcNip, smError::rmError, "Niepoprawny numer NIP w atrybucie %s w obiekcie %s"},
+    {dcRegon, smError::rmError, "Niepoprawny numer REGON w atrybucie %s w obiekcie %s"},
+    {dcParcelId, smError::rmError,
+     "Niepoprawny identyfikator dzia\xB3ki w atrybucie %s w obiekcie %s"},
+    {dcTeryt, smError::rmError, "Niepoprawny kod TERYT w atrybucie %s w obiekcie %s"},
+    {dcPrecinct, smError::rmError,
+     "Niepoprawny numer obr\xEA"
+     "bu w atrybucie %s w obiekcie %s"},
+    {dcShareSum, smError::rmError,
+     "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
+     "cych relacj\xB9 %s na obiekt %s %s wynosi %s zamiast 1"},
+    {dcShareSumRange, smError::rmWarning,
+     "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
+     "cych relacj\xB9 %s na obiekt %s %s przekracza zakres oblicze\xF1 i nie zosta\xB3"
+     "a sprawdzona"},
+}};
+
+constexpr bool ascending() {
+  for (std::size_t i = 1; i < kCodes.size(); ++i) {
+    if (kCodes[i - 1].code >= kCodes[i].code) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(ascending() && kCodes.front().code == dcDuplicateKey &&
+                  kCodes.back().code == dcShareSumRange,
+              "the table and smDocumentCode have drifted apart");
+
+}  // namespace
+
+const std::vector<smDocumentCodeInfo>& DocumentCodes() {
+  static const std::vector<smDocumentCodeInfo> codes(kCodes.begin(), kCodes.end());
+  return codes;
+}
+
+const smDocumentCodeInfo* FindDocumentCode(int code) {
+  const auto it = std::lower_bound(
+      kCodes.begin(), kCodes.end(), code,
+      [](const smDocumentCodeInfo& info, int wanted) { return info.code < wanted; });
+  return it != kCodes.end() && it->code == code ? &*it : nullptr;
+}
+
+namespace document {
+
+smDocumentFinding MakeFinding(smDocumentCode code, const AnsiString& typeName, std::uint32_t line,
+                              std::uint32_t objectId, std::initializer_list<AnsiString> args) {
+  const smDocumentCodeInfo* info = FindDocumentCode(code);
+  smDocumentFinding finding;
+  finding.code = code;
+  finding.msgType = info->msgType;
+  finding.line = line;
+  finding.objectId = objectId;
+  finding.typeName = typeName;
+  finding.message = Format(info->format, args);
+  return finding;
+}
+
+smDocumentFinding MakeEntryFinding(smDocumentCode code, const AnsiString& typeName,
+                                   std::uint32_t objectId, const AnsiString& entry,
+                                   std::uint32_t line, std::uint32_t entryId,
+                                   std::initializer_list<AnsiString> args) {
+  smDocumentFinding finding = MakeFinding(code, typeName, line, objectId, args);
+  finding.hasEntry = true;
+  finding.entryId = entryId;
+  finding.entry = entry;
+  return finding;
+}
+
+}  // namespace document
+}  // namespace swde

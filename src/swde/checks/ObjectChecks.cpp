@@ -1,0 +1,241 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The per-object part of the document checks. One pass over the attributes judges each value by
+// its declaration in the reference schema (the base type, then the `check` mark) and picks the
+// key and the parcel identifier; one pass over the relations collects the references and the
+// shares. Only name lookups and const iteration touch the object and the schema, so nothing
+// shared is written.
+//
+// A value that the catalogue rejects for its form (or for a ";") is left to the catalogue: the
+// strict judgement of a base type starts from the forms the catalogue accepted, and one value
+// gets at most one finding here.
+#include <ctime>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+
+#include "swde/checks/DocumentChecks.hpp"
+#include "swde/checks/DocumentInternal.hpp"
+#include "swde/checks/MetadataAccess.hpp"
+#include "swde/checks/ValueForms.hpp"
+#include "swde/platform/Sysutils.hpp"
+
+namespace SWDE_API swde {
+
+struct smObjectChecks::TypeInfo {
+  const RecordType* type = nullptr;
+  const AttributeDef* key = nullptr;        // null: objects of the type are named by their id
+  ValueCheck keyCheck = ValueCheck::kNone;  // kPrecinct: the type's objects are precincts
+};
+
+namespace {
+
+using document::Verdict;
+
+// Base type codes are compared as the catalogue compares them: two bytes, exactly.
+bool isCode(const AnsiString& baseType, const char (&code)[3]) {
+  return baseType.size() == 2 && baseType[0] == code[0] && baseType[1] == code[1];
+}
+
+bool isLeftOut(const AnsiString& status) {
+  return status == "20" || status == "21" || status == "22";
+}
+
+int localToday() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+// The strict judgement of a value by its base type, for the values whose form the catalogue
+// accepted; other values pass.
+Verdict judgeBaseType(const AnsiString& baseType, std::string_view value, int today,
+                      bool futureOk) {
+  if (value.find(';') != std::string_view::npos || TrimView(value).empty()) {
+    return {};
+  }
+  if (isCode(baseType, "DN") && checks::IsDateForm(value)) {
+    return document::JudgeDate(value, today, futureOk);
+  }
+  if (isCode(baseType, "HR") && checks::IsTimeForm(value)) {
+    return document::JudgeTime(value);
+  }
+  if (isCode(baseType, "DH") && checks::IsDateTimeForm(value)) {
+    return document::JudgeDateTime(value, today, futureOk);
+  }
+  if (isCode(baseType, "UL") && checks::ReadFraction(value).wellFormed) {
+    std::uint64_t numerator = 0;
+    std::uint64_t denominator = 1;
+    return document::JudgeShare(value, numerator, denominator);
+  }
+  return {};
+}
+
+// The judgement that the declaration's `check` mark asks for; a valid parcel identifier leaves
+// its precinct in `precinct`.
+Verdict judgeMark(ValueCheck check, std::string_view value, std::string_view* precinct) {
+  if (check == ValueCheck::kArea) {
+    return value.find(';') == std::string_view::npos ? document::JudgeArea(value) : Verdict{};
+  }
+  const std::string_view trimmed = TrimView(value);
+  return trimmed.empty() ? Verdict{} : document::JudgeIdentifier(check, trimmed, precinct);
+}
+
+// The value of a share attribute as the sum of its group needs it; false when there is none
+// that can be added.
+bool readShare(const smAttribute& attribute, std::uint64_t& numerator, std::uint64_t& denominator) {
+  const std::string_view value = attribute.value;
+  return value.find(';') == std::string_view::npos && !TrimView(value).empty() &&
+         checks::ReadFraction(value).wellFormed &&
+         !document::JudgeShare(value, numerator, denominator);
+}
+
+}  // namespace
+
+smObjectChecks::smObjectChecks(const Metadata* annex, const smDocumentOptions& options)
+    : annex_(annex) {
+  day_ = options.today.empty() ? localToday() : document::ReadDay(options.today);
+  if (day_ == 0) {
+    throw std::invalid_argument("the day of the check must be a real day rrrr.mm.dd, not '" +
+                                options.today + "'");
+  }
+  today_ = document::DayText(day_);
+  if (annex_ == nullptr || annex_->typesSection == nullptr) {
+    return;
+  }
+  for (const auto& type : annex_->typesSection->types()) {
+    auto info = std::make_unique<TypeInfo>();
+    info->type = type.get();
+    info->key = type->getKeyAttribute();
+    if (info->key != nullptr) {
+      if (const AttributeDecl* decl = checks::findDeclaration(annex_, info->key->name)) {
+        info->keyCheck = decl->check;
+      }
+    }
+    typesByName_.insert(type->name, info.get());
+    types_.push_back(std::move(info));
+  }
+}
+
+smObjectChecks::~smObjectChecks() = default;
+
+const smObjectChecks::TypeInfo* smObjectChecks::typeInfo(const AnsiString& typeName) const {
+  return typesByName_.find(typeName);
+}
+
+smObjectDigest smObjectChecks::check(const smObject& object,
+                                     std::vector<smDocumentFinding>& findings) const {
+  smObjectDigest digest;
+  digest.typeName = object.typeName;
+  digest.line = object.line;
+  digest.id = object.id;
+  if (isLeftOut(object.status)) {
+    return digest;
+  }
+  digest.checked = true;
+  const TypeInfo* info = typeInfo(object.typeName);
+  const AttributeDef* keyDef = info != nullptr ? info->key : nullptr;
+  digest.keyed = keyDef != nullptr;
+
+  std::vector<smDocumentFinding> found;
+  auto entryFinding = [&](const Verdict& verdict, const smAttribute& attribute) {
+    smDocumentFinding finding = document::MakeEntryFinding(
+        static_cast<smDocumentCode>(verdict.code), object.typeName, object.id, attribute.name,
+        attribute.line, attribute.id, {attribute.name, object.typeName});
+    finding.value = attribute.value;
+    finding.expected = verdict.expected;
+    found.push_back(std::move(finding));
+  };
+
+  const smAttribute* parcel = nullptr;  // the first valid parcel identifier
+  std::string_view parcelPrecinct;
+  bool keySeen = false;
+  for (const auto& [name, attribute] : object.attributes) {
+    if (keyDef != nullptr && !keySeen && attribute->code == keyDef->code) {
+      keySeen = true;
+      digest.key = AnsiString(TrimView(attribute->value));
+      digest.keyEntry = attribute->name;
+      digest.keyLine = attribute->line;
+      digest.keyId = attribute->id;
+    }
+    const AttributeDecl* decl = checks::findDeclaration(annex_, name);
+    if (decl == nullptr) {
+      continue;
+    }
+    std::string_view precinct;
+    Verdict verdict =
+        judgeBaseType(decl->baseType, attribute->value, day_, decl->check == ValueCheck::kFutureOk);
+    if (!verdict) {
+      verdict = judgeMark(decl->check, attribute->value, &precinct);
+    }
+    if (!verdict && !precinct.empty() && parcel == nullptr) {
+      parcel = attribute;
+      parcelPrecinct = precinct;
+    }
+    if (verdict) {
+      entryFinding(verdict, *attribute);
+    }
+  }
+
+  for (const auto& [name, relation] : object.relations) {
+    if (relation->destType.empty()) {
+      continue;  // no target type at all: the catalogue's 6010
+    }
+    const std::string_view target = TrimView(relation->destObject);
+    if (target.empty()) {
+      found.push_back(document::MakeEntryFinding(dcUnnamedTarget, object.typeName, object.id,
+                                                 relation->name, relation->line, relation->id,
+                                                 {relation->name, object.typeName}));
+      continue;
+    }
+    const TypeInfo* targetInfo = typeInfo(relation->destType);
+    smObjectDigest::Reference reference;
+    reference.relation = relation->name;
+    reference.line = relation->line;
+    reference.id = relation->id;
+    reference.targetType = relation->destType;
+    reference.target = AnsiString(target);
+    reference.byId = targetInfo == nullptr || targetInfo->key == nullptr;
+    if (parcel != nullptr && targetInfo != nullptr &&
+        targetInfo->keyCheck == ValueCheck::kPrecinct && parcelPrecinct != target) {
+      reference.precinctDiffers = true;
+      reference.parcelEntry = parcel->name;
+      reference.parcelLine = parcel->line;
+      reference.parcelId = parcel->id;
+      reference.parcelValue = parcel->value;
+    }
+
+    const ReferenceDef* def =
+        info != nullptr ? info->type->getReferenceByCode(relation->code) : nullptr;
+    if (def != nullptr && !def->shares.empty()) {
+      smObjectDigest::Share share;
+      share.relation = relation->name;
+      share.attribute = def->shares;
+      share.targetType = reference.targetType;
+      share.target = reference.target;
+      share.byId = reference.byId;
+      share.line = object.line;
+      share.id = object.id;
+      if (const smAttribute* attribute = object.getAttributeByCode(def->shares)) {
+        share.line = attribute->line;
+        share.id = attribute->id;
+        share.readable = readShare(*attribute, share.numerator, share.denominator);
+      }
+      digest.shares.push_back(std::move(share));
+    }
+    digest.references.push_back(std::move(reference));
+  }
+
+  for (smDocumentFinding& finding : found) {
+    finding.key = digest.key;
+    findings.push_back(std::move(finding));
+  }
+  return digest;
+}
+
+}  // namespace swde
