@@ -2,6 +2,7 @@
 #ifndef SWDE_CHECKS_DOCUMENTCHECKS_HPP_
 #define SWDE_CHECKS_DOCUMENTCHECKS_HPP_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -100,21 +101,14 @@ struct smObjectDigest {
     AnsiString targetType;  // DEST_OBJECT element
     AnsiString target;      // DEST_OBJECT name, trimmed
     bool byId = false;      // the target type has no key: `target` is an object id
-    // The object's parcel identifier names another precinct than `target`; reported only when
-    // the target is in the document.
+    // The object's parcel identifier (see below) names another precinct than `target`;
+    // reported only when the target is in the document.
     bool precinctDiffers = false;
-    AnsiString parcelEntry;  // the parcel identifier's attribute, location and value
-    std::uint32_t parcelLine = 0;
-    std::uint32_t parcelId = 0;
-    AnsiString parcelValue;
   };
   struct Share {
-    AnsiString relation;    // the relation that groups the share (ReferenceDef::shares)
-    AnsiString attribute;   // the share attribute's code
-    AnsiString targetType;  // the group: the relation's target
-    AnsiString target;
-    bool byId = false;       // as in Reference
-    std::uint32_t line = 0;  // of the share attribute, or of the object when it has none
+    std::size_t reference = 0;  // the relation that groups the share, in `references`
+    AnsiString attribute;       // the share attribute's code
+    std::uint32_t line = 0;     // of the share attribute, or of the object when it has none
     std::uint32_t id = 0;
     bool readable = false;  // a share n/d (or n) that can be added exactly
     std::uint64_t numerator = 0;
@@ -130,6 +124,10 @@ struct smObjectDigest {
   AnsiString keyEntry;   // the key attribute's name and location
   std::uint32_t keyLine = 0;
   std::uint32_t keyId = 0;
+  AnsiString parcelEntry;  // the first valid parcel identifier: its attribute, location, value
+  std::uint32_t parcelLine = 0;
+  std::uint32_t parcelId = 0;
+  AnsiString parcelValue;
   std::vector<Reference> references;
   std::vector<Share> shares;
 };

@@ -2,18 +2,22 @@
 //
 // The document-level part of the document checks. What it keeps grows with the document, so it
 // keeps little and keeps it compactly:
-//   - one slot per key (record type, key value) with the line of its first occurrence, the text
-//     in an arena; one 64-bit word per object of a type without key (record type, id);
+//   - per key (record type, key value): a 16-byte slot of an open-addressing table, and the text
+//     with its type and first line in an arena of large blocks;
+//   - per object of a type without key: one bit of a bitmap of its type, indexed by id (ids
+//     beyond 2^24 go to a hash set, so a stray huge id costs no huge bitmap);
 //   - the references whose target has not come yet (a reference to an earlier object is settled
-//     at once and forgotten), their texts in the arena and their names interned;
+//     at once and forgotten), their names interned and their texts in the arena;
 //   - one running sum per share group.
 // Findings about the end of the document are sorted by line, then code, then order of arrival.
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
@@ -30,33 +34,41 @@ std::uint64_t hashOf(std::uint32_t type, std::string_view text) {
   return hash ^ (hash >> 29);
 }
 
-// Texts that live as long as the document: copied into blocks that never move.
+// Bytes that live as long as the document, in blocks that never move.
 class Arena {
  public:
-  std::string_view keep(std::string_view text) {
-    if (text.size() > room_) {
-      const std::size_t size = std::max(kBlock, text.size());
-      blocks_.push_back(std::make_unique<char[]>(size));
+  // Room for `size` bytes.
+  char* allocate(std::size_t size) {
+    if (size > room_) {
+      const std::size_t block = std::max(kBlock, size);
+      blocks_.push_back(std::make_unique<char[]>(block));
       next_ = blocks_.back().get();
-      room_ = size;
+      room_ = block;
     }
     char* start = next_;
-    if (!text.empty()) {
-      std::memcpy(start, text.data(), text.size());
+    next_ += size;
+    room_ -= size;
+    return start;
+  }
+
+  std::string_view keep(std::string_view text) {
+    if (text.empty()) {
+      return {};
     }
-    next_ += text.size();
-    room_ -= text.size();
+    char* start = allocate(text.size());
+    std::memcpy(start, text.data(), text.size());
     return std::string_view(start, text.size());
   }
 
  private:
-  static constexpr std::size_t kBlock = std::size_t{1} << 16;
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* next_ = nullptr;
   std::size_t room_ = 0;
 };
 
-// (record type, key value) -> line of the first occurrence: open addressing, linear probing.
+// (record type, key value) -> line of the first occurrence. Each key is one arena entry
+// {type, line, size, text}; the table holds its hash and address, 16 bytes a slot.
 class KeyTable {
  public:
   // False after entering the key now with `line`; true when it was entered before, with
@@ -68,49 +80,55 @@ class KeyTable {
     }
     const std::uint64_t hash = hashOf(type, key);
     Slot& slot = slots_[find(hash, type, key)];
-    if (slot.text != nullptr) {
-      firstLine = slot.line;
+    if (slot.entry != nullptr) {
+      std::memcpy(&firstLine, slot.entry + sizeof(std::uint32_t), sizeof firstLine);
       return true;
     }
-    const std::string_view kept = arena.keep(key);
-    slot = Slot{hash, kept.data(), static_cast<std::uint32_t>(kept.size()), type, line};
+    const std::uint32_t header[] = {type, line, static_cast<std::uint32_t>(key.size())};
+    char* entry = arena.allocate(sizeof header + key.size());
+    std::memcpy(entry, header, sizeof header);
+    std::memcpy(entry + sizeof header, key.data(), key.size());
+    slot = Slot{hash, entry};
     ++count_;
     return false;
   }
 
   bool contains(std::uint32_t type, std::string_view key) const {
-    return count_ != 0 && slots_[find(hashOf(type, key), type, key)].text != nullptr;
+    return count_ != 0 && slots_[find(hashOf(type, key), type, key)].entry != nullptr;
   }
 
  private:
   struct Slot {
     std::uint64_t hash = 0;
-    const char* text = nullptr;  // null: an empty slot
-    std::uint32_t size = 0;
-    std::uint32_t type = 0;
-    std::uint32_t line = 0;
+    const char* entry = nullptr;  // null: an empty slot
   };
+
+  static bool same(const char* entry, std::uint32_t type, std::string_view key) {
+    std::uint32_t header[3];
+    std::memcpy(header, entry, sizeof header);
+    return header[0] == type && header[2] == key.size() &&
+           std::memcmp(entry + sizeof header, key.data(), key.size()) == 0;
+  }
 
   // The slot holding the key, or the empty slot where it would go.
   std::size_t find(std::uint64_t hash, std::uint32_t type, std::string_view key) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
       const Slot& slot = slots_[i];
-      if (slot.text == nullptr || (slot.hash == hash && slot.type == type &&
-                                   std::string_view(slot.text, slot.size) == key)) {
+      if (slot.entry == nullptr || (slot.hash == hash && same(slot.entry, type, key))) {
         return i;
       }
     }
   }
 
   void grow() {
-    std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+    std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
     old.swap(slots_);
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
-      if (slot.text != nullptr) {
+      if (slot.entry != nullptr) {
         std::size_t i = static_cast<std::size_t>(slot.hash) & mask;
-        while (slots_[i].text != nullptr) {
+        while (slots_[i].entry != nullptr) {
           i = (i + 1) & mask;
         }
         slots_[i] = slot;
@@ -122,53 +140,37 @@ class KeyTable {
   std::size_t count_ = 0;
 };
 
-// A set of (record type, id) pairs packed in 64 bits; 0 marks an empty slot.
-class IdSet {
+// (record type, id) pairs. Ids are mostly the ordinals of the objects, so a bitmap per record
+// type is dense and is filled in order.
+class IdTable {
  public:
   void insert(std::uint32_t type, std::uint32_t id) {
-    if ((count_ + 1) * 2 > slots_.size()) {
-      grow();
+    if (id >= kDense) {
+      sparse_.insert(std::uint64_t{type} << 32 | id);
+      return;
     }
-    std::uint64_t& slot = slots_[find(pack(type, id))];
-    if (slot == 0) {
-      slot = pack(type, id);
-      ++count_;
+    if (bits_.size() <= type) {
+      bits_.resize(type + 1);
     }
+    std::vector<std::uint64_t>& bits = bits_[type];
+    if (bits.size() <= id / 64) {
+      bits.resize(id / 64 + 1);
+    }
+    bits[id / 64] |= std::uint64_t{1} << (id % 64);
   }
 
   bool contains(std::uint32_t type, std::uint32_t id) const {
-    return count_ != 0 && slots_[find(pack(type, id))] != 0;
+    if (id >= kDense) {
+      return sparse_.count(std::uint64_t{type} << 32 | id) != 0;
+    }
+    return type < bits_.size() && id / 64 < bits_[type].size() &&
+           (bits_[type][id / 64] >> (id % 64) & 1) != 0;
   }
 
  private:
-  static std::uint64_t pack(std::uint32_t type, std::uint32_t id) {
-    return (std::uint64_t{type} + 1) << 32 | id;
-  }
-  static std::size_t spread(std::uint64_t value) {
-    return static_cast<std::size_t>((value * 0x9E3779B97F4A7C15ull) >> 20);
-  }
-
-  std::size_t find(std::uint64_t value) const {
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = spread(value) & mask;; i = (i + 1) & mask) {
-      if (slots_[i] == 0 || slots_[i] == value) {
-        return i;
-      }
-    }
-  }
-
-  void grow() {
-    std::vector<std::uint64_t> old(slots_.empty() ? 16 : slots_.size() * 2);
-    old.swap(slots_);
-    for (const std::uint64_t value : old) {
-      if (value != 0) {
-        slots_[find(value)] = value;
-      }
-    }
-  }
-
-  std::vector<std::uint64_t> slots_;
-  std::size_t count_ = 0;
+  static constexpr std::uint32_t kDense = std::uint32_t{1} << 24;  // 2 MiB of bits at most
+  std::vector<std::vector<std::uint64_t>> bits_;
+  std::unordered_set<std::uint64_t> sparse_;
 };
 
 // An object id written in a DEST_OBJECT name: decimal digits of an unsigned 32-bit number.
@@ -182,6 +184,19 @@ bool readId(std::string_view text, std::uint32_t& id) {
   }
   id = static_cast<std::uint32_t>(value);
   return value <= 0xFFFFFFFFull;
+}
+
+// The parts of a share group's name: type, relation, attribute, target type, target.
+std::vector<AnsiString> groupParts(std::string_view name) {
+  std::vector<AnsiString> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = name.find('\0', start);
+    parts.emplace_back(name.substr(start, end - start));
+    if (end == std::string_view::npos) {
+      return parts;
+    }
+    start = end + 1;
+  }
 }
 
 }  // namespace
@@ -208,25 +223,24 @@ struct smDocumentChecks::State {
 
   // The shares of one group, and what its finding will say.
   struct Group {
-    AnsiString type;
+    AnsiString name;  // type, relation, attribute, target type and target, split by NULs
+    AnsiString key;   // of the object with the first share
     std::uint32_t objectId;
-    AnsiString key;
-    AnsiString attribute;
-    AnsiString relation;
-    AnsiString targetType;
-    AnsiString target;
-    bool byId;
     std::uint32_t line;  // of the first share's attribute
     std::uint32_t id;
+    std::uint32_t targetType;
+    bool byId;
     bool unreadable = false;  // a share that cannot be added: the sum is not judged
     document::ShareSum sum;
   };
 
   std::uint32_t intern(const AnsiString& name) {
-    const auto [it, added] = names.emplace(name, static_cast<std::uint32_t>(nameList.size()));
-    if (added) {
-      nameList.push_back(&it->first);
+    const auto found = names.find(name);
+    if (found != names.end()) {
+      return found->second;
     }
+    const auto it = names.emplace(name, static_cast<std::uint32_t>(nameList.size())).first;
+    nameList.push_back(&it->first);
     return it->second;
   }
   const AnsiString& name(std::uint32_t index) const { return *nameList[index]; }
@@ -253,10 +267,11 @@ struct smDocumentChecks::State {
   std::vector<const AnsiString*> nameList;
   Arena arena;
   KeyTable keys;
-  IdSet ids;
+  IdTable ids;
   std::vector<Pending> pending;
-  std::unordered_map<AnsiString, std::size_t> groupIndex;
-  std::vector<Group> groups;
+  std::deque<Group> groups;  // in order of creation; never moved, so the index may view them
+  std::unordered_map<std::string_view, Group*> groupIndex;
+  AnsiString scratch;
 };
 
 smDocumentChecks::smDocumentChecks(const Metadata* annex, const smDocumentOptions& options)
@@ -301,12 +316,14 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
                      r.target,
                      r.precinctDiffers,
                      0,
-                     r.parcelLine,
-                     r.parcelId,
-                     r.parcelValue};
+                     digest.parcelLine,
+                     digest.parcelId,
+                     digest.parcelValue};
+    if (p.precinctDiffers) {
+      p.parcelEntry = s.intern(digest.parcelEntry);
+    }
     if (s.resolves(p.targetType, p.byId, p.target)) {
       if (p.precinctDiffers) {
-        p.parcelEntry = s.intern(r.parcelEntry);
         findings.push_back(s.precinctFinding(p));
       }
       continue;
@@ -314,34 +331,30 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
     // Waits for its target: the texts move into the arena.
     p.key = s.arena.keep(p.key);
     p.target = s.arena.keep(p.target);
-    if (p.precinctDiffers) {
-      p.parcelEntry = s.intern(r.parcelEntry);
-      p.parcelValue = s.arena.keep(p.parcelValue);
-    } else {
-      p.parcelValue = {};
-    }
+    p.parcelValue = p.precinctDiffers ? s.arena.keep(p.parcelValue) : std::string_view();
     s.pending.push_back(p);
   }
 
   for (const smObjectDigest::Share& share : digest.shares) {
-    AnsiString groupKey = digest.typeName;
-    for (const AnsiString* part :
-         {&share.relation, &share.attribute, &share.targetType, &share.target}) {
-      groupKey += '\0';
-      groupKey += *part;
+    const smObjectDigest::Reference& r = digest.references[share.reference];
+    AnsiString& name = s.scratch;
+    name = digest.typeName;
+    for (const AnsiString* part : {&r.relation, &share.attribute, &r.targetType, &r.target}) {
+      name += '\0';
+      name += *part;
     }
-    const auto [it, added] = s.groupIndex.emplace(std::move(groupKey), s.groups.size());
-    if (added) {
-      State::Group group{digest.typeName, digest.id,        digest.key,   share.attribute,
-                         share.relation,  share.targetType, share.target, share.byId,
-                         share.line,      share.id,         false,        document::ShareSum()};
-      s.groups.push_back(std::move(group));
+    const auto found = s.groupIndex.find(name);
+    State::Group* group = found != s.groupIndex.end() ? found->second : nullptr;
+    if (group == nullptr) {
+      group = &s.groups.emplace_back(State::Group{name, digest.key, digest.id, share.line, share.id,
+                                                  s.intern(r.targetType), r.byId, false,
+                                                  document::ShareSum()});
+      s.groupIndex.emplace(group->name, group);
     }
-    State::Group& group = s.groups[it->second];
     if (!share.readable) {
-      group.unreadable = true;
-    } else if (!group.unreadable && !group.sum.overflowed()) {
-      group.sum.add(share.numerator, share.denominator);
+      group->unreadable = true;
+    } else if (!group->unreadable && !group->sum.overflowed()) {
+      group->sum.add(share.numerator, share.denominator);
     }
   }
 }
@@ -365,18 +378,18 @@ void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
   }
 
   for (const State::Group& g : s.groups) {
-    if (g.unreadable || g.sum.isOne() || !s.resolves(s.intern(g.targetType), g.byId, g.target)) {
+    const std::vector<AnsiString> part = groupParts(g.name);
+    if (g.unreadable || g.sum.isOne() || !s.resolves(g.targetType, g.byId, part[4])) {
       continue;
     }
     // Every share of a reported group is readable, so the first one's attribute is there.
+    const AnsiString& type = part[0];
     smDocumentFinding finding =
         g.sum.overflowed()
-            ? document::MakeEntryFinding(dcShareSumRange, g.type, g.objectId, g.attribute, g.line,
-                                         g.id,
-                                         {g.attribute, g.type, g.relation, g.targetType, g.target})
-            : document::MakeEntryFinding(
-                  dcShareSum, g.type, g.objectId, g.attribute, g.line, g.id,
-                  {g.attribute, g.type, g.relation, g.targetType, g.target, g.sum.text()});
+            ? document::MakeEntryFinding(dcShareSumRange, type, g.objectId, part[2], g.line, g.id,
+                                         {part[2], type, part[1], part[3], part[4]})
+            : document::MakeEntryFinding(dcShareSum, type, g.objectId, part[2], g.line, g.id,
+                                         {part[2], type, part[1], part[3], part[4], g.sum.text()});
     finding.key = g.key;
     if (!g.sum.overflowed()) {
       finding.value = g.sum.text();

@@ -10,9 +10,11 @@
 // strict judgement of a base type starts from the forms the catalogue accepted, and one value
 // gets at most one finding here.
 #include <ctime>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
@@ -52,28 +54,59 @@ int localToday() {
   return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
-// The strict judgement of a value by its base type, for the values whose form the catalogue
-// accepted; other values pass.
+bool separatorsAt(std::string_view value,
+                  std::initializer_list<std::pair<std::size_t, char>> seps) {
+  for (const auto& [position, separator] : seps) {
+    if (value[position] != separator) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool fractionForm(std::string_view value) {
+  return checks::ReadFraction(value).wellFormed;
+}
+
+// The strict judgement of a value by its base type. What fails here is reported only when the
+// catalogue's form (and its ";" rule) accepts the value; the catalogue reports the others. The
+// strict test comes first: it is the cheaper one and most values pass it.
 Verdict judgeBaseType(const AnsiString& baseType, std::string_view value, int today,
                       bool futureOk) {
-  if (value.find(';') != std::string_view::npos || TrimView(value).empty()) {
-    return {};
-  }
-  if (isCode(baseType, "DN") && checks::IsDateForm(value)) {
-    return document::JudgeDate(value, today, futureOk);
-  }
-  if (isCode(baseType, "HR") && checks::IsTimeForm(value)) {
-    return document::JudgeTime(value);
-  }
-  if (isCode(baseType, "DH") && checks::IsDateTimeForm(value)) {
-    return document::JudgeDateTime(value, today, futureOk);
-  }
-  if (isCode(baseType, "UL") && checks::ReadFraction(value).wellFormed) {
+  Verdict verdict;
+  bool (*catalogueForm)(std::string_view) = nullptr;
+  const std::size_t size = value.size();
+  if (isCode(baseType, "DN")) {
+    if (size != 10 || !separatorsAt(value, {{4, '.'}, {7, '.'}})) {
+      return {};
+    }
+    verdict = document::JudgeDate(value, today, futureOk);
+    catalogueForm = checks::IsDateForm;
+  } else if (isCode(baseType, "HR")) {
+    if ((size != 8 && size != 14) || !separatorsAt(value, {{2, ':'}, {5, ':'}}) ||
+        (size == 14 && value[8] != '.')) {
+      return {};
+    }
+    verdict = document::JudgeTime(value);
+    catalogueForm = checks::IsTimeForm;
+  } else if (isCode(baseType, "DH")) {
+    if ((size != 19 && size != 25) ||
+        !separatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}}) ||
+        (size == 25 && value[19] != '.')) {
+      return {};
+    }
+    verdict = document::JudgeDateTime(value, today, futureOk);
+    catalogueForm = checks::IsDateTimeForm;
+  } else if (isCode(baseType, "UL") && !TrimView(value).empty()) {
     std::uint64_t numerator = 0;
     std::uint64_t denominator = 1;
-    return document::JudgeShare(value, numerator, denominator);
+    verdict = document::JudgeShare(value, numerator, denominator);
+    catalogueForm = fractionForm;
   }
-  return {};
+  if (!verdict || value.find(';') != std::string_view::npos || !catalogueForm(value)) {
+    return {};
+  }
+  return verdict;
 }
 
 // The judgement that the declaration's `check` mark asks for; a valid parcel identifier leaves
@@ -176,12 +209,17 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     if (!verdict && !precinct.empty() && parcel == nullptr) {
       parcel = attribute;
       parcelPrecinct = precinct;
+      digest.parcelEntry = attribute->name;
+      digest.parcelLine = attribute->line;
+      digest.parcelId = attribute->id;
+      digest.parcelValue = attribute->value;
     }
     if (verdict) {
       entryFinding(verdict, *attribute);
     }
   }
 
+  digest.references.reserve(object.relations.size());
   for (const auto& [name, relation] : object.relations) {
     if (relation->destType.empty()) {
       continue;  // no target type at all: the catalogue's 6010
@@ -201,24 +239,16 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     reference.targetType = relation->destType;
     reference.target = AnsiString(target);
     reference.byId = targetInfo == nullptr || targetInfo->key == nullptr;
-    if (parcel != nullptr && targetInfo != nullptr &&
-        targetInfo->keyCheck == ValueCheck::kPrecinct && parcelPrecinct != target) {
-      reference.precinctDiffers = true;
-      reference.parcelEntry = parcel->name;
-      reference.parcelLine = parcel->line;
-      reference.parcelId = parcel->id;
-      reference.parcelValue = parcel->value;
-    }
+    reference.precinctDiffers = parcel != nullptr && targetInfo != nullptr &&
+                                targetInfo->keyCheck == ValueCheck::kPrecinct &&
+                                parcelPrecinct != target;
 
     const ReferenceDef* def =
         info != nullptr ? info->type->getReferenceByCode(relation->code) : nullptr;
     if (def != nullptr && !def->shares.empty()) {
       smObjectDigest::Share share;
-      share.relation = relation->name;
+      share.reference = digest.references.size();
       share.attribute = def->shares;
-      share.targetType = reference.targetType;
-      share.target = reference.target;
-      share.byId = reference.byId;
       share.line = object.line;
       share.id = object.id;
       if (const smAttribute* attribute = object.getAttributeByCode(def->shares)) {
