@@ -184,20 +184,24 @@ Generator::Generator(Metadata& schema, const GeneratorOptions& options)
     plan.name = Cp1250ToUtf8(type->name);
     plan.baseType = Cp1250ToUtf8(type->baseType);
     plan.keyAttribute = kNone;
+    plan.shareRelation = kNone;
+    std::vector<const AttributeDef*> defs;  // parallel to plan.attributes
     for (const AttributeDef* def = type->getFirstAttr(); def != nullptr;
          def = type->getNextAttr()) {
+      defs.push_back(def);
       AttributePlan attribute;
       attribute.name = Cp1250ToUtf8(def->name);
       const AttributeDecl* decl = schema.attribsSection->getAttribute(def->name);
       attribute.form = decl != nullptr ? formOf(decl->baseType) : Form::kText;
+      attribute.check = decl != nullptr ? decl->check : ValueCheck::kNone;
       attribute.mandatory = def->mandatory;
       attribute.multiple = def->multiple;
       for (const AnsiString& value : def->possibleValues()) {
         attribute.values.push_back(Cp1250ToUtf8(value));
       }
-      if (plan.keyAttribute == kNone && attribute.form == Form::kText && attribute.values.empty() &&
-          attribute.mandatory == 1) {
+      if (def->key && plan.keyAttribute == kNone) {
         plan.keyAttribute = plan.attributes.size();
+        plan.precinct = attribute.check == ValueCheck::kPrecinct;
       }
       plan.attributes.push_back(std::move(attribute));
     }
@@ -208,6 +212,17 @@ Generator::Generator(Metadata& schema, const GeneratorOptions& options)
       relation.mandatory = def->mandatory;
       relation.multiple = def->multiple;
       relation.inverse = def->presenceExempt;
+      relation.shareAttribute = kNone;
+      const AttributeDef* share =
+          def->shares.empty() ? nullptr : type->getAttributeByCode(def->shares);
+      for (std::size_t i = 0; i < defs.size() && share != nullptr; ++i) {
+        if (defs[i] == share) {
+          relation.shareAttribute = i;
+        }
+      }
+      if (relation.shareAttribute != kNone && plan.shareRelation == kNone) {
+        plan.shareRelation = plan.relations.size();
+      }
       for (const AnsiString& target : def->refTypeNames()) {
         const std::size_t index = indexOf(target);
         if (index != kNone) {
@@ -382,14 +397,6 @@ Generator::FaultPlan Generator::chooseFault(const TypePlan& type) {
   return plan;
 }
 
-std::string Generator::keyOf(std::size_t typeIndex) {
-  const TypePlan& type = types_[typeIndex];
-  if (!type.lastKey.empty()) {
-    return type.lastKey;
-  }
-  return type.name + "/" + std::to_string(random_.between(1, 999));
-}
-
 std::string Generator::faultyValue(const AttributePlan& attribute, Fault fault, int creationDay) {
   static const char* const kBadReals[] = {"1234,56", "12.5.3", "ok. 300", "1 234,5", "12a"};
   static const char* const kBadIntegers[] = {"3a", "1.5", "trzy", "1e3"};
@@ -448,21 +455,160 @@ std::string Generator::faultyValue(const AttributePlan& attribute, Fault fault, 
   }
 }
 
-void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
+std::vector<Generator::Link> Generator::planLinks(const TypePlan& type, const FaultPlan& fault,
+                                                  const SharePlan* share) {
+  auto faultOn = [&](Fault kind, std::size_t index) {
+    return fault.active && fault.kind == kind && fault.index == index;
+  };
+  // A target written before, chosen among `candidates`; npos when there is none.
+  auto written = [&](const std::vector<std::size_t>& candidates) {
+    std::vector<std::size_t> ready;
+    for (const std::size_t candidate : candidates) {
+      if (!types_[candidate].lastKey.empty()) {
+        ready.push_back(candidate);
+      }
+    }
+    return ready.empty() ? kNone : ready[random_.below(ready.size())];
+  };
+  std::vector<Link> links;
+  for (std::size_t i = 0; i < type.relations.size(); ++i) {
+    const RelationPlan& relation = type.relations[i];
+    if (faultOn(Fault::kMissingRelation, i)) {
+      continue;
+    }
+    const bool wrongTarget = faultOn(Fault::kWrongRelationTarget, i);
+    const bool doubled = faultOn(Fault::kDuplicateRelation, i);
+    bool present = wrongTarget || doubled;
+    if (!present) {
+      if (relation.inverse) {
+        present = random_.chance(kInverseRelation);
+      } else if (isRequired(relation.mandatory)) {
+        present = true;
+      } else {
+        present = random_.chance(kOptionalRelation);
+      }
+    }
+    if (!present || (relation.targets.empty() && !isRequired(relation.mandatory))) {
+      continue;
+    }
+    int occurrences = 1;
+    if (doubled) {
+      occurrences = 2;
+    } else if (relation.multiple && !wrongTarget && random_.chance(kMoreTargets)) {
+      occurrences = random_.between(2, 3);
+    }
+    for (int n = 0; n < occurrences; ++n) {
+      if (relation.targets.empty()) {
+        links.push_back(Link{i, kNone, {}});  // a RELAT without DEST_OBJECT
+        continue;
+      }
+      if (share != nullptr && i == type.shareRelation && !wrongTarget) {
+        links.push_back(Link{i, share->target, share->name});
+        continue;
+      }
+      const std::vector<std::size_t>& pool = wrongTarget ? relation.strangers : relation.targets;
+      std::size_t target = written(pool);
+      if (target == kNone) {
+        if (!wrongTarget && !isRequired(relation.mandatory)) {
+          continue;  // nothing to point at yet
+        }
+        // Only where a cycle of required relations leaves no way round: a dangling name.
+        target = pool[random_.below(pool.size())];
+        links.push_back(Link{i, target, types_[target].name + "/0"});
+        continue;
+      }
+      links.push_back(Link{i, target, types_[target].lastKey});
+    }
+  }
+  return links;
+}
+
+void Generator::writeWithTargets(OutputBuffer& out, std::size_t typeIndex) {
+  inProgress_[typeIndex] = true;
+  for (const RelationPlan& relation : types_[typeIndex].relations) {
+    if (relation.inverse || !isRequired(relation.mandatory) || relation.targets.empty() ||
+        std::any_of(relation.targets.begin(), relation.targets.end(),
+                    [&](std::size_t t) { return !types_[t].lastKey.empty(); })) {
+      continue;
+    }
+    const auto next = std::find_if(relation.targets.begin(), relation.targets.end(),
+                                   [&](std::size_t t) { return !inProgress_[t]; });
+    if (next != relation.targets.end() && stats_.objects < options_.objects) {
+      writeWithTargets(out, *next);
+    }
+  }
+  inProgress_[typeIndex] = false;
+  if (stats_.objects >= options_.objects) {
+    return;
+  }
+  if (types_[typeIndex].shareRelation != kNone) {
+    writeShareGroup(out, typeIndex);
+  } else {
+    writeObject(out, typeIndex, nullptr);
+  }
+}
+
+void Generator::writeShareGroup(OutputBuffer& out, std::size_t typeIndex) {
+  static const std::vector<std::vector<const char*>> kSplits = {
+      {"1/1"},        {"1/2", "1/2"},        {"1/3", "2/3"},
+      {"1/4", "3/4"}, {"1/2", "1/4", "1/4"}, {"1/6", "1/3", "1/2"}};
+  TypePlan& type = types_[typeIndex];
+  const RelationPlan& relation = type.relations[type.shareRelation];
+  SharePlan plan;
+  plan.target =
+      relation.targets.empty() ? kNone : relation.targets[random_.below(relation.targets.size())];
+  if (plan.target != kNone) {
+    // Each group has a target of its own: one that another group of this type points to gets a
+    // new object first.
+    const std::string& name = types_[plan.target].lastKey;
+    if (name.empty() || type.lastShareTarget == types_[plan.target].name + "/" + name) {
+      writeWithTargets(out, plan.target);
+      if (stats_.objects >= options_.objects) {
+        return;
+      }
+    }
+    plan.name = types_[plan.target].lastKey;
+    type.lastShareTarget = types_[plan.target].name + "/" + plan.name;
+  }
+  const std::uint64_t room = options_.objects - stats_.objects;
+  std::vector<const std::vector<const char*>*> fitting;
+  for (const auto& split : kSplits) {
+    if (split.size() <= room) {
+      fitting.push_back(&split);
+    }
+  }
+  plan.shares = *fitting[random_.below(fitting.size())];
+  for (plan.member = 0; plan.member < plan.shares.size(); ++plan.member) {
+    writeObject(out, typeIndex, &plan);
+  }
+}
+
+void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share) {
   TypePlan& type = types_[typeIndex];
   const FaultPlan fault = chooseFault(type);
   auto faultOn = [&](Fault kind, std::size_t index) {
     return fault.active && fault.kind == kind && fault.index == index;
   };
-  values_.nextObject();
   ++type.count;
   ++stats_.objects;
   if (fault.active) {
     ++stats_.faulty;
     ++stats_.byFault[static_cast<std::size_t>(fault.kind)];
   }
+  const std::vector<Link> links = planLinks(type, fault, share);
+  // A parcel identifier names the precinct the object points to.
+  std::string precinct;
+  for (const Link& link : links) {
+    if (link.target != kNone && types_[link.target].precinct && precinct.empty()) {
+      precinct = link.name;
+    }
+  }
+  values_.nextObject(type.name, precinct);
 
-  // The opening tag.
+  // The opening tag, after a blank line between objects.
+  if (stats_.objects > 1) {
+    out.append("\n");
+  }
   out.append("  <OBJECT name=\"");
   out.appendEscaped(type.name);
   out.append("\" base_type=\"");
@@ -499,13 +645,15 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
     out.appendEscaped(value);
     out.append("\"/>\n");
   };
+  const std::size_t shareAttribute =
+      share != nullptr ? type.relations[type.shareRelation].shareAttribute : kNone;
   for (std::size_t i = 0; i < type.attributes.size(); ++i) {
     const AttributePlan& attribute = type.attributes[i];
     if (faultOn(Fault::kMissingAttribute, i)) {
       continue;
     }
     const bool faulty = fault.active && changesValue(fault.kind) && fault.index == i;
-    bool present = faulty || isRequired(attribute.mandatory);
+    bool present = faulty || isRequired(attribute.mandatory) || i == shareAttribute;
     bool blank = false;
     if (!present) {
       if (attribute.mandatory >= 3) {
@@ -521,6 +669,8 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
     std::string value;
     if (faulty && fault.kind != Fault::kDuplicateAttribute) {
       value = faultyValue(attribute, fault.kind, creationDay);
+    } else if (i == shareAttribute) {
+      value = share->shares[share->member];
     } else if (blank) {
       value.clear();
     } else if (attribute.name == "G5DTU" && attribute.form == Form::kDateTime) {
@@ -535,7 +685,7 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
     } else if (!attribute.values.empty()) {
       value = attribute.values[random_.below(attribute.values.size())];
     } else {
-      value = values_.make(attribute.name, attribute.form);
+      value = values_.make(attribute.name, attribute.form, attribute.check);
     }
     if (i == type.keyAttribute) {
       key = value;
@@ -560,56 +710,30 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex) {
   }
 
   // Relations.
-  for (std::size_t i = 0; i < type.relations.size(); ++i) {
-    const RelationPlan& relation = type.relations[i];
-    if (faultOn(Fault::kMissingRelation, i)) {
-      continue;
+  for (const Link& link : links) {
+    openSection("    <RELATIONS>\n");
+    out.append("      <RELAT name=\"");
+    out.appendEscaped(type.relations[link.relation].name);
+    out.append("\">");
+    if (link.target != kNone) {
+      out.append("<DEST_OBJECT element=\"");
+      out.appendEscaped(types_[link.target].name);
+      out.append("\" name=\"");
+      out.appendEscaped(link.name);
+      out.append("\"/>");
     }
-    const bool wrongTarget = faultOn(Fault::kWrongRelationTarget, i);
-    const bool doubled = faultOn(Fault::kDuplicateRelation, i);
-    bool present = wrongTarget || doubled;
-    if (!present) {
-      if (relation.inverse) {
-        present = random_.chance(kInverseRelation);
-      } else if (isRequired(relation.mandatory)) {
-        present = true;
-      } else {
-        present = random_.chance(kOptionalRelation);
-      }
-    }
-    if (!present || (relation.targets.empty() && !isRequired(relation.mandatory))) {
-      continue;
-    }
-    int occurrences = 1;
-    if (doubled) {
-      occurrences = 2;
-    } else if (relation.multiple && !wrongTarget && random_.chance(kMoreTargets)) {
-      occurrences = random_.between(2, 3);
-    }
-    for (int n = 0; n < occurrences; ++n) {
-      openSection("    <RELATIONS>\n");
-      out.append("      <RELAT name=\"");
-      out.appendEscaped(relation.name);
-      out.append("\">");
-      if (!relation.targets.empty()) {
-        const std::size_t target =
-            wrongTarget ? relation.strangers[random_.below(relation.strangers.size())]
-                        : relation.targets[random_.below(relation.targets.size())];
-        out.append("<DEST_OBJECT element=\"");
-        out.appendEscaped(types_[target].name);
-        out.append("\" name=\"");
-        out.appendEscaped(keyOf(target));
-        out.append("\"/>");
-      }
-      out.append("</RELAT>\n");
-    }
+    out.append("</RELAT>\n");
   }
   if (sectionOpen) {
     out.append("    </RELATIONS>\n");
   }
   out.append("  </OBJECT>\n");
 
-  type.lastKey = key.empty() ? type.name + "/" + std::to_string(type.count) : std::move(key);
+  if (type.keyAttribute == kNone) {
+    type.lastKey = std::to_string(stats_.objects);  // the object's id: its ordinal
+  } else if (!key.empty()) {
+    type.lastKey = std::move(key);
+  }
 }
 
 void Generator::write(OutputBuffer& out) {
@@ -622,11 +746,9 @@ void Generator::write(OutputBuffer& out) {
                 static_cast<unsigned long long>(options_.seed), options_.faultRate);
   out.append(header);
   out.append("<SWDE>\n");
-  for (std::uint64_t i = 0; i < options_.objects; ++i) {
-    if (i > 0) {
-      out.append("\n");
-    }
-    writeObject(out, chooseType());
+  inProgress_.assign(types_.size(), false);
+  while (stats_.objects < options_.objects) {
+    writeWithTargets(out, chooseType());
   }
   out.append("</SWDE>\n");
 }

@@ -82,6 +82,12 @@ struct GeneratorStats {
 // Writes a transfer document whose objects are made from a schema: every mandatory attribute
 // and relation present with a well-formed value, some optional ones, record types in the mix of
 // a county register. Memory does not grow with the number of objects.
+//
+// Relations point to objects written earlier: before an object whose required relation has no
+// target yet, one object of a target type is written (and counts towards the total). A
+// DEST_OBJECT names its target by the key the schema marks for the target's record type, else
+// by the target's object id. The shares of a group (a relation marked `shares`) are written
+// one after another and add up to 1.
 class Generator {
  public:
   // Reads what it needs from `schema` (walking its record types moves their cursors) and keeps
@@ -96,6 +102,7 @@ class Generator {
   struct AttributePlan {
     std::string name;  // UTF-8
     Form form;
+    ValueCheck check;
     int mandatory;
     bool multiple;
     std::vector<std::string> values;  // the value set, UTF-8; empty when not limited
@@ -107,6 +114,7 @@ class Generator {
     bool inverse;
     std::vector<std::size_t> targets;    // admitted record types, indices into types_
     std::vector<std::size_t> strangers;  // every other record type
+    std::size_t shareAttribute;          // the attribute holding the share it groups; or npos
   };
   struct TypePlan {
     std::string name;
@@ -115,14 +123,30 @@ class Generator {
     std::vector<RelationPlan> relations;
     std::vector<std::size_t> foreign;  // declared attributes the type does not have
     std::vector<Fault> faults;         // the faults this type can take
-    std::size_t keyAttribute;          // gives the object's identifier; npos when none
+    std::size_t keyAttribute;          // the schema's key; npos: objects are named by id
+    bool precinct = false;             // the key is a precinct number (check="precinct")
+    std::size_t shareRelation;         // the relation grouping its shares; npos when none
     double cumulativeWeight = 0;
-    std::string lastKey;  // identifier of the last object written, for relations to point at
+    std::string lastKey;          // how relations name the last object written; empty: none yet
+    std::string lastShareTarget;  // the target of its last group of shares (type and name)
     std::uint64_t count = 0;
   };
   struct Declaration {
     std::string name;
     Form form;
+  };
+  // One DEST_OBJECT to write: the relation, the target's record type and name.
+  struct Link {
+    std::size_t relation;
+    std::size_t target;  // index into types_
+    std::string name;
+  };
+  // A group of shares being written: the relation's target and each member's share.
+  struct SharePlan {
+    std::size_t target;
+    std::string name;
+    std::vector<const char*> shares;
+    std::size_t member = 0;
   };
   struct FaultPlan {
     bool active = false;
@@ -133,15 +157,18 @@ class Generator {
   std::vector<std::size_t> candidates(const TypePlan& type, Fault fault) const;
   std::size_t chooseType();
   FaultPlan chooseFault(const TypePlan& type);
-  void writeObject(OutputBuffer& out, std::size_t typeIndex);
+  void writeWithTargets(OutputBuffer& out, std::size_t typeIndex);
+  void writeShareGroup(OutputBuffer& out, std::size_t typeIndex);
+  void writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share);
+  std::vector<Link> planLinks(const TypePlan& type, const FaultPlan& fault, const SharePlan* share);
   std::string faultyValue(const AttributePlan& attribute, Fault fault, int creationDay);
-  std::string keyOf(std::size_t typeIndex);
 
   GeneratorOptions options_;
   Random random_;
   Values values_;
   std::vector<TypePlan> types_;
   std::vector<Declaration> declarations_;
+  std::vector<bool> inProgress_;  // types whose targets are being written, against cycles
   GeneratorStats stats_;
 };
 

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 namespace swde::gen {
 namespace {
@@ -139,7 +141,23 @@ std::string formatTime(int seconds) {
   return out;
 }
 
-std::string Values::make(std::string_view code, Form form) {
+std::string Values::make(std::string_view code, Form form, ValueCheck check) {
+  switch (check) {
+    case ValueCheck::kPesel:
+      return pesel();
+    case ValueCheck::kNip:
+      return nip();
+    case ValueCheck::kRegon:
+      return regon();
+    case ValueCheck::kParcelId:
+      return parcelId();
+    case ValueCheck::kTeryt:
+      return teryt();
+    case ValueCheck::kPrecinct:
+      return precinct();
+    default:
+      break;
+  }
   switch (form) {
     case Form::kText:
       return text(code);
@@ -161,8 +179,70 @@ std::string Values::make(std::string_view code, Form form) {
   return text(code);
 }
 
-void Values::nextObject() {
+void Values::nextObject(std::string_view type, std::string precinct) {
   parcel_.clear();
+  precinct_ = std::move(precinct);
+  precinctCount_ = &precincts_[std::string(type)];
+}
+
+std::string Values::pesel() {
+  static constexpr int kWeights[] = {1, 3, 7, 9, 1, 3, 7, 9, 1, 3};
+  const int born = daysFromCivil(1930, 1, 1) + random_.between(0, 75 * 365);
+  const std::string day = formatDate(born);  // "rrrr.mm.dd"
+  const int year = std::stoi(day.substr(0, 4));
+  std::string out = day.substr(2, 2);
+  appendPadded(out, std::stoi(day.substr(5, 2)) + (year >= 2000 ? 20 : 0), 2);
+  out += day.substr(8, 2) + digits(4);
+  int sum = 0;
+  for (std::size_t i = 0; i < 10; ++i) {
+    sum += kWeights[i] * (out[i] - '0');
+  }
+  out += static_cast<char>('0' + (10 - sum % 10) % 10);
+  return out;
+}
+
+std::string Values::nip() {
+  static constexpr int kWeights[] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
+  for (;;) {
+    std::string out = std::to_string(random_.between(1, 9)) + digits(8);
+    int sum = 0;
+    for (std::size_t i = 0; i < 9; ++i) {
+      sum += kWeights[i] * (out[i] - '0');
+    }
+    if (sum % 11 != 10) {
+      return out + static_cast<char>('0' + sum % 11);
+    }
+  }
+}
+
+std::string Values::regon() {
+  static constexpr int kWeights[] = {8, 9, 2, 3, 4, 5, 6, 7};
+  std::string out = digits(8);
+  int sum = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    sum += kWeights[i] * (out[i] - '0');
+  }
+  return out + static_cast<char>('0' + sum % 11 % 10);
+}
+
+std::string Values::teryt() {
+  // Voivodeships 02 to 32 (even), counties and communes from 01, the seven commune types.
+  static constexpr char kTypes[] = "1234589";
+  const std::uint64_t n = communes_++;
+  std::string out;
+  appendPadded(out, 2 + 2 * static_cast<int>(n % 16), 2);
+  appendPadded(out, 1 + static_cast<int>(n / 16 % 99), 2);
+  appendPadded(out, 1 + static_cast<int>(n / 1584 % 99), 2);
+  out += '_';
+  out += kTypes[n / 156816 % 7];
+  return out;
+}
+
+std::string Values::precinct() {
+  std::string out;
+  std::uint64_t& count = precinctCount_ != nullptr ? *precinctCount_ : precincts_[""];
+  appendPadded(out, 1 + static_cast<int>(count++ % 9999), 4);
+  return out;
 }
 
 std::string Values::digits(int count) {
@@ -178,9 +258,13 @@ std::string Values::parcelId() {
   if (parcel_.empty()) {
     parcel_ = pick(random_, kUnits);
     parcel_ += '.';
-    appendPadded(parcel_, random_.between(1, 40), 4);
+    if (precinct_.empty()) {
+      appendPadded(parcel_, random_.between(1, 40), 4);
+    } else {
+      parcel_ += precinct_;
+    }
     parcel_ += '.';
-    parcel_ += std::to_string(random_.between(1, 2400));
+    parcel_ += std::to_string(++serial_);
     if (random_.chance(0.3)) {
       parcel_ += '/';
       parcel_ += std::to_string(random_.between(1, 30));
@@ -194,12 +278,10 @@ std::string Values::text(std::string_view code) {
     return parcelId();
   }
   if (codeIs(code, "G5IDJ")) {
-    return pick(random_, kUnits);
+    return teryt();
   }
   if (codeIs(code, "G5NRO")) {
-    std::string out;
-    appendPadded(out, random_.between(1, 40), 4);
-    return out;
+    return precinct();
   }
   if (codeIs(code, "G5NAZ") || codeIs(code, "G5MSC") || codeIs(code, "G5PCZ") ||
       codeIs(code, "G5GMN")) {
@@ -255,13 +337,13 @@ std::string Values::text(std::string_view code) {
     return postalCode();
   }
   if (codeIs(code, "G5PSL")) {
-    return digits(11);
+    return pesel();
   }
   if (codeIs(code, "G5NIP")) {
-    return digits(10);
+    return nip();
   }
   if (codeIs(code, "G5RGN")) {
-    return digits(9);
+    return regon();
   }
   if (codeIs(code, "G5NZW")) {
     return pick(random_, kSurnames);
@@ -277,7 +359,7 @@ std::string Values::text(std::string_view code) {
     return "ZP-" + digits(3);
   }
   if (codeIs(code, "G5IJR")) {
-    return std::string(1, "GBL"[random_.below(3)]) + std::to_string(random_.between(1, 9999));
+    return std::string(1, "GBL"[random_.below(3)]) + std::to_string(++serial_);
   }
   if (codeIs(code, "G5TDOK")) {
     return pick(random_, kDocumentKinds);
@@ -291,7 +373,7 @@ std::string Values::text(std::string_view code) {
   }
   if (codeIs(code, "G5KDK") || codeIs(code, "G5NRZ")) {
     return "P.1219." + std::to_string(random_.between(1995, 2024)) + "." +
-           std::to_string(random_.between(1, 2500));
+           std::to_string(++serial_);
   }
   if (codeIs(code, "G5NPL")) {
     std::string out = "obr";
@@ -302,13 +384,13 @@ std::string Values::text(std::string_view code) {
     return out;
   }
   if (codeIs(code, "G5IDG")) {
-    return "GR." + std::to_string(random_.between(1, 5000));
+    return "GR." + std::to_string(++serial_);
   }
   if (codeIs(code, "G5SUG")) {
     return pick(random_, kBoundaryWays);
   }
   if (codeIs(code, "G5IDP")) {
-    return "1219.0" + digits(3) + "." + std::to_string(random_.between(1, 99999));
+    return "1219.0" + digits(3) + "." + std::to_string(++serial_);
   }
   // A code without a known meaning: the code and a number, e.g. "G5XYZ-1234".
   return std::string(code) + "-" + std::to_string(random_.between(1, 99999));

@@ -2,8 +2,12 @@
 #ifndef SWDE_BENCH_GEN_VALUES_HPP_
 #define SWDE_BENCH_GEN_VALUES_HPP_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+
+#include "swde/metadata/Metadata.hpp"
 
 #include "Random.hpp"
 
@@ -31,14 +35,16 @@ std::string formatDate(int days);
 std::string formatTime(int seconds);
 
 // Makes plausible, well-formed values of a county register: parcel and building identifiers,
-// Polish names and addresses, areas, dates. Every text is UTF-8 and fits CP1250.
+// Polish names and addresses, areas, dates. Every text is UTF-8 and fits CP1250. Identifiers
+// are valid as the document checks judge them (check digits, forms) and never repeat within a
+// document: each takes the next number of one running serial.
 class Values {
  public:
   explicit Values(Random& random) : random_(random) {}
 
-  // A well-formed value of `form` for the attribute `code` (a value set, when the attribute has
-  // one, is the caller's business).
-  std::string make(std::string_view code, Form form);
+  // A well-formed value of `form` for the attribute `code`, valid for its `check` mark (a value
+  // set, when the attribute has one, is the caller's business).
+  std::string make(std::string_view code, Form form, ValueCheck check = ValueCheck::kNone);
 
   std::string text(std::string_view code);
   std::string real(std::string_view code);
@@ -52,15 +58,27 @@ class Values {
   // A day between 1995 and 2023, as a day number; a creation day.
   int creationDay();
 
-  // Starts a new object: the next identifiers refer to a fresh parcel.
-  void nextObject();
+  // Starts a new object of record type `type`: the next identifiers refer to a fresh parcel, in
+  // `precinct` (four digits) when it is not empty.
+  void nextObject(std::string_view type, std::string precinct = {});
+
+  std::string pesel();
+  std::string nip();
+  std::string regon();
+  std::string teryt();     // a commune "WWPPGG_R", a new one each time
+  std::string precinct();  // "0001" to "9999", a new one for each object of a record type
 
  private:
   std::string digits(int count);
   std::string parcelId();
 
   Random& random_;
-  std::string parcel_;  // identifier of the object's parcel; empty until asked for
+  std::string parcel_;          // identifier of the object's parcel; empty until asked for
+  std::string precinct_;        // the object's precinct; empty: any
+  std::uint64_t serial_ = 0;    // numbers the parcels and other identifiers
+  std::uint64_t communes_ = 0;  // numbers the communes apart: their range is smaller
+  std::unordered_map<std::string, std::uint64_t> precincts_;  // per record type
+  std::uint64_t* precinctCount_ = nullptr;                    // of the current object's type
 };
 
 }  // namespace swde::gen
