@@ -4,6 +4,7 @@
 // per row for the document-level part. Every document row is run twice, through addObject and
 // as a host with workers would run it (every object checked first, in reverse order, then the
 // digests added in document order), and both must give the same findings.
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -294,6 +295,11 @@ TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
     }
     single.finish(one);
     EXPECT_EQ(Render(one), row.expected) << row.name;
+    for (const smDocumentFinding& f : one) {  // every finding names its object's line too
+      const auto holder = std::find_if(row.objects.begin(), row.objects.end(),
+                                       [&](const Obj& o) { return o.id == f.objectId; });
+      EXPECT_TRUE(holder != row.objects.end() && holder->line == f.objectLine) << f.message;
+    }
 
     // Workers check the objects in any order; the digests are added in document order.
     smDocumentChecks shared(annex.get(), {kToday});

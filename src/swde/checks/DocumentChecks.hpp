@@ -74,6 +74,7 @@ struct smDocumentFinding {
   smDocumentCode code = dcDuplicateKey;
   smError::ReportMsgType msgType = smError::rmError;  // 0 error, 1 warning
   std::uint32_t line = 0;         // of the attribute or relation concerned, else of the object
+  std::uint32_t objectLine = 0;   // the object's line
   std::uint32_t objectId = 0;     // the object's id
   bool hasEntry = false;          // the finding concerns one attribute or relation
   std::uint32_t entryId = 0;      // its id

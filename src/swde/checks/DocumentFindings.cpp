@@ -86,27 +86,21 @@ const smDocumentCodeInfo* FindDocumentCode(int code) {
 
 namespace document {
 
-smDocumentFinding MakeFinding(smDocumentCode code, const AnsiString& typeName, std::uint32_t line,
-                              std::uint32_t objectId, std::initializer_list<AnsiString> args) {
+smDocumentFinding MakeEntryFinding(smDocumentCode code, const Subject& object,
+                                   const AnsiString& entry, std::uint32_t line,
+                                   std::uint32_t entryId, std::initializer_list<AnsiString> args) {
   const smDocumentCodeInfo* info = FindDocumentCode(code);
   smDocumentFinding finding;
   finding.code = code;
   finding.msgType = info->msgType;
   finding.line = line;
-  finding.objectId = objectId;
-  finding.typeName = typeName;
-  finding.message = Format(info->format, args);
-  return finding;
-}
-
-smDocumentFinding MakeEntryFinding(smDocumentCode code, const AnsiString& typeName,
-                                   std::uint32_t objectId, const AnsiString& entry,
-                                   std::uint32_t line, std::uint32_t entryId,
-                                   std::initializer_list<AnsiString> args) {
-  smDocumentFinding finding = MakeFinding(code, typeName, line, objectId, args);
+  finding.objectLine = object.line;
+  finding.objectId = object.id;
   finding.hasEntry = true;
   finding.entryId = entryId;
   finding.entry = entry;
+  finding.typeName = object.typeName;
+  finding.message = Format(info->format, args);
   return finding;
 }
 

@@ -84,15 +84,17 @@ class ShareSum {
 // a valid parcel identifier leaves its precinct number in `precinct`.
 Verdict JudgeIdentifier(ValueCheck check, std::string_view value, std::string_view* precinct);
 
-// DocumentFindings.cpp. A finding of `code` about the object (typeName, objectId) at `line`,
-// with its severity and its message made from `args`.
-smDocumentFinding MakeFinding(smDocumentCode code, const AnsiString& typeName, std::uint32_t line,
-                              std::uint32_t objectId, std::initializer_list<AnsiString> args);
-// The same about one entry of the object.
-smDocumentFinding MakeEntryFinding(smDocumentCode code, const AnsiString& typeName,
-                                   std::uint32_t objectId, const AnsiString& entry,
-                                   std::uint32_t line, std::uint32_t entryId,
-                                   std::initializer_list<AnsiString> args);
+// DocumentFindings.cpp. The object a finding is about.
+struct Subject {
+  const AnsiString& typeName;
+  std::uint32_t line;
+  std::uint32_t id;
+};
+// A finding of `code` about the entry (`entry`, `line`, `entryId`) of the object, with its
+// severity and its message made from `args`.
+smDocumentFinding MakeEntryFinding(smDocumentCode code, const Subject& object,
+                                   const AnsiString& entry, std::uint32_t line,
+                                   std::uint32_t entryId, std::initializer_list<AnsiString> args);
 
 }  // namespace document
 }  // namespace swde

@@ -207,6 +207,7 @@ struct smDocumentChecks::State {
     std::uint32_t type;  // of the object that holds the reference
     std::uint32_t relation;
     std::uint32_t targetType;
+    std::uint32_t objectLine;
     std::uint32_t objectId;
     std::uint32_t line;  // of the relation entry
     std::uint32_t id;
@@ -225,6 +226,7 @@ struct smDocumentChecks::State {
   struct Group {
     AnsiString name;  // type, relation, attribute, target type and target, split by NULs
     AnsiString key;   // of the object with the first share
+    std::uint32_t objectLine;
     std::uint32_t objectId;
     std::uint32_t line;  // of the first share's attribute
     std::uint32_t id;
@@ -255,7 +257,8 @@ struct smDocumentChecks::State {
 
   smDocumentFinding precinctFinding(const Pending& p) const {
     smDocumentFinding finding = document::MakeEntryFinding(
-        dcPrecinctMismatch, name(p.type), p.objectId, name(p.parcelEntry), p.parcelLine, p.parcelId,
+        dcPrecinctMismatch, {name(p.type), p.objectLine, p.objectId}, name(p.parcelEntry),
+        p.parcelLine, p.parcelId,
         {name(p.parcelEntry), name(p.type), AnsiString(p.target), name(p.relation)});
     finding.key = AnsiString(p.key);
     finding.value = AnsiString(p.parcelValue);
@@ -295,8 +298,8 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
     std::uint32_t first = 0;
     if (s.keys.enter(type, digest.key, digest.keyLine, s.arena, first)) {
       smDocumentFinding finding = document::MakeEntryFinding(
-          dcDuplicateKey, digest.typeName, digest.id, digest.keyEntry, digest.keyLine, digest.keyId,
-          {digest.typeName, digest.key, std::to_string(first)});
+          dcDuplicateKey, {digest.typeName, digest.line, digest.id}, digest.keyEntry,
+          digest.keyLine, digest.keyId, {digest.typeName, digest.key, std::to_string(first)});
       finding.key = digest.key;
       finding.value = digest.key;
       finding.relatedLine = first;
@@ -308,6 +311,7 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
     State::Pending p{type,
                      s.intern(r.relation),
                      s.intern(r.targetType),
+                     digest.line,
                      digest.id,
                      r.line,
                      r.id,
@@ -346,9 +350,9 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
     const auto found = s.groupIndex.find(name);
     State::Group* group = found != s.groupIndex.end() ? found->second : nullptr;
     if (group == nullptr) {
-      group = &s.groups.emplace_back(State::Group{name, digest.key, digest.id, share.line, share.id,
-                                                  s.intern(r.targetType), r.byId, false,
-                                                  document::ShareSum()});
+      group = &s.groups.emplace_back(State::Group{name, digest.key, digest.line, digest.id,
+                                                  share.line, share.id, s.intern(r.targetType),
+                                                  r.byId, false, document::ShareSum()});
       s.groupIndex.emplace(group->name, group);
     }
     if (!share.readable) {
@@ -370,8 +374,8 @@ void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
       continue;
     }
     smDocumentFinding finding = document::MakeEntryFinding(
-        dcDanglingReference, s.name(p.type), p.objectId, s.name(p.relation), p.line, p.id,
-        {s.name(p.targetType), AnsiString(p.target), s.name(p.relation), s.name(p.type)});
+        dcDanglingReference, {s.name(p.type), p.objectLine, p.objectId}, s.name(p.relation), p.line,
+        p.id, {s.name(p.targetType), AnsiString(p.target), s.name(p.relation), s.name(p.type)});
     finding.key = AnsiString(p.key);
     finding.value = AnsiString(p.target);
     found.push_back(std::move(finding));
@@ -384,11 +388,12 @@ void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
     }
     // Every share of a reported group is readable, so the first one's attribute is there.
     const AnsiString& type = part[0];
+    const document::Subject object{type, g.objectLine, g.objectId};
     smDocumentFinding finding =
         g.sum.overflowed()
-            ? document::MakeEntryFinding(dcShareSumRange, type, g.objectId, part[2], g.line, g.id,
+            ? document::MakeEntryFinding(dcShareSumRange, object, part[2], g.line, g.id,
                                          {part[2], type, part[1], part[3], part[4]})
-            : document::MakeEntryFinding(dcShareSum, type, g.objectId, part[2], g.line, g.id,
+            : document::MakeEntryFinding(dcShareSum, object, part[2], g.line, g.id,
                                          {part[2], type, part[1], part[3], part[4], g.sum.text()});
     finding.key = g.key;
     if (!g.sum.overflowed()) {

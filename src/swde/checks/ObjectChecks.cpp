@@ -176,10 +176,11 @@ smObjectDigest smObjectChecks::check(const smObject& object,
   digest.keyed = keyDef != nullptr;
 
   std::vector<smDocumentFinding> found;
+  const document::Subject subject{object.typeName, object.line, object.id};
   auto entryFinding = [&](const Verdict& verdict, const smAttribute& attribute) {
     smDocumentFinding finding = document::MakeEntryFinding(
-        static_cast<smDocumentCode>(verdict.code), object.typeName, object.id, attribute.name,
-        attribute.line, attribute.id, {attribute.name, object.typeName});
+        static_cast<smDocumentCode>(verdict.code), subject, attribute.name, attribute.line,
+        attribute.id, {attribute.name, object.typeName});
     finding.value = attribute.value;
     finding.expected = verdict.expected;
     found.push_back(std::move(finding));
@@ -226,8 +227,8 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     }
     const std::string_view target = TrimView(relation->destObject);
     if (target.empty()) {
-      found.push_back(document::MakeEntryFinding(dcUnnamedTarget, object.typeName, object.id,
-                                                 relation->name, relation->line, relation->id,
+      found.push_back(document::MakeEntryFinding(dcUnnamedTarget, subject, relation->name,
+                                                 relation->line, relation->id,
                                                  {relation->name, object.typeName}));
       continue;
     }
