@@ -1,0 +1,365 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// checkMain (the two gates, the order of the checks, the value step) and the structural checks:
+// which set each one asks, what it looks up by code and names by name, and the order of its
+// reports.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.hpp"
+
+namespace {
+
+using namespace swde_test;
+
+TEST(CheckMain, TypeGateThenStatusGate) {
+  const std::string k6007 = E(6007, 0, 5, 6, "G5DZE", {"G5DZE"});
+  const std::string k6024 = E(6024, 0, 5, 6, "G5DZE", {"G5DZE"});
+  const std::string k6001 = E(6001, 1, 7, 8, "G5DZE", {"X", "G5DZE"});
+  const std::string k6002 = E(6002, 1, 9, 10, "G5DZE", {"R", "G5DZE"});
+  // The file's definition holds X, the annex's nothing: a 6001 shows the annex's was used.
+  // clang-format off
+  const struct {
+    bool ownSections, inAnnex, inFile;
+    const char* status;
+    bool result;
+    Lines errors;
+  } rows[] = {
+      {false, true, true, "00", true, {k6002}}, {false, true, false, "00", true, {k6001, k6002}},
+      {false, false, true, "00", false, {k6007}}, {false, false, false, "x", false, {k6007}},
+      {true, true, true, "00", true, {k6002}},
+      {true, true, false, "x", true, {k6007, k6024, k6001, k6002}},
+      {true, true, false, "21", false, {k6007}}, {true, false, true, "00", true, {k6002}},
+      {true, false, false, "21", false, {k6007}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "own " << row.ownSections << " annex " << row.inAnnex
+                                    << " file " << row.inFile << " status " << row.status);
+    Sets s;
+    if (row.inAnnex) {
+      s.AnnexType("G5DZE");
+    }
+    if (row.inFile) {
+      s.FileType("G5DZE")->addAttribute("X", "X");
+    }
+    swde::smObject object("G5DZE");
+    Place(object, 5, 6, row.status);
+    Attr(object, "X", "", "1", 7, 8);
+    Rel(object, "R", "", "G5BUD", 9, 10)->checkDest = false;
+    object.setExistMetadata(row.ownSections);
+    EXPECT_EQ(object.checkMain(&s.annex, &s.file), row.result);
+    EXPECT_EQ(Rendered(object), row.errors);
+    // An object turned away has lost its entries.
+    EXPECT_EQ(object.attributes.empty() && object.relations.empty(), !row.result);
+  }
+}
+
+// Accepted marks pass, archival ones turn the object away unreported, any other is reported.
+TEST(CheckStatusFormat, StatusMarks) {
+  const struct {
+    std::vector<std::string> marks;
+    bool result;
+    bool reported;
+  } groups[] = {
+      {{"00", "01", "02", "10", "11", "12"}, true, false},
+      {{"20", "21", "22"}, false, false},
+      {{"", "0", "03", "13", "23", "32", "2", "200", " 00", "00 ", "O0"}, true, true},
+  };
+  for (const auto& group : groups) {
+    for (const std::string& status : group.marks) {
+      swde::smObject object("G5DZE");
+      Place(object, 5, 6, status);
+      EXPECT_EQ(object.checkStatusFormat(), group.result) << Shown(status);
+      EXPECT_EQ(Rendered(object),
+                group.reported ? Lines{E(6024, 0, 5, 6, "G5DZE", {"G5DZE"})} : Lines{})
+          << Shown(status);
+    }
+  }
+}
+
+// The value step takes every entry whose NAME the annex declares, in map order (equal names in
+// order of addition); the file's declarations play no part.
+TEST(CheckMain, ValueStepFollowsTheAnnexDeclarations) {
+  Sets s;
+  swde::RecordType* type = s.AnnexType("G5DZE");
+  for (const char* code : {"A", "B", "K", "X"}) {
+    type->addAttribute(code, code, 0, true);
+  }
+  s.Declare("A", "FL");
+  s.Declare("K", "NO");
+  s.Declare("X", "NO");
+  s.file.attribsSection->addAttribute("A", "NO");
+  s.file.attribsSection->addAttribute("B", "NO");
+  HookProbe object("G5DZE");
+  Place(object, 1, 1);
+  Attr(object, "A", "", "1.5", 2, 2);      // a real, no integer
+  Attr(object, "B", "", "x;y", 3, 3);      // declared by the file only
+  Attr(object, "K", "NAME", "bad", 4, 4);  // its code is declared, its name not
+  Attr(object, "X", "", "b", 9, 9);
+  Attr(object, "X", "", "a", 8, 8);
+  Attr(object, "Z", "", "bad;", 6, 6);  // declared and defined nowhere
+  EXPECT_TRUE(object.checkMain(&s.annex, &s.file));
+  EXPECT_EQ(Rendered(object), (Lines{E(6001, 1, 6, 6, "G5DZE", {"Z", "G5DZE"}),
+                                     E(6014, 0, 9, 9, "G5DZE", {"X", "G5DZE"}),
+                                     E(6014, 0, 8, 8, "G5DZE", {"X", "G5DZE"})}));
+  EXPECT_EQ(object.hooked, Lines{"A=1.5"});
+}
+
+// A null set defines nothing; the record types found for one checkMain are forgotten when it
+// ends.
+TEST(CheckMain, NullSetsAndLaterLookups) {
+  swde::smObject object("G5DZE");
+  Place(object, 1, 2);
+  object.baseType = "RO";
+  EXPECT_FALSE(object.checkMain(nullptr, nullptr));
+  Sets s;
+  s.AnnexType("G5DZE", "RO");
+  EXPECT_TRUE(object.checkMain(&s.annex, &s.file));
+  Sets other;
+  other.AnnexType("G5DZE", "RD");
+  other.Wire(object);
+  object.isCorrectBaseType();
+  EXPECT_EQ(Rendered(object),
+            (Lines{E(6007, 0, 1, 2, "G5DZE", {"G5DZE"}), E(6006, 0, 1, 2, "G5DZE", {"G5DZE"})}));
+}
+
+// 6006: the annex's definition of the type decides, the file's only when the annex lacks it.
+TEST(IsCorrectBaseType, AnnexDefinitionFirst) {
+  const char* const absent = nullptr;
+  const struct {
+    const char* annexBase;
+    const char* fileBase;
+    const char* objectBase;
+    bool reported;
+  } rows[] = {
+      {"OBJ", "OTHER", "OBJ", false}, {"OBJ", "OTHER", "OTHER", true},
+      {absent, "F", "F", false},      {absent, "F", "OBJ", true},
+      {"OBJ", absent, "", true},      {"", absent, "", false},
+      {"", "F", "", false},           {"", "F", "F", true},
+      {absent, absent, "X", false},   {"OBJ", absent, "obj", true},
+      {"OBJ", absent, "OBJ ", true},  {"OBJ", absent, " OBJ", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << "annex " << (row.annexBase ? row.annexBase : "-") << " file "
+                 << (row.fileBase ? row.fileBase : "-") << " object " << row.objectBase);
+    Sets s;
+    if (row.annexBase != nullptr) {
+      s.AnnexType("G5DZE", row.annexBase);
+    }
+    if (row.fileBase != nullptr) {
+      s.FileType("G5DZE", row.fileBase);
+    }
+    swde::smObject object("G5DZE");
+    Place(object, 3, 4);
+    object.baseType = row.objectBase;
+    s.Wire(object);
+    object.isCorrectBaseType();
+    EXPECT_EQ(Rendered(object),
+              row.reported ? Lines{E(6006, 0, 3, 4, "G5DZE", {"G5DZE"})} : Lines{});
+  }
+}
+
+// 6001, 6002: the file's definition decides while it exists, the annex's otherwise; entries
+// are looked up by code and named by name; every attribute report comes before the relations,
+// each group in map order.
+TEST(ExistsAttribsRelationsInST, FileDefinitionFirstLookedUpByCode) {
+  for (const bool fileDefinesType : {true, false}) {
+    SCOPED_TRACE(fileDefinesType ? "file defines the type" : "annex only");
+    Sets s;
+    swde::RecordType* annexType = s.AnnexType("G5DZE");
+    annexType->addAttribute("ANN", "A1");
+    annexType->addReference("RANN", "R1");
+    if (fileDefinesType) {
+      s.FileType("G5DZE")->addAttribute("PLK", "F1");
+      s.file.typesSection->getType("G5DZE")->addReference("RPLK", "Q1");
+    }
+    swde::smObject object("G5DZE");
+    Attr(object, "A1", "ZA", "v", 11, 12);
+    Attr(object, "F1", "ZF", "v", 13, 14);
+    Attr(object, "ANN", "", "v", 19, 20);  // a definition's name is no code
+    Rel(object, "R1", "AR", "G5BUD", 15, 16);
+    Rel(object, "Q1", "AQ", "G5BUD", 17, 18);
+    s.Wire(object);
+    object.existsAttribsRelationsInST();
+    const Lines expected = fileDefinesType ? Lines{E(6001, 1, 19, 20, "G5DZE", {"ANN", "G5DZE"}),
+                                                   E(6001, 1, 11, 12, "G5DZE", {"ZA", "G5DZE"}),
+                                                   E(6002, 1, 15, 16, "G5DZE", {"AR", "G5DZE"})}
+                                           : Lines{E(6001, 1, 19, 20, "G5DZE", {"ANN", "G5DZE"}),
+                                                   E(6001, 1, 13, 14, "G5DZE", {"ZF", "G5DZE"}),
+                                                   E(6002, 1, 17, 18, "G5DZE", {"AQ", "G5DZE"})};
+    EXPECT_EQ(Rendered(object), expected);
+  }
+}
+
+// 6008, 6009: levels 1 and 2 are required (an error and a warning), every other level not, nor
+// a presence-exempt relation; reports follow the annex's definition order. A type only the file
+// defines requires nothing.
+TEST(Contents, MandatoryLevelsInAnnexOrder) {
+  Sets s;
+  swde::RecordType* type = s.AnnexType("G5DZE");
+  for (const auto& [name, level] :
+       {std::pair{"Z", 1}, {"A", 2}, {"B", 0}, {"C", 3}, {"D", -1}, {"E", 7}, {"F", 1}}) {
+    type->addAttribute(name, name, level);
+  }
+  for (const auto& [name, level] :
+       {std::pair{"RZ", 2}, {"RA", 1}, {"RB", 0}, {"RC", 3}, {"RD", -2}, {"RF", 1}}) {
+    type->addReference(name, name, level);
+  }
+  type->addReference("RX", "RX", 1, false, true);
+  type->addReference("RY", "RY", 2, true, true);
+  s.FileType("G5BUD")->addAttribute("Z", "Z", 1);
+  s.file.typesSection->getType("G5BUD")->addReference("R", "R", 1);
+  swde::smObject object("G5DZE");
+  Place(object, 8, 9);
+  Attr(object, "F", "", "", 1, 1);  // present with an empty value is present
+  Rel(object, "RF", "", "G5BUD", 2, 2);
+  swde::smObject fileOnly("G5BUD");
+  for (swde::smObject* checked : {&object, &fileOnly}) {
+    s.Wire(*checked);
+    checked->existsAttribsInSO();
+    checked->existsRelationsInSO();
+  }
+  EXPECT_EQ(Rendered(object), (Lines{E(6008, 0, 8, 9, "G5DZE", {"Z", "G5DZE"}),
+                                     E(6008, 1, 8, 9, "G5DZE", {"A", "G5DZE"}),
+                                     E(6009, 1, 8, 9, "G5DZE", {"RZ", "G5DZE"}),
+                                     E(6009, 0, 8, 9, "G5DZE", {"RA", "G5DZE"})}));
+  EXPECT_EQ(Rendered(fileOnly), Lines{});
+}
+
+// The annex requires G5NAZ (code NAZ). Where the file defines the code NAZ under another name,
+// the object must carry that name; the report names the annex's definition all the same.
+TEST(Contents, NameTranslatedThroughTheFileDefinitionOfTheCode) {
+  // clang-format off
+  const struct {
+    const char* fileName;  // "": the file's type has no definition of the code
+    const char* fileCode;
+    bool fileHasType;
+    const char* entryCode;
+    const char* entryName;
+    bool reported;
+  } rows[] = {
+      {"PLIK", "NAZ", true, "NAZ", "G5NAZ", true}, {"PLIK", "NAZ", true, "NAZ", "PLIK", false},
+      {"", "", true, "NAZ", "G5NAZ", false}, {"", "", true, "NAZ", "PLIK", true},
+      {"PLIK", "OTHER", true, "NAZ", "PLIK", true}, {"", "", false, "NAZ", "X", true},
+      {"", "", false, "G5NAZ", "X", true},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "file " << row.fileName << "/" << row.fileCode << " entry "
+                                    << row.entryCode << "/" << row.entryName);
+    Sets s;
+    s.AnnexType("G5DZE")->addAttribute("G5NAZ", "NAZ", 1);
+    s.annex.typesSection->getType("G5DZE")->addReference("G5NAZ", "NAZ", 2);
+    if (row.fileHasType) {
+      swde::RecordType* type = s.FileType("G5DZE");
+      if (*row.fileName != '\0') {
+        type->addAttribute(row.fileName, row.fileCode);
+        type->addReference(row.fileName, row.fileCode);
+      }
+    }
+    swde::smObject object("G5DZE");
+    Place(object, 4, 5);
+    Attr(object, row.entryCode, row.entryName, "v", 6, 7);
+    Rel(object, row.entryCode, row.entryName, "G5BUD", 6, 7);
+    s.Wire(object);
+    object.existsAttribsInSO();
+    object.existsRelationsInSO();
+    EXPECT_EQ(Rendered(object), (row.reported ? Lines{E(6008, 0, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"}),
+                                                      E(6009, 1, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"})}
+                                              : Lines{}));
+  }
+}
+
+// 6010: only the annex is asked, and the reference is looked up BY NAME with the relation's
+// code as the key; the target type must be one it admits, exactly.
+TEST(CheckRelationDest, AnnexReferenceFoundByNameWithTheRelationCode) {
+  const struct {
+    const char* code;
+    const char* name;
+    const char* destType;
+    bool checkDest;
+    bool reported;
+  } rows[] = {
+      {"RDZE", "N1", "G5DZE", true, false},  {"RDZE", "N2", "G5BUD", true, true},
+      {"RDZE", "N3", "G5BUD", false, false}, {"CDZE", "N4", "G5BUD", true, false},
+      {"RDZE", "", "", true, true},          {"RDZE", "N6", "g5dze", true, true},
+      {"XXX", "RDZE", "G5BUD", true, false}, {"RDZE", "N8", "G5O_DZE", true, false},
+      {"RDZE", "N9", " G5DZE", true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.code << "/" << row.name << " -> " << row.destType);
+    Sets s;
+    swde::ReferenceDef* ref = s.AnnexType("G5BUD")->addReference("RDZE", "CDZE");
+    ref->addRefTypeName("G5DZE");
+    ref->addRefTypeName("G5O_DZE");
+    s.FileType("G5BUD")->addReference("RDZE", "RDZE")->addRefTypeName("G5BUD");
+    swde::smObject object("G5BUD");
+    Rel(object, row.code, row.name, row.destType, 30, 31)->checkDest = row.checkDest;
+    s.Wire(object);
+    object.checkRelationDest();
+    const std::string shown = *row.name != '\0' ? row.name : row.code;
+    EXPECT_EQ(Rendered(object),
+              row.reported ? Lines{E(6010, 0, 30, 31, "G5BUD", {shown, "G5BUD"})} : Lines{});
+  }
+}
+
+// 6011, 6012: one report per single-occurrence definition whose own name occurs more than once,
+// attributes first, each in definition order; the annex's type first, else the file's.
+TEST(CheckAttrAndRelatMultiple, CountedByTheDefinitionsOwnName) {
+  const struct {
+    int annexMultiple;  // -1: the annex lacks the type
+    int fileMultiple;   // -1: the file lacks the type
+    int count;
+    bool reported;
+  } rows[] = {
+      {0, -1, 0, false}, {0, -1, 1, false}, {0, -1, 2, true}, {0, -1, 5, true},  {1, -1, 2, false},
+      {0, 1, 2, true},   {1, 0, 2, false},  {-1, 0, 2, true}, {-1, 1, 2, false}, {-1, -1, 2, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "annex " << row.annexMultiple << " file " << row.fileMultiple
+                                    << " count " << row.count);
+    Sets s;
+    for (const auto& [multiple, type] :
+         {std::pair{row.annexMultiple, &s.annex}, std::pair{row.fileMultiple, &s.file}}) {
+      if (multiple >= 0) {
+        swde::RecordType* def = type->typesSection->addType("G5DZE", "");
+        def->addAttribute("A", "A", 0, multiple == 1);
+        def->addReference("R", "R", 0, multiple == 1);
+      }
+    }
+    swde::smObject object("G5DZE");
+    Place(object, 7, 8);
+    for (int i = 0; i < row.count; ++i) {
+      Attr(object, "A", "", std::to_string(i), 100, 100);
+      Rel(object, "R", "", "G5BUD", 200, 200);
+    }
+    s.Wire(object);
+    object.checkAttrAndRelatMultiple();
+    EXPECT_EQ(Rendered(object), (row.reported ? Lines{E(6011, 0, 7, 8, "G5DZE", {"A", "G5DZE"}),
+                                                      E(6012, 0, 7, 8, "G5DZE", {"R", "G5DZE"})}
+                                              : Lines{}));
+  }
+  // Counted under the definition's own name, never a code; a repeated name elsewhere in the
+  // object does not make a single one count.
+  Sets s;
+  swde::RecordType* type = s.AnnexType("G5DZE");
+  type->addAttribute("Z", "Z");
+  type->addAttribute("G5NAZ", "NAZ");
+  type->addAttribute("M", "M", 0, true);
+  type->addAttribute("S", "S");
+  swde::smObject object("G5DZE");
+  Place(object, 7, 8);
+  for (const char* name : {"M", "Z", "PLIK", "M", "Z", "S", "PLIK"}) {
+    Attr(object, "NAZ", name, "1", 1, 1);
+  }
+  s.Wire(object);
+  object.checkAttrAndRelatMultiple();
+  EXPECT_EQ(Rendered(object), Lines{E(6011, 0, 7, 8, "G5DZE", {"Z", "G5DZE"})});
+}
+
+}  // namespace
