@@ -1,140 +1,207 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
+//
+// What the reader makes of good documents, whole and fed in pieces of 1 to 5 bytes (a tag, an
+// entity, a CDATA section or a multi-byte character split across buffers), in every encoding it
+// accepts; and how it streams: objects handed out one by one, the handler's exceptions, misuse,
+// sticky errors and unreadable files.
+
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "swde/types/G5adr.hpp"
-#include "swde/types/G5dze.hpp"
-
-#include "xml/XmlTestSupport.hpp"
+#include "xml/ReadSupport.hpp"
 
 namespace {
 
-// Every element and attribute of the schema sections, each mandatory/mandatory_level
-// combination, the three value forms, a duplicate value and an unknown attribute.
-const char kSchemaDocument[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<SWDE schema_date="2024-01-02" schema_version="1.1" schema_profile="Łódź">
-  <ATTRIBS_SECT>
-    <ATTR name="G5IDD" base_type="TX"/>
-    <ATTR name="G5PEW" base_type="FL" unknown="x"/>
-  </ATTRIBS_SECT>
-  <TYPES_SECT>
-    <OBJECT name="G5DZE" base_type="RO">
-      <ATTRIBUTES>
-        <ATTR name="A0"/>
-        <ATTR name="A1" field_name="C1" mandatory="1"/>
-        <ATTR name="A2" mandatory="0" multiple="1"/>
-        <ATTR name="A3" mandatory="1" mandatory_level="2" multiple="0"/>
-        <ATTR name="A4" mandatory="0" mandatory_level="3"/>
-        <ATTR name="A5" mandatory_level="-1"/>
-        <ATTR name="A6"><VALUE value_str="x y"/><VALUE value_int="-7"/><VALUE>t&amp;ó</VALUE><VALUE value_str="x y"/></ATTR>
-      </ATTRIBUTES>
-      <RELATIONS>
-        <RELAT name="R1" field_name="RC1" mandatory="1" type="inverse" multiple="1"><DEST_OBJECT element="G5BUD"/><DEST_OBJECT element="G5KLU"/></RELAT>
-        <RELAT name="R2" type="direct" mandatory_level="2"/>
-      </RELATIONS>
-    </OBJECT>
-    <OBJECT name="G5BUD" base_type="RO"></OBJECT>
-  </TYPES_SECT>
-</SWDE>
-)";
+using swde::xml::DocumentReader;
+using swde::xml::XmlError;
+using swde_test::Failure;
+using swde_test::Read;
+using swde_test::Slurp;
 
+// data/schema-sections.xml holds every element and attribute of the schema sections, each
+// mandatory/mandatory_level combination, the three value forms, a repeated value and an unknown
+// attribute; data/objects.xml default and explicit ids, codes, the value forms, equal names,
+// relations and their lines.
 const char kSchemaDump[] =
     "SP{G5IDD:TX,G5PEW:FL,} ST{G5DZE:RO[A A0/A0 m=0 1 ()][A A1/C1 m=1 1 ()][A A2/A2 m=0 * ()]"
     "[A A3/A3 m=2 1 ()][A A4/A4 m=3 1 ()][A A5/A5 m=-1 1 ()][A A6/A6 m=0 1 (x y|-7|t&\xF3|)]"
     "[R R1/RC1 m=1 * inv ->G5BUD|G5KLU|][R R2/R2 m=2 1 - ->];G5BUD:RO;}";
 
-// Objects: default and explicit ids, codes, the value forms, duplicate names, relations, lines.
-const char kObjectDocument[] = R"(<SWDE>
-<OBJECT name="G5ADR" base_type="RD" status="00">
- <ATTRIBUTES>
-  <ATTR name="G5KOD" value_str="00-950"/>
-  <ATTR name="G5MSC" field_name="MSC"><VALUE>Łódź &lt;1&gt;</VALUE></ATTR>
-  <ATTR name="G5NRA" id="77" value_int="12"/>
-  <ATTR name="G5ULC"/>
-  <ATTR name="G5KOD"><VALUE value_str="x"/></ATTR>
- </ATTRIBUTES>
- <RELATIONS>
-  <RELAT name="G5RDZE"><DEST_OBJECT element="G5DZE" name="D1"/></RELAT>
-  <RELAT name="G5RBUD" field_name="RB" id="9"><DEST_OBJECT element="G5BUD"/></RELAT>
-  <RELAT name="G5RX"/>
- </RELATIONS>
-</OBJECT>
-<OBJECT name="G5O_DZE" id="4294967295" base_type="RO"/><!-- a comment -->
-<OBJECT name="XYZ"><ATTRIBUTES><ATTR name="a"><VALUE><![CDATA[<]]>
- multi
-line</VALUE></ATTR></ATTRIBUTES></OBJECT>
-</SWDE>)";
-
 const char kObjectDump[] =
     "G5ADR #1 @2 base=RD status=00 A:G5KOD/G5KOD=00-950#1@4 A:G5KOD/G5KOD=x#5@8 "
-    "A:G5MSC/MSC=\xA3\xF3"
-    "d\x9F <1>#2@5 A:G5NRA/G5NRA=12#77@6 A:G5ULC/G5ULC=#4@7 "
+    "A:G5MSC/MSC=\243\363d\237 <1>#2@5 A:G5NRA/G5NRA=12#77@6 A:G5ULC/G5ULC=#4@7 "
     "R:G5RBUD/RB->G5BUD()#9@12 R:G5RDZE/G5RDZE->G5DZE(D1)#1@11 R:G5RX/G5RX->()#3@13\n"
     "G5O_DZE #4294967295 @16 base=RO status=\n"
     "XYZ #3 @17 base= status= A:a/a=<\n multi\nline#1@17\n";
 
-// Each document is read whole and fed in pieces of 1 to 5 bytes: a tag, an entity, a CDATA
-// section or a UTF-8 sequence split across buffers must give the same result.
-TEST(XmlReader, DocumentsGiveTheSameResultWholeAndInPieces) {
-  struct Row {
-    const char* text;
+TEST(Reader, DocumentsGiveTheSameResultWholeAndInPieces) {
+  const std::string schema = Slurp(SWDE_SOURCE_DIR "/tests/data/schema-sections.xml");
+  const std::string objects = Slurp(SWDE_SOURCE_DIR "/tests/data/objects.xml");
+  const struct {
+    std::string text;
     const char* metadata;
     const char* objects;
     const char* root;
     bool sections;
-  };
-  const Row rows[] = {
-      {kSchemaDocument, kSchemaDump, "",
-       "2024-01-02|1.1|\xA3\xF3"
-       "d\x9F",
-       true},
-      {kObjectDocument, "SP{} ST{}", kObjectDump, "||", false},
+    std::uint64_t count;
+  } rows[] = {
+      {schema, kSchemaDump, "", "2024-01-02|1.1|\243\363d\237", true, 0},
+      {objects, "SP{} ST{}", kObjectDump, "||", false, 3},
       {"<SWDE><ATTRIBS_SECT/><OBJECT name='A' id='0000000000007'/></SWDE>", "SP{} ST{}",
-       "A #7 @1 base= status=\n", "||", true},
+       "A #7 @1 base= status=\n", "||", true, 1},
+      // A parameter entity only an external subset could declare: the subset is never read.
+      {"<!DOCTYPE SWDE SYSTEM 'swde.dtd' [ %elsewhere; ]>\n<SWDE><OBJECT name='B'/></SWDE>",
+       "SP{} ST{}", "B #1 @2 base= status=\n", "||", false, 1},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     for (std::size_t chunk = 0; chunk <= 5; ++chunk) {
-      const xmltest::Result result = xmltest::read(row.text, chunk);
-      EXPECT_EQ(result.metadata, row.metadata) << "chunk " << chunk << ", case:\n" << row.text;
-      EXPECT_EQ(result.objectsDump(), row.objects) << "chunk " << chunk << ", case:\n" << row.text;
-      EXPECT_EQ(result.root, row.root) << "chunk " << chunk << ", case:\n" << row.text;
-      EXPECT_EQ(result.sections, row.sections) << "chunk " << chunk << ", case:\n" << row.text;
-      EXPECT_EQ(result.count, result.objects.size()) << "case:\n" << row.text;
+      SCOPED_TRACE(testing::Message() << "chunk " << chunk << ", case:\n" << row.text);
+      const swde_test::ReadResult result = Read(row.text, chunk);
+      EXPECT_EQ(result.metadata, row.metadata);
+      EXPECT_EQ(result.objects, row.objects);
+      EXPECT_EQ(result.root, row.root);
+      EXPECT_EQ(result.sections, row.sections);
+      EXPECT_EQ(result.count, row.count);
+    }
+  }
+  EXPECT_EQ(swde_test::Dump(*swde::xml::parseSchema(schema)), kSchemaDump);
+  EXPECT_TRUE(swde::xml::parseSchema("<SWDE/>")->empty());
+}
+
+// A windows-1250 file and its UTF-8 twin give the same CP1250 bytes; every encoding expat knows,
+// and the windows-1250 labels in any case, give CP1250.
+TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
+  const std::string cp1250 = Slurp(SWDE_SOURCE_DIR "/tests/data/twin-cp1250.xml");
+  const swde_test::ReadResult utf8 = Read(Slurp(SWDE_SOURCE_DIR "/tests/data/twin-utf8.xml"));
+  ASSERT_NE(cp1250.find("encoding=\"windows-1250\""), std::string::npos);
+  EXPECT_EQ(utf8.objects.substr(0, 14), "G5DZIA\xA3KA #1 @");
+  for (std::size_t chunk = 0; chunk <= 5; ++chunk) {
+    EXPECT_EQ(Read(cp1250, chunk).objects, utf8.objects) << "chunk " << chunk;
+  }
+  const std::pair<std::string, const char*> rows[] = {
+      {"<?xml version='1.0' encoding='cp1250'?><SWDE><OBJECT name='\xA3\x9F'/></SWDE>", "\xA3\x9F"},
+      {"<?xml version='1.0' encoding='Windows-1250'?><SWDE><OBJECT name='\x80'/></SWDE>", "\x80"},
+      {"<?xml version='1.0' encoding='ISO-8859-1'?><SWDE><OBJECT name='\xE9\xD3'/></SWDE>",
+       "\xE9\xD3"},
+      {"<?xml version='1.0' encoding='US-ASCII'?><SWDE><OBJECT name='G5DZE'/></SWDE>", "G5DZE"},
+      {"\xEF\xBB\xBF<SWDE><OBJECT name='\xC5\x82'/></SWDE>", "\xB3"},  // UTF-8 with a BOM
+      {swde_test::Utf16le(u"<?xml version='1.0' encoding='UTF-16'?>\n<SWDE><OBJECT "
+                          u"name='\u0142\u20AC'/></SWDE>"),
+       "\xB3\x80"},
+  };
+  for (const auto& [text, typeName] : rows) {
+    for (std::size_t chunk = 0; chunk <= 5; ++chunk) {
+      EXPECT_EQ(Read(text, chunk).objects.substr(0, std::strlen(typeName) + 2),
+                std::string(typeName) + " #")
+          << "chunk " << chunk << ", case: " << text;
     }
   }
 }
 
-TEST(XmlReader, FactoryChoosesTheClassOfTheRecordType) {
-  const xmltest::Result result = xmltest::read(kObjectDocument);
-  ASSERT_EQ(result.objects.size(), 3u);
-  EXPECT_NE(dynamic_cast<swde::G5ADR*>(result.objects[0].get()), nullptr);
-  EXPECT_NE(dynamic_cast<swde::G5DZE*>(result.objects[1].get()), nullptr);
-  const swde::smObject& plain = *result.objects[2];
-  EXPECT_EQ(typeid(plain), typeid(swde::smObject));
+std::string ManyObjects(int count) {
+  std::string text = "<SWDE>\n";
+  for (int i = 1; i <= count; ++i) {
+    text += "<OBJECT name='G5DZE' status='00'><ATTRIBUTES><ATTR name='G5IDD' value_str='" +
+            std::to_string(i) + "'/></ATTRIBUTES></OBJECT>\n";
+  }
+  return text + "</SWDE>\n";
 }
 
-TEST(XmlReader, ParseSchemaMatchesTheDocumentsOwnSections) {
-  const std::unique_ptr<swde::Metadata> schema = swde::xml::parseSchema(kSchemaDocument);
-  EXPECT_EQ(xmltest::dump(*schema), kSchemaDump);
-  EXPECT_TRUE(swde::xml::parseSchema("<SWDE/>")->empty());
+// Objects are handed out as their end tags arrive, not at the end of the input.
+TEST(Reader, ObjectsAreHandedOutOneByOne) {
+  const std::string text = ManyObjects(20000);
+  std::vector<std::size_t> ends;  // just past each object's end tag
+  for (auto at = text.find("</OBJECT>"); at != std::string::npos;
+       at = text.find("</OBJECT>", at + 1)) {
+    ends.push_back(at + 9);
+  }
+  std::size_t seen = 0;
+  DocumentReader* self = nullptr;
+  DocumentReader reader("big.xml", [&](std::unique_ptr<swde::smObject> object) {
+    ASSERT_LT(seen, ends.size());
+    EXPECT_LT(self->bytesFed(), ends[seen] + 4096);  // from the piece that holds its end tag
+    const std::string n = std::to_string(++seen);
+    const std::string line = std::to_string(seen + 1);
+    ASSERT_EQ(swde_test::Dump(*object),
+              "G5DZE #" + n + " @" + line + " base= status=00 A:G5IDD/G5IDD=" + n + "#1@" + line);
+  });
+  self = &reader;
+  for (std::size_t at = 0; at < text.size(); at += 4096) {
+    reader.feed(text.data() + at, std::min<std::size_t>(4096, text.size() - at));
+  }
+  reader.finish();
+  EXPECT_EQ(seen, 20000u);
+  EXPECT_EQ(reader.objectCount(), 20000u);
+  EXPECT_EQ(reader.bytesFed(), text.size());
 }
 
-TEST(XmlReader, LoadsTheShippedAnnex) {
-  const auto annex = swde::xml::loadSchema(SWDE_SOURCE_DIR "/data/annex.xml");
-  ASSERT_NE(annex->attribsSection->getAttribute("G5UD"), nullptr);
-  EXPECT_EQ(annex->attribsSection->getAttribute("G5UD")->baseType, "UL");
-  const swde::RecordType* dze = annex->typesSection->getType("G5DZE");
-  ASSERT_NE(dze, nullptr);
-  EXPECT_EQ(dze->baseType, "RO");
-  EXPECT_EQ(dze->getAttribute("G5NOS")->mandatory, 2);
-  EXPECT_EQ(dze->getAttribute("G5DWW")->mandatory, 3);
-  EXPECT_EQ(dze->getAttribute("G5RPWL")->mandatory, 1);
-  EXPECT_EQ(dze->getAttribute("G5RPWL")->possibleValues(), (std::vector<std::string>{"1", "2"}));
-  EXPECT_TRUE(dze->getReference("G5RBUD")->presenceExempt);
-  EXPECT_TRUE(dze->getReference("G5RBUD")->isRefTypeNamePresent("G5BUD"));
-  EXPECT_FALSE(dze->getReference("G5ROBR")->presenceExempt);
+struct Stop {
+  int at;
+};
+
+// The handler's exception passes out unchanged (never as an XmlError) and stays the reader's
+// error; so does the first XmlError, and after it no object is handed out any more. Calls from
+// the handler or after finish() are logic errors.
+TEST(Reader, ErrorsPassUnchangedAndStay) {
+  const std::string text = ManyObjects(5);
+  DocumentReader reader("doc.xml", [](std::unique_ptr<swde::smObject> object) {
+    if (object->id == 3) {
+      throw Stop{3};
+    }
+  });
+  try {
+    reader.feed(text.data(), text.size());
+    ADD_FAILURE() << "no exception";
+  } catch (const Stop& stop) {
+    EXPECT_EQ(stop.at, 3);
+  }
+  EXPECT_EQ(reader.objectCount(), 3u);
+  EXPECT_THROW(reader.feed("x", 1), Stop);
+  EXPECT_THROW(reader.finish(), Stop);
+
+  int calls = 0;
+  DocumentReader failing("doc.xml", [&](auto) { ++calls; });
+  const std::string bad = "<SWDE><OBJECT name='A'><FOO/></OBJECT><OBJECT name='B'/>";
+  const std::string error = "doc.xml:1:24: unexpected element <FOO> in <OBJECT>";
+  EXPECT_EQ(Failure([&] { failing.feed(bad.data(), bad.size()); }), error);
+  EXPECT_EQ(Failure([&] { failing.feed("</SWDE>", 7); }), error);
+  EXPECT_EQ(Failure([&] { failing.finish(); }), error);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(failing.objectCount(), 0u);
+
+  DocumentReader* self = nullptr;
+  DocumentReader reentrant("doc.xml", [&](auto) { self->feed("<", 1); });
+  self = &reentrant;
+  EXPECT_THROW(reentrant.feed(text.data(), text.size()), std::logic_error);
+  DocumentReader done("doc.xml", nullptr);
+  done.feed("<SWDE/>", 7);
+  done.finish();
+  EXPECT_THROW(done.feed(" ", 1), std::logic_error);
+  EXPECT_THROW(done.finish(), std::logic_error);
+}
+
+// A file that cannot be opened, a directory and a stream that fails are errors without a
+// position.
+TEST(Reader, UnreadableInput) {
+  const std::string missing = SWDE_SOURCE_DIR "/tests/data/no-such-file.xml";
+  const std::string dir = SWDE_SOURCE_DIR "/tests/data";
+  DocumentReader reader("doc.xml", nullptr);
+  EXPECT_EQ(Failure([&] { reader.readFile(missing); }),
+            missing + ":0:0: cannot open: No such file or directory");
+  EXPECT_EQ(Failure([&] { reader.readFile(dir); }), dir + ":0:0: cannot open: is a directory");
+  EXPECT_EQ(Failure([&] { swde::xml::loadSchema(missing); }),
+            missing + ":0:0: cannot open: No such file or directory");
+  std::istringstream failed("<SWDE>");
+  failed.setstate(std::ios::badbit);
+  DocumentReader stream("bad-stream", nullptr);
+  EXPECT_EQ(Failure([&] { stream.readStream(failed); }), "bad-stream:0:0: read error");
 }
 
 }  // namespace
