@@ -3,6 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+CTEST_ARGS ?=
 
 .PHONY: all deps configure build run test sanitize fuzz coverage bench measure memcheck clean
 
@@ -21,8 +22,9 @@ build: configure
 run: build
 	@$(BUILD_DIR)/tools/swde-check/swde-check examples/faults.xml; status=$$?; [ $$status -le 1 ]
 
+# CTEST_ARGS narrows the run, e.g. CTEST_ARGS="-LE slow" or "-L unit".
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer (clang, build-asan/).
 sanitize: deps

@@ -1,0 +1,1 @@
+string(REPLACE "\n" "\r\n" text "${text}")

@@ -1,0 +1,3 @@
+string(FIND "${text}" "</OBJECT>" at REVERSE)
+math(EXPR at "${at} + 9")
+string(SUBSTRING "${text}" 0 ${at} text)
