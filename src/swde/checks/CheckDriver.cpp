@@ -39,6 +39,11 @@ RecordType* smObject::fileType() {
 bool smObject::checkMain(Metadata* annex, Metadata* file) {
   annexMetadata = annex;
   fileMetadata = file;
+  // The flags are what this run finds, never what an earlier run left: checking an object twice
+  // gives the same errors twice.
+  creationDateValid = true;
+  verificationDateValid = true;
+  fractionProper = false;
   typeCache_.annex = checks::findType(annexMetadata, typeName);
   typeCache_.file = checks::findType(fileMetadata, typeName);
   const TypeCacheScope scope(typeCache_.valid);

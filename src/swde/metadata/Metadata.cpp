@@ -220,13 +220,17 @@ Metadata::~Metadata() {
 }
 
 std::unique_ptr<Metadata> Metadata::clone() const {
-  auto attribs = std::make_unique<AttribsSection>(*attribsSection);
-  auto types = std::make_unique<TypesSection>(*typesSection);
+  // A host may have removed a section; the copy then has an empty one, which defines as little.
+  auto attribs = attribsSection != nullptr ? std::make_unique<AttribsSection>(*attribsSection)
+                                           : std::make_unique<AttribsSection>();
+  auto types = typesSection != nullptr ? std::make_unique<TypesSection>(*typesSection)
+                                       : std::make_unique<TypesSection>();
   return std::unique_ptr<Metadata>(new Metadata(std::move(attribs), std::move(types)));
 }
 
 bool Metadata::empty() const {
-  return attribsSection->size() == 0 && typesSection->size() == 0;
+  return (attribsSection == nullptr || attribsSection->size() == 0) &&
+         (typesSection == nullptr || typesSection->size() == 0);
 }
 
 }  // namespace swde

@@ -183,7 +183,9 @@ class TypesSection {
   NameIndex<RecordType> byName_;
 };
 
-// A schema set. Owns its two sections; both pointers are always valid.
+// A schema set. Owns its two sections. Both pointers are valid from construction; a host that
+// deletes a section and sets its pointer to null gets a set that defines nothing there (the
+// checks, empty() and clone() all accept it).
 class Metadata {
  public:
   Metadata();
@@ -191,7 +193,8 @@ class Metadata {
   Metadata& operator=(const Metadata&) = delete;
   ~Metadata();
 
-  // An independent deep copy (its own walk cursors), for checking on several threads.
+  // An independent deep copy (its own walk cursors), for checking on several threads; a null
+  // section is copied as an empty one.
   std::unique_ptr<Metadata> clone() const;
   // True when the set declares no attribute and defines no record type.
   bool empty() const;

@@ -18,8 +18,9 @@ typename Map::mapped_type findByCode(const Map& map, const AnsiString& code) {
 
 template <typename Map>
 typename Map::mapped_type findByName(const Map& map, const AnsiString& name) {
-  const auto it = map.find(name);  // the first of equal keys: the one added first
-  return it == map.end() ? nullptr : it->second;
+  // lower_bound is the first of equal keys, and equal keys keep their order of addition.
+  const auto it = map.lower_bound(name);
+  return it == map.end() || it->first != name ? nullptr : it->second;
 }
 
 template <typename Map>

@@ -57,7 +57,15 @@ class smObject {
   smError* getNextError();
 
   // Per-type hook for an extra check of one attribute value; does nothing here. Called by the
-  // value-range check as its last step.
+  // value-range check as its last step, with an entry of this object, while checkMain walks the
+  // `attributes` map.
+  //
+  // What an override may do: read the entry, the object's public members and the metadata sets,
+  // and append errors (report, reportAttribute). What it may not do while checkMain runs: add,
+  // remove or re-key attribute or relation entries (the walk over `attributes` would break),
+  // change the entry's value (the date check reads the values afterwards), change the metadata
+  // sets or move their walk cursors, remove or reorder `errors`, or destroy the object. It may
+  // not throw except for a failed allocation, which passes to the caller of checkMain.
   virtual void checkAttribValue(smAttribute* attribute);
 
   // --- Checks. Each fault becomes an error appended to `errors` (section 49, the object's
@@ -66,6 +74,8 @@ class smObject {
   // Stores both sets (the annex first, the file's own sections second), passes the two gates
   // (record type defined, status mark acceptable) and runs every check in a fixed order.
   // Returns false when a gate turned the object away; its entries have then been freed.
+  // Every run starts with creationDateValid and verificationDateValid true and fractionProper
+  // false, so a second run on the same object reports the same errors again (appended).
   bool checkMain(Metadata* annex, Metadata* file);
   // The record type is defined in the file's sections (when existMetadata) or the annex;
   // reports 6007 when the file's sections (or, without them, the annex) lack it.
