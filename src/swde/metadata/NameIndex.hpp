@@ -2,8 +2,12 @@
 #ifndef SWDE_METADATA_NAMEINDEX_HPP_
 #define SWDE_METADATA_NAMEINDEX_HPP_
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -11,41 +15,125 @@
 
 namespace SWDE_API swde {
 
+// SipHash-1-3 of a name under a key drawn at random once per process. The names come from the
+// documents under check, so an unkeyed hash would let a document choose names that all land in
+// one place of the index and make every lookup walk all of them.
+struct SeededNameHash {
+  std::uint64_t operator()(std::string_view name) const noexcept {
+    const Key& key = processKey();
+    std::uint64_t v0 = key.k0 ^ 0x736f6d6570736575ull;
+    std::uint64_t v1 = key.k1 ^ 0x646f72616e646f6dull;
+    std::uint64_t v2 = key.k0 ^ 0x6c7967656e657261ull;
+    std::uint64_t v3 = key.k1 ^ 0x7465646279746573ull;
+    const auto round = [&] {
+      v0 += v1;
+      v1 = rotate(v1, 13) ^ v0;
+      v0 = rotate(v0, 32);
+      v2 += v3;
+      v3 = rotate(v3, 16) ^ v2;
+      v0 += v3;
+      v3 = rotate(v3, 21) ^ v0;
+      v2 += v1;
+      v1 = rotate(v1, 17) ^ v2;
+      v2 = rotate(v2, 32);
+    };
+    const std::size_t whole = name.size() & ~std::size_t{7};
+    for (std::size_t at = 0; at < whole; at += 8) {
+      const std::uint64_t word = load(name.data() + at, 8);
+      v3 ^= word;
+      round();
+      v0 ^= word;
+    }
+    const std::uint64_t last =
+        load(name.data() + whole, name.size() - whole) | (std::uint64_t{name.size() & 0xFF} << 56);
+    v3 ^= last;
+    round();
+    v0 ^= last;
+    v2 ^= 0xFF;
+    round();
+    round();
+    round();
+    return v0 ^ v1 ^ v2 ^ v3;
+  }
+
+ private:
+  struct Key {
+    std::uint64_t k0;
+    std::uint64_t k1;
+  };
+
+  static const Key& processKey() {
+    static const Key key = []() -> Key {
+      try {
+        std::random_device device;
+        const auto draw = [&device] {
+          return (std::uint64_t{device()} << 32) ^ std::uint64_t{device()};
+        };
+        const std::uint64_t k0 = draw();
+        return Key{k0, draw()};
+      } catch (...) {
+        // No entropy source: the clock and where the key lives still differ from run to run.
+        const auto now = static_cast<std::uint64_t>(
+            std::chrono::high_resolution_clock::now().time_since_epoch().count());
+        return Key{now, reinterpret_cast<std::uintptr_t>(&now) * 0x9E3779B97F4A7C15ull};
+      }
+    }();
+    return key;
+  }
+
+  static std::uint64_t rotate(std::uint64_t x, int bits) {
+    return (x << bits) | (x >> (64 - bits));
+  }
+
+  // Up to 8 bytes as a little-endian number.
+  static std::uint64_t load(const char* bytes, std::size_t count) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      value |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+    }
+    return value;
+  }
+};
+
 // An exact-match index from byte strings to borrowed pointers: open addressing with linear
-// probing over a power-of-two table, FNV-1a hashes. The first item added under a key keeps it.
+// probing over a power-of-two table, keyed hashes. The first item added under a key keeps it.
 // Built for the metadata's short names and codes, which are looked up many times per object.
-template <typename T>
+// A probe never walks more than kMaxProbes slots: keys that would go further are kept in an
+// ordered map beside the table, so even names that share one hash cost a bounded walk and a
+// logarithmic lookup, never a walk over all of them.
+template <typename T, typename Hash = SeededNameHash>
 class NameIndex {
  public:
+  static constexpr std::size_t kMaxProbes = 32;
+
   // Indexes `item` under `key` unless the key is taken already.
   void insert(const AnsiString& key, T* item) {
-    if ((count_ + 1) * 4 > slots_.size() * 3) {
+    if ((inTable_ + 1) * 4 > slots_.size() * 3) {
       grow();
     }
-    const std::uint64_t hash = hashOf(key);
-    std::size_t i = static_cast<std::size_t>(hash) & mask();
-    for (; slots_[i].item != nullptr; i = (i + 1) & mask()) {
-      if (slots_[i].hash == hash && slots_[i].key == key) {
-        return;
-      }
-    }
-    slots_[i] = Slot{hash, key, item};
-    ++count_;
+    place(Hash{}(key), key, item);
   }
 
   // The item indexed under `key`, or null.
   T* find(std::string_view key) const {
-    if (count_ == 0) {
+    if (inTable_ == 0 && overflow_.empty()) {
       return nullptr;
     }
-    const std::uint64_t hash = hashOf(key);
-    for (std::size_t i = static_cast<std::size_t>(hash) & mask(); slots_[i].item != nullptr;
-         i = (i + 1) & mask()) {
-      if (slots_[i].hash == hash && slots_[i].key == key) {
-        return slots_[i].item;
+    if (inTable_ > 0) {
+      const std::uint64_t hash = Hash{}(key);
+      std::size_t i = static_cast<std::size_t>(hash) & mask();
+      for (std::size_t probe = 0; probe < kMaxProbes && slots_[i].item != nullptr;
+           ++probe, i = (i + 1) & mask()) {
+        if (slots_[i].hash == hash && slots_[i].key == key) {
+          return slots_[i].item;
+        }
       }
     }
-    return nullptr;
+    if (overflow_.empty()) {
+      return nullptr;
+    }
+    const auto it = overflow_.find(key);
+    return it == overflow_.end() ? nullptr : it->second;
   }
 
  private:
@@ -55,33 +143,42 @@ class NameIndex {
     T* item = nullptr;
   };
 
-  static std::uint64_t hashOf(std::string_view key) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : key) {
-      hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash ^ (hash >> 29);
-  }
-
   std::size_t mask() const { return slots_.size() - 1; }
+
+  void place(std::uint64_t hash, const AnsiString& key, T* item) {
+    std::size_t i = static_cast<std::size_t>(hash) & mask();
+    for (std::size_t probe = 0; probe < kMaxProbes; ++probe, i = (i + 1) & mask()) {
+      Slot& slot = slots_[i];
+      if (slot.item == nullptr) {
+        if (!overflow_.empty() && overflow_.count(key) != 0) {
+          return;
+        }
+        slot = Slot{hash, key, item};
+        ++inTable_;
+        return;
+      }
+      if (slot.hash == hash && slot.key == key) {
+        return;
+      }
+    }
+    overflow_.emplace(key, item);  // keeps an item already there
+  }
 
   void grow() {
     std::vector<Slot> old;
     old.swap(slots_);
     slots_.resize(old.empty() ? 4 : old.size() * 2);
+    inTable_ = 0;
     for (Slot& slot : old) {
       if (slot.item != nullptr) {
-        std::size_t i = static_cast<std::size_t>(slot.hash) & mask();
-        while (slots_[i].item != nullptr) {
-          i = (i + 1) & mask();
-        }
-        slots_[i] = std::move(slot);
+        place(slot.hash, slot.key, slot.item);
       }
     }
   }
 
   std::vector<Slot> slots_;
-  std::size_t count_ = 0;
+  std::size_t inTable_ = 0;
+  std::map<AnsiString, T*, std::less<>> overflow_;
 };
 
 }  // namespace swde
