@@ -2,14 +2,16 @@
 #ifndef SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
 #define SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "swde/metadata/Metadata.hpp"
+#include "swde/xml/Reader.hpp"
 
 #include "Output.hpp"
 
@@ -18,42 +20,45 @@ namespace swde::cli {
 // Reports progress: bytes read so far and the input's size (0 when unknown).
 using ProgressFn = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
+struct CheckerSettings {
+  unsigned jobs = 1;
+  // With more than one job, the size from which a piece of a document is handed to a worker.
+  // Tests make it tiny so that every document is cut many times.
+  std::size_t pieceBytes = std::size_t{1} << 20;
+  xml::ReaderLimits limits;
+};
+
 // Checks the objects of transfer documents against one reference schema and writes what it
-// finds, in document order, to a sink. With more than one job the objects are checked on
-// worker threads, each against its own copies of the metadata sets (the checks move walk
-// cursors inside them); the report is the same as with one job, byte for byte.
+// finds, in document order, to a sink. With more than one job the document is cut into pieces
+// (xml::DocumentCutter) that workers read and check, each against its own copies of the
+// metadata sets (the checks move walk cursors inside them); objects the cutter reads itself go
+// to the workers in batches. A writer puts the results back in document order, so the report is
+// that of one job, byte for byte, faults included. No more than a bounded window of work is in
+// flight: about two pieces per job.
 class Checker {
  public:
-  // REQUIRES: jobs >= 1. `annex` must outlive the checker and not change while it works.
-  Checker(Metadata& annex, OutputSink& sink, Summary* summary, unsigned jobs);
+  // `annex` must outlive the checker and not change while it works.
+  Checker(Metadata& annex, const CheckerSettings& settings);
   ~Checker();
   Checker(const Checker&) = delete;
   Checker& operator=(const Checker&) = delete;
 
-  // Reads `label`'s document from `in` (`size` bytes, 0 when unknown), checks every object and
-  // adds the input's counts to `totals`. Throws xml::XmlError for input that cannot be read to
-  // its end; the findings of every object before the fault have been written and counted, and
-  // the sink's failFile called, by then.
-  // With more than one job and a `seekable` input, the document itself is cut into pieces of
-  // whole objects that are parsed and checked on the workers; anything unusual in a piece
-  // (a fault, a declaration it cannot see) makes the rest be read again in one stream, so the
-  // report stays exactly that of one job.
-  void checkStream(const std::string& label, std::istream& in, std::uint64_t size,
-                   const ProgressFn& progress, Totals& totals, bool seekable = false);
+  // Checks the document `label` read from `in` (`size` bytes, 0 when unknown): calls
+  // sink.beginFile, sink.finding for every finding in document order, then sink.endFile, or
+  // sink.failFile when the document could not be read or checked to its end (bad input, out of
+  // memory, any exception). Adds the input's counts to `totals` (and one unreadable input on a
+  // failure) and its findings to `summary` (may be null). Returns the failure, if any; throws
+  // only what the sink throws.
+  std::optional<Failure> check(const std::string& label, std::istream& in, std::uint64_t size,
+                               const ProgressFn& progress, OutputSink& sink, Summary* summary,
+                               Totals& totals);
 
  private:
   class Pool;
-  class Writer;
-
-  void checkInPieces(const std::string& label, std::istream& in, std::uint64_t size,
-                     const ProgressFn& progress, Writer& writer);
-  void checkInBatches(const std::string& label, std::istream& in, std::uint64_t size,
-                      const ProgressFn& progress, Writer& writer);
+  class Run;
 
   Metadata& annex_;
-  OutputSink& sink_;
-  Summary* summary_;
-  unsigned jobs_;
+  CheckerSettings settings_;
   std::unique_ptr<Pool> pool_;
 };
 

@@ -4,6 +4,9 @@
 // more memory than one finding.
 #include "Output.hpp"
 
+#include <algorithm>
+#include <string_view>
+
 #include <nlohmann/json.hpp>
 
 namespace swde::cli {
@@ -13,6 +16,52 @@ void Totals::add(const Totals& other) {
   checked += other.checked;
   errors += other.errors;
   warnings += other.warnings;
+  unreadable += other.unreadable;
+}
+
+std::string describe(const Failure& failure) {
+  if (failure.line == 0) {
+    return failure.file + ": " + failure.message;
+  }
+  return failure.file + ":" + std::to_string(failure.line) + ":" + std::to_string(failure.column) +
+         ": " + failure.message;
+}
+
+std::string oneLine(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0x0F];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+ProgressBar::~ProgressBar() {
+  if (shown_) {
+    out_ << "\r\033[K" << std::flush;
+  }
+}
+
+void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
+  const int percent = total == 0 ? 0 : static_cast<int>(std::min(done, total) * 100 / total);
+  if (percent == lastPercent_) {
+    return;
+  }
+  lastPercent_ = percent;
+  shown_ = true;
+  constexpr int kWidth = 30;
+  const int filled = percent * kWidth / 100;
+  out_ << '\r' << oneLine(label_) << " [" << std::string(static_cast<std::size_t>(filled), '#')
+       << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << percent << '%'
+       << std::flush;
 }
 
 void Summary::add(const Finding& finding) {
@@ -31,35 +80,18 @@ std::string jsonString(const std::string& text) {
   return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// A line of the text report must stay one line: control characters in names and messages
-// (which a document can carry through character references) are shown as \xHH.
-std::string oneLine(const std::string& text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      constexpr char kHex[] = "0123456789ABCDEF";
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0x0F];
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
 class NullSink final : public OutputSink {
  public:
   void beginFile(const std::string&) override {}
   void finding(const std::string&, const Finding&) override {}
   void endFile(const std::string&, const Totals&) override {}
-  void failFile(const std::string&, const Totals&, const std::string&) override {}
+  void failFile(const std::string&, const Totals&, const Failure&) override {}
   void finish(const Totals&, std::size_t, const Summary*) override {}
 };
 
-// FILE:LINE: CODE TYPE severity: message, then one line of totals.
+// FILE:LINE: CODE TYPE severity: message; FILE:LINE:COLUMN: fatal: message for an input that
+// could not be read to its end; then one line of totals. Control characters in names and
+// messages (which a document can carry through character references) are shown as \xHH.
 class TextSink final : public OutputSink {
  public:
   explicit TextSink(std::ostream& out) : out_(out) {}
@@ -72,12 +104,22 @@ class TextSink final : public OutputSink {
   }
 
   void endFile(const std::string&, const Totals&) override {}
-  void failFile(const std::string&, const Totals&, const std::string&) override {}
+
+  void failFile(const std::string&, const Totals&, const Failure& failure) override {
+    out_ << oneLine(failure.file);
+    if (failure.line != 0) {
+      out_ << ':' << failure.line << ':' << failure.column;
+    }
+    out_ << ": fatal: " << oneLine(failure.message) << '\n';
+  }
 
   void finish(const Totals& t, std::size_t files, const Summary* summary) override {
-    out_ << files << (files == 1 ? " file, " : " files, ") << t.objects
-         << (t.objects == 1 ? " object (" : " objects (") << t.checked << " checked), " << t.errors
-         << (t.errors == 1 ? " error, " : " errors, ") << t.warnings
+    out_ << files << (files == 1 ? " file" : " files");
+    if (t.unreadable > 0) {
+      out_ << " (" << t.unreadable << " unreadable)";
+    }
+    out_ << ", " << t.objects << (t.objects == 1 ? " object (" : " objects (") << t.checked
+         << " checked), " << t.errors << (t.errors == 1 ? " error, " : " errors, ") << t.warnings
          << (t.warnings == 1 ? " warning" : " warnings") << '\n';
     if (summary != nullptr) {
       out_ << "By code:\n";
@@ -123,7 +165,8 @@ class JsonSink final : public OutputSink {
 
   void endFile(const std::string&, const Totals& t) override { close(t, nullptr); }
 
-  void failFile(const std::string&, const Totals& t, const std::string& error) override {
+  void failFile(const std::string&, const Totals& t, const Failure& failure) override {
+    const std::string error = describe(failure);
     close(t, &error);
   }
 
@@ -175,6 +218,10 @@ class JsonSink final : public OutputSink {
 };
 
 // RFC 4180: fields with a comma, quote or line break are quoted, quotes doubled; CRLF endings.
+// A text field that a spreadsheet would take for a formula (it begins with "=", "+", "-", "@",
+// a tab or a carriage return) is written with a leading "'". An input that could not be read to
+// its end gets a row whose code is "fatal", with the line of the failure (empty without one) and
+// its message.
 class CsvSink final : public OutputSink {
  public:
   explicit CsvSink(std::ostream& out) : out_(out) {
@@ -193,11 +240,27 @@ class CsvSink final : public OutputSink {
   }
 
   void endFile(const std::string&, const Totals&) override {}
-  void failFile(const std::string&, const Totals&, const std::string&) override {}
+
+  void failFile(const std::string& file, const Totals&, const Failure& failure) override {
+    field(file);
+    out_ << ',';
+    if (failure.line != 0) {
+      out_ << failure.line;
+    }
+    out_ << ",,fatal,,,";
+    field(failure.message);
+    out_ << "\r\n";
+  }
+
   void finish(const Totals&, std::size_t, const Summary*) override { out_.flush(); }
 
  private:
-  void field(const std::string& text) {
+  void field(const std::string& value) {
+    std::string text = value;
+    if (!text.empty() &&
+        std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+      text.insert(text.begin(), '\'');
+    }
     if (text.find_first_of(",\"\r\n") == std::string::npos) {
       out_ << text;
       return;

@@ -4,12 +4,9 @@
 // reference schema (built in, or --annex FILE) and reports every fault with its line.
 // Exit status: 0 no fault of message type 0, 1 at least one, 2 bad usage or unreadable input.
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +21,7 @@
 
 #include "Checker.hpp"
 #include "Output.hpp"
+#include "ReportFile.hpp"
 
 extern const char swde_builtin_annex[];
 extern const std::size_t swde_builtin_annex_size;
@@ -39,43 +37,6 @@ constexpr int kExitTrouble = 2;
 // Inputs above this size get a progress bar when stderr is a terminal.
 constexpr std::uint64_t kProgressThreshold = 4u << 20;
 
-// "file:line:column: message", or "file: message" for faults without a position.
-std::string describe(const swde::xml::XmlError& error) {
-  if (error.line() == 0) {
-    return error.file() + ": " + error.message();
-  }
-  return error.what();
-}
-
-class ProgressBar {
- public:
-  explicit ProgressBar(std::string label) : label_(std::move(label)) {}
-  ~ProgressBar() {
-    if (shown_) {
-      std::cerr << "\r\033[K" << std::flush;
-    }
-  }
-
-  void update(std::uint64_t done, std::uint64_t total) {
-    const int percent = total == 0 ? 0 : static_cast<int>(done * 100 / total);
-    if (percent == lastPercent_) {
-      return;
-    }
-    lastPercent_ = percent;
-    shown_ = true;
-    constexpr int kWidth = 30;
-    const int filled = percent * kWidth / 100;
-    std::cerr << '\r' << label_ << " [" << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << percent
-              << '%' << std::flush;
-  }
-
- private:
-  std::string label_;
-  int lastPercent_ = -1;
-  bool shown_ = false;
-};
-
 std::unique_ptr<swde::Metadata> loadAnnex(const std::string& path) {
   if (path.empty()) {
     return swde::xml::parseSchema(std::string_view(swde_builtin_annex, swde_builtin_annex_size),
@@ -84,19 +45,8 @@ std::unique_ptr<swde::Metadata> loadAnnex(const std::string& path) {
   return swde::xml::loadSchema(path);
 }
 
-// Opens one input; throws XmlError (without a position) when it cannot be read.
-std::unique_ptr<std::istream> openInput(const std::string& path, std::uint64_t& size) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    throw swde::xml::XmlError(path, 0, 0, "is a directory, not a document");
-  }
-  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!*file) {
-    throw swde::xml::XmlError(path, 0, 0, std::string("cannot open: ") + std::strerror(errno));
-  }
-  const auto fileSize = std::filesystem::file_size(path, ec);
-  size = ec ? 0 : static_cast<std::uint64_t>(fileSize);
-  return file;
+void complain(const std::string& text) {
+  std::cerr << "swde-check: " << swde::cli::oneLine(text) << '\n';
 }
 
 int run(int argc, char** argv) {
@@ -117,9 +67,10 @@ int run(int argc, char** argv) {
   std::string formatName = "text";
   app.add_option("--format", formatName, "Output format: text, json or csv (default: text)")
       ->check(CLI::IsMember({"text", "json", "csv"}));
-  app.add_option("--output", outputPath, "Write the report to FILE instead of standard output");
+  app.add_option("--output", outputPath,
+                 "Write the report to FILE (replaced only once the report is complete)");
   app.add_flag("--summary", summaryWanted, "Add counts of findings per code and per record type");
-  app.add_flag("--quiet", quiet, "Print no report; the exit status tells the result");
+  app.add_flag("--quiet", quiet, "Write no report at all; the exit status tells the result");
   app.add_option("--jobs,-j", jobs,
                  "Objects checked in parallel by this many threads (default: the number of cores)")
       ->check(CLI::Range(1u, 256u));
@@ -135,87 +86,94 @@ int run(int argc, char** argv) {
                               : formatName == "csv" ? OutputFormat::kCsv
                                                     : OutputFormat::kText;
   if (summaryWanted && format == OutputFormat::kCsv) {
-    std::cerr << "swde-check: --summary cannot be combined with --format csv\n";
+    complain("--summary cannot be combined with --format csv");
     return kExitTrouble;
+  }
+  const bool toFile = !outputPath.empty() && !quiet;
+  if (toFile) {
+    if (const auto input = swde::cli::sameFileAsOutput(outputPath, files, annexPath)) {
+      complain("--output " + outputPath + " is the same file as " +
+               (*input == "-" ? std::string("the standard input") : *input) +
+               ", which the report would overwrite");
+      return kExitTrouble;
+    }
   }
 
   std::unique_ptr<swde::Metadata> annex;
   try {
     annex = loadAnnex(annexPath);
   } catch (const swde::xml::XmlError& e) {
-    std::cerr << "swde-check: reference schema: " << describe(e) << '\n';
+    complain(std::string("reference schema: ") + e.what());
     return kExitTrouble;
   }
 
-  std::ofstream outputFile;
-  if (!outputPath.empty()) {
-    outputFile.open(outputPath, std::ios::binary | std::ios::trunc);
-    if (!outputFile) {
-      std::cerr << "swde-check: " << outputPath << ": cannot write: " << std::strerror(errno)
-                << '\n';
+  std::unique_ptr<swde::cli::ReportFile> report;
+  if (toFile) {
+    try {
+      report = std::make_unique<swde::cli::ReportFile>(outputPath);
+    } catch (const std::runtime_error& e) {
+      complain(e.what());
       return kExitTrouble;
     }
   }
-  std::ostream& out = outputPath.empty() ? std::cout : outputFile;
+  std::ostream& out = report ? report->stream() : std::cout;
 
   const auto sink = swde::cli::makeOutputSink(format, out, files.size(), quiet);
   swde::cli::Summary summary;
-  swde::cli::Checker checker(*annex, *sink, summaryWanted ? &summary : nullptr, jobs);
+  swde::cli::CheckerSettings settings;
+  settings.jobs = jobs;
+  swde::cli::Checker checker(*annex, settings);
   const bool terminal = isatty(STDERR_FILENO) != 0 && !quiet;
 
   swde::cli::Totals all;
-  bool troubled = false;
   for (const std::string& path : files) {
     const bool isStdin = path == "-";
     const std::string label = isStdin ? "<stdin>" : path;
-    std::uint64_t size = 0;
-    std::unique_ptr<std::istream> owned;
-    std::istream* in = &std::cin;
+    swde::cli::Totals fileTotals;
+    swde::xml::InputFile input;
     if (!isStdin) {
       try {
-        owned = openInput(path, size);
-        in = owned.get();
+        input = swde::xml::openInput(path);
       } catch (const swde::xml::XmlError& e) {
-        // Reported like an input that broke off at once, so every format still names it.
-        troubled = true;
+        const swde::cli::Failure failure{e.file(), e.line(), e.column(), e.message()};
+        fileTotals.unreadable = 1;
         sink->beginFile(label);
-        sink->failFile(label, swde::cli::Totals{}, describe(e));
-        std::cerr << "swde-check: " << describe(e) << '\n';
+        sink->failFile(label, fileTotals, failure);
+        all.add(fileTotals);
+        complain(swde::cli::describe(failure));
         continue;
       }
     }
-    try {
-      std::optional<ProgressBar> bar;
-      if (terminal && size > kProgressThreshold) {
-        bar.emplace(label);
-      }
-      swde::cli::Totals fileTotals;
-      try {
-        checker.checkStream(
-            label, *in, size,
-            [&bar](std::uint64_t done, std::uint64_t total) {
-              if (bar) {
-                bar->update(done, total);
-              }
-            },
-            fileTotals, !isStdin);
-      } catch (...) {
-        all.add(fileTotals);  // what was reported before the fault still counts
-        throw;
-      }
-      all.add(fileTotals);
-    } catch (const swde::xml::XmlError& e) {
-      troubled = true;
-      std::cerr << "swde-check: " << describe(e) << '\n';
+    std::optional<swde::cli::ProgressBar> bar;
+    if (terminal && input.size > kProgressThreshold) {
+      bar.emplace(label, std::cerr);
+    }
+    const auto failure = checker.check(
+        label, isStdin ? std::cin : *input.stream, input.size,
+        [&bar](std::uint64_t done, std::uint64_t total) {
+          if (bar) {
+            bar->update(done, total);
+          }
+        },
+        *sink, summaryWanted ? &summary : nullptr, fileTotals);
+    bar.reset();
+    all.add(fileTotals);
+    if (failure) {
+      complain(swde::cli::describe(*failure));
     }
   }
   sink->finish(all, files.size(), summaryWanted ? &summary : nullptr);
-  out.flush();
-  if (!out) {
-    std::cerr << "swde-check: cannot write the report\n";
+  if (report) {
+    const std::string problem = report->commit();
+    if (!problem.empty()) {
+      complain(problem);
+      return kExitTrouble;
+    }
+  } else if (!quiet && !out.flush()) {
+    complain("cannot write the report");
     return kExitTrouble;
   }
-  if (troubled) {
+  if (all.unreadable > 0) {
     return kExitTrouble;
   }
   return all.errors > 0 ? kExitFaults : kExitClean;
@@ -228,8 +186,10 @@ int main(int argc, char** argv) {
   int status = kExitTrouble;
   try {
     status = run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    complain("out of memory");
   } catch (const std::exception& e) {
-    std::cerr << "swde-check: " << e.what() << '\n';
+    complain(e.what());
   }
   swde::Finalize();
   return status;

@@ -55,7 +55,7 @@ Position advance(Position from, std::string_view utf8) noexcept {
   for (const char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte == '\n') {
-      ++from.line;
+      from.line += from.line < UINT32_MAX ? 1 : 0;  // lines past the range stay at its end
       from.column = 1;
     } else if (!isContinuation(byte)) {
       ++from.column;

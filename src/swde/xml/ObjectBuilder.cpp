@@ -23,6 +23,7 @@ void Parser::startObject(const Attributes& attributes) {
   AnsiString baseType = optionalText(attributes, "base_type");
   AnsiString status = optionalText(attributes, "status");
   ++objectsStarted_;
+  objectStart_ = documentOffset(XML_GetCurrentByteIndex(parser_));
   object_.reset(factory_.createObject(name));
   object_->baseType = std::move(baseType);
   object_->status = std::move(status);

@@ -7,9 +7,14 @@
 // handler's own) is stored, the parser is stopped, and parseChunk rethrows it once XML_Parse has
 // returned, so no exception ever crosses expat's C frames.
 //
-// Memory stays bounded: text is kept only inside VALUE, every value is limited, and after each
-// slice the bytes that expat holds without having reported an event are limited too, which stops
-// a tag or a comment that never ends.
+// Memory stays bounded: text is kept only inside VALUE, every value is limited, an object is
+// limited in bytes, and at each slice end the bytes that expat holds without having processed
+// them are limited too, which stops a tag or a comment that never ends.
+//
+// The result never depends on how the caller splits the input: slices end at fixed document
+// offsets (multiples of kSlice), and only there is the unprocessed rest measured. A piece of a
+// document read after its prolog (continueAt) keeps the document's offsets, lines and columns,
+// so it meets the same slice ends, events and errors as a reading of the whole document.
 #include "swde/xml/Parser.hpp"
 
 #include <algorithm>
@@ -103,9 +108,15 @@ std::optional<Node> childOf(Node parent, std::string_view name) {
   return std::nullopt;
 }
 
-std::uint32_t clampToU32(unsigned long long value) {
+std::uint32_t clampToU32(std::uint64_t value) {
   return static_cast<std::uint32_t>(
-      std::min<unsigned long long>(value, std::numeric_limits<std::uint32_t>::max()));
+      std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
+}
+
+std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
+  return a > std::numeric_limits<std::uint64_t>::max() - b
+             ? std::numeric_limits<std::uint64_t>::max()
+             : a + b;
 }
 
 std::uint64_t saturatingPendingLimit(std::size_t maxValueBytes) {
@@ -154,6 +165,13 @@ Parser::Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler on
   // without a word: both kinds of reference stop the document.
   XML_SetExternalEntityRefHandler(parser_, &Parser::onExternalEntityRef);
   XML_SetSkippedEntityHandler(parser_, &Parser::onSkippedEntity);
+  XML_SetXmlDeclHandler(parser_, &Parser::onXmlDeclaration);
+  XML_SetStartDoctypeDeclHandler(parser_, &Parser::onDoctype);
+#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 6)
+  // A token is processed as soon as it is complete, whatever the sizes fed before it (which
+  // the pending-markup limit keeps small anyway).
+  XML_SetReparseDeferralEnabled(parser_, XML_FALSE);
+#endif
 }
 
 Parser::~Parser() {
@@ -166,7 +184,6 @@ void Parser::guarded(Step&& step) noexcept {
     return;  // expat may still deliver an event after XML_StopParser
   }
   try {
-    noteProgress();
     step();
   } catch (...) {
     pending_ = std::current_exception();
@@ -178,12 +195,18 @@ void Parser::guarded(Step&& step) noexcept {
 void XMLCALL Parser::onStartElement(void* self, const XML_Char* name,
                                     const XML_Char** attributes) noexcept {
   auto* parser = static_cast<Parser*>(self);
-  parser->guarded([&] { parser->startElement(name, Attributes(attributes)); });
+  parser->guarded([&] {
+    parser->checkObjectSize();
+    parser->startElement(name, Attributes(attributes));
+  });
 }
 
 void XMLCALL Parser::onEndElement(void* self, const XML_Char* /*name*/) noexcept {
   auto* parser = static_cast<Parser*>(self);
-  parser->guarded([&] { parser->endElement(); });
+  parser->guarded([&] {
+    parser->checkObjectSize();
+    parser->endElement();
+  });
 }
 
 void XMLCALL Parser::onCharacterData(void* self, const XML_Char* text, int length) noexcept {
@@ -194,7 +217,7 @@ void XMLCALL Parser::onCharacterData(void* self, const XML_Char* text, int lengt
 
 void XMLCALL Parser::onOtherMarkup(void* self, const XML_Char* /*text*/, int /*length*/) noexcept {
   auto* parser = static_cast<Parser*>(self);
-  parser->guarded([] {});
+  parser->guarded([&] { parser->checkObjectSize(); });
 }
 
 int XMLCALL Parser::onExternalEntityRef(XML_Parser /*parser*/, const XML_Char* /*context*/,
@@ -215,15 +238,60 @@ void XMLCALL Parser::onSkippedEntity(void* self, const XML_Char* name,
   });
 }
 
-void Parser::continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore) {
-  linesBefore_ = linesBefore;
-  objectsStarted_ = objectsBefore;
+void XMLCALL Parser::onXmlDeclaration(void* self, const XML_Char* version, const XML_Char* encoding,
+                                      int standalone) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([&] {
+    Prolog& prolog = parser->prolog_;
+    prolog.declaration = true;
+    prolog.version = version != nullptr ? version : "";
+    prolog.encoding = encoding != nullptr ? encoding : "";
+    prolog.standalone = standalone;
+  });
 }
 
-void Parser::noteProgress() {
-  const XML_Index index = XML_GetCurrentByteIndex(parser_);
-  if (index >= 0) {
-    progressIndex_ = static_cast<std::uint64_t>(index);
+void XMLCALL Parser::onDoctype(void* self, const XML_Char* /*name*/, const XML_Char* systemId,
+                               const XML_Char* /*publicId*/, int hasInternalSubset) noexcept {
+  auto* parser = static_cast<Parser*>(self);
+  parser->guarded([&] {
+    if (hasInternalSubset != 0) {
+      // Entity and attribute-list declarations have no use in a transfer document, and their
+      // expansion and defaults would cost what the document's author wants them to cost.
+      parser->fail(parser->here(), "a DTD internal subset is not allowed");
+    }
+    parser->prolog_.doctype = true;
+    parser->prolog_.doctypeSystemId = systemId != nullptr;
+  });
+}
+
+void Parser::continueAt(const PieceStart& start) {
+  if (bytesFed_ != 0 || finished_) {
+    throw std::logic_error("swde::xml: continueAt called after input was fed");
+  }
+  parseChunk(start.prolog.data(), start.prolog.size(), false, false);
+  lineShift_ = start.line - std::min<std::uint64_t>(start.line, XML_GetCurrentLineNumber(parser_));
+  columnShift_ = static_cast<std::int64_t>(start.column) -
+                 static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_));
+  byteShift_ = static_cast<std::int64_t>(start.offset) - static_cast<std::int64_t>(bytesFed_);
+  objectsStarted_ = start.objectsBefore;
+}
+
+std::uint64_t Parser::documentOffset(XML_Index index) const {
+  const std::int64_t offset = static_cast<std::int64_t>(index) + byteShift_;
+  return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
+}
+
+// Called for tags, comments and instructions: whole tokens, so that where the limit is found
+// does not depend on how the input was split (character data may come in any number of runs).
+void Parser::checkObjectSize() {
+  if (!object_) {
+    return;
+  }
+  const std::uint64_t end = documentOffset(XML_GetCurrentByteIndex(parser_)) +
+                            static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
+  if (end - objectStart_ > limits_.maxObjectBytes) {
+    fail(here(), "object longer than " + std::to_string(limits_.maxObjectBytes) +
+                     " bytes (its <OBJECT> starts on line " + std::to_string(object_->line) + ")");
   }
 }
 
@@ -244,8 +312,10 @@ void Parser::checkUsable() const {
 void Parser::feed(const char* data, std::size_t size) {
   checkUsable();
   while (size > 0) {
-    const std::size_t slice = std::min(size, kSlice);
-    parseChunk(data, slice, false);
+    const std::uint64_t at = documentOffset(static_cast<XML_Index>(bytesFed_));
+    const std::size_t room = kSlice - static_cast<std::size_t>(at % kSlice);
+    const std::size_t slice = std::min(size, room);
+    parseChunk(data, slice, false, slice == room);
     data += slice;
     size -= slice;
   }
@@ -253,7 +323,7 @@ void Parser::feed(const char* data, std::size_t size) {
 
 void Parser::finish() {
   checkUsable();
-  parseChunk("", 0, true);
+  parseChunk("", 0, true, false);
   finished_ = true;
 }
 
@@ -262,7 +332,7 @@ void Parser::raise(std::exception_ptr error) {
   std::rethrow_exception(failure_);
 }
 
-void Parser::parseChunk(const char* data, std::size_t size, bool isFinal) {
+void Parser::parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd) {
   bytesFed_ += size;
   busy_ = true;
   const XML_Status status =
@@ -280,8 +350,11 @@ void Parser::parseChunk(const char* data, std::size_t size, bool isFinal) {
     const Position at = here();
     raise(std::make_exception_ptr(XmlError(fileName_, at.line, at.column, message)));
   }
-  if (!isFinal && bytesFed_ - progressIndex_ > pendingLimit_) {
-    // Outside a callback expat's position is the start of the data it still holds.
+  // Outside a callback expat's index and position are those of the first byte it has not
+  // processed yet.
+  const XML_Index processed = XML_GetCurrentByteIndex(parser_);
+  if (atSliceEnd &&
+      bytesFed_ - static_cast<std::uint64_t>(processed < 0 ? 0 : processed) > pendingLimit_) {
     const Position at = here();
     raise(std::make_exception_ptr(
         XmlError(fileName_, at.line, at.column,
@@ -305,18 +378,7 @@ void Parser::readStream(std::istream& in) {
 }
 
 void Parser::readFile(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    throw XmlError(path, 0, 0, "cannot open: is a directory");
-  }
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const std::string reason =
-        errno != 0 ? std::generic_category().message(errno) : std::string("unknown error");
-    throw XmlError(path, 0, 0, "cannot open: " + reason);
-  }
-  readStream(in);
+  readStream(*openInput(path).stream);
 }
 
 void Parser::fail(Position where, const std::string& message) const {
@@ -324,8 +386,13 @@ void Parser::fail(Position where, const std::string& message) const {
 }
 
 Position Parser::here() const {
-  return Position{clampToU32(XML_GetCurrentLineNumber(parser_) + linesBefore_),
-                  clampToU32(XML_GetCurrentColumnNumber(parser_) + 1ULL)};
+  const std::uint64_t line = XML_GetCurrentLineNumber(parser_);
+  std::int64_t column = static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_)) + 1;
+  if (line == 1) {
+    column = std::max<std::int64_t>(1, column + columnShift_);
+  }
+  return Position{clampToU32(saturatingAdd(line, lineShift_)),
+                  clampToU32(static_cast<std::uint64_t>(column))};
 }
 
 // --- Structure
@@ -436,6 +503,8 @@ void Parser::endElement() {
       break;
     case Node::kObject:
       stack_.pop_back();
+      lastObjectEnd_ = documentOffset(XML_GetCurrentByteIndex(parser_)) +
+                       static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
       endObject();  // last: the handler may throw
       return;
     default:
@@ -460,15 +529,23 @@ void Parser::characterData(std::string_view utf8) {
     textStarted_ = true;
     textStart_ = at;
   }
-  textBytes_ += utf8.size();
-  if (textBytes_ > limits_.maxValueBytes) {
-    fail(textStart_, "value longer than " + std::to_string(limits_.maxValueBytes) + " bytes");
+  // The first fault in the text wins, wherever the runs of text were split: a character that
+  // windows-1250 lacks within the limit, else the limit itself.
+  const std::size_t room = limits_.maxValueBytes - std::min(textBytes_, limits_.maxValueBytes);
+  std::size_t within = std::min(room, utf8.size());
+  while (within > 0 && within < utf8.size() &&
+         (static_cast<unsigned char>(utf8[within]) & 0xC0U) == 0x80U) {
+    --within;  // a character cut by the limit lies beyond it
   }
   AnsiString converted;
   std::size_t offset = 0;
-  if (!Utf8ToCp1250(utf8, converted, &offset)) {
+  if (!Utf8ToCp1250(utf8.substr(0, within), converted, &offset)) {
     fail(advance(at, utf8.substr(0, offset)),
          "character " + describeCharacter(utf8, offset) + " cannot be represented in windows-1250");
+  }
+  textBytes_ += utf8.size();
+  if (textBytes_ > limits_.maxValueBytes) {
+    fail(textStart_, "value longer than " + std::to_string(limits_.maxValueBytes) + " bytes");
   }
   text_ += converted;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,17 +78,30 @@ class Parser {
   Parser(const Parser&) = delete;
   Parser& operator=(const Parser&) = delete;
 
+  // What the prolog declared, as expat reported it.
+  struct Prolog {
+    bool declaration = false;  // an XML declaration was read
+    std::string version;       // its version, encoding and standalone (-1: not given, 0: no,
+    std::string encoding;      // 1: yes)
+    int standalone = -1;
+    bool doctype = false;          // a document type declaration was read
+    bool doctypeSystemId = false;  // with an external identifier
+  };
+
   void feed(const char* data, std::size_t size);
   void finish();
   void readStream(std::istream& in);
   void readFile(const std::string& path);
+  void continueAt(const PieceStart& start);
 
   Metadata& metadata() { return *metadata_; }
   std::unique_ptr<Metadata> releaseMetadata() { return std::move(metadata_); }
   bool hasSchemaSections() const { return sawSchemaSections_; }
   std::uint64_t objectCount() const { return objectsHandedOut_; }
-  void continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore);
   std::uint64_t bytesFed() const { return bytesFed_; }
+  const Prolog& prolog() const { return prolog_; }
+  // The document offset just past the end tag of the last object handed out.
+  std::uint64_t lastObjectEnd() const { return lastObjectEnd_; }
   const AnsiString& schemaDate() const { return schemaDate_; }
   const AnsiString& schemaVersion() const { return schemaVersion_; }
   const AnsiString& schemaProfile() const { return schemaProfile_; }
@@ -120,16 +134,21 @@ class Parser {
                                          const XML_Char* publicId) noexcept;
   static void XMLCALL onSkippedEntity(void* self, const XML_Char* name,
                                       int isParameterEntity) noexcept;
+  static void XMLCALL onXmlDeclaration(void* self, const XML_Char* version,
+                                       const XML_Char* encoding, int standalone) noexcept;
+  static void XMLCALL onDoctype(void* self, const XML_Char* name, const XML_Char* systemId,
+                                const XML_Char* publicId, int hasInternalSubset) noexcept;
   template <typename Step>
   void guarded(Step&& step) noexcept;
 
   // Parser.cpp: the driver, the structure and the helpers.
   void checkUsable() const;
-  void parseChunk(const char* data, std::size_t size, bool isFinal);
+  void parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd);
+  std::uint64_t documentOffset(XML_Index index) const;
   [[noreturn]] void raise(std::exception_ptr error);
   [[noreturn]] void fail(Position where, const std::string& message) const;
   Position here() const;
-  void noteProgress();
+  void checkObjectSize();
   void startElement(std::string_view name, const Attributes& attributes);
   void endElement();
   void characterData(std::string_view utf8);
@@ -145,6 +164,8 @@ class Parser {
   std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
+  void checkFirstDefinition(std::map<AnsiString, std::uint32_t>& seen, const AnsiString& key,
+                            const std::string& what);
   void startValue(const Attributes& attributes);
   AnsiString takeValue();
 
@@ -181,7 +202,12 @@ class Parser {
   bool busy_ = false;  // inside XML_Parse
   bool finished_ = false;
   std::uint64_t bytesFed_ = 0;
-  std::uint64_t progressIndex_ = 0;  // byte index of the latest event
+  // Where the input stands in the document: a piece read after its prolog has its document
+  // offset, line and column shifted by these (see continueAt).
+  std::int64_t byteShift_ = 0;
+  std::uint64_t lineShift_ = 0;
+  std::int64_t columnShift_ = 0;  // on expat's first line only
+  Prolog prolog_;
 
   std::vector<Frame> stack_;
   AnsiString text_;  // CP1250 text of the VALUE being read
@@ -205,9 +231,14 @@ class Parser {
   smObjectFactory factory_;
   std::unique_ptr<smObject> object_;
   std::uint64_t objectsStarted_ = 0;
-  std::size_t schemaItems_ = 0;    // declarations, definitions, values and targets so far
-  std::uint64_t linesBefore_ = 0;  // added to every line number (a fragment of a document)
+  std::size_t schemaItems_ = 0;  // declarations, definitions, values and targets so far
+  // Lines of the first definition of each name in a schema, to name both when one repeats.
+  std::map<AnsiString, std::uint32_t> typeLines_;
+  std::map<AnsiString, std::uint32_t> declarationLines_;
+  std::map<AnsiString, std::uint32_t> entryLines_[4];  // of one type: see SchemaBuilder.cpp
   std::uint64_t objectsHandedOut_ = 0;
+  std::uint64_t objectStart_ = 0;    // document offset of the current object's start tag
+  std::uint64_t lastObjectEnd_ = 0;  // see lastObjectEnd()
   std::size_t objectEntries_ = 0;
   std::uint32_t attributeOrdinal_ = 0;
   std::uint32_t relationOrdinal_ = 0;

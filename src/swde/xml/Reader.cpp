@@ -1,6 +1,10 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 #include "swde/xml/Reader.hpp"
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "swde/xml/Parser.hpp"
@@ -10,6 +14,9 @@ namespace {
 
 std::string locate(const std::string& file, std::uint32_t line, std::uint32_t column,
                    const std::string& message) {
+  if (line == 0) {
+    return file + ": " + message;
+  }
   return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
 }
 
@@ -21,6 +28,28 @@ XmlError::XmlError(std::string file, std::uint32_t line, std::uint32_t column, s
       line_(line),
       column_(column),
       message_(std::move(message)) {}
+
+InputFile openInput(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
+    throw XmlError(path, 0, 0, "cannot open: is a directory");
+  }
+  errno = 0;
+  auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!*stream) {
+    const std::string reason =
+        errno != 0 ? std::generic_category().message(errno) : std::string("unknown error");
+    throw XmlError(path, 0, 0, "cannot open: " + reason);
+  }
+  InputFile input;
+  if (std::filesystem::is_regular_file(status)) {
+    input.size = static_cast<std::uint64_t>(std::filesystem::file_size(path, error));
+    input.size = error ? 0 : input.size;
+  }
+  input.stream = std::move(stream);
+  return input;
+}
 
 std::unique_ptr<Metadata> loadSchema(const std::string& path, const ReaderLimits& limits) {
   detail::Parser parser(path, detail::Parser::Mode::kSchema, nullptr, limits);
@@ -66,8 +95,8 @@ bool DocumentReader::hasSchemaSections() const {
   return parser_->hasSchemaSections();
 }
 
-void DocumentReader::continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore) {
-  parser_->continueDocument(linesBefore, objectsBefore);
+void DocumentReader::continueAt(const PieceStart& start) {
+  parser_->continueAt(start);
 }
 
 std::uint64_t DocumentReader::objectCount() const {

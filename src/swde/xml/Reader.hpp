@@ -71,7 +71,14 @@
 // character that CP1250 cannot hold is an error. Text other than white space is allowed only in
 // VALUE. Unknown attributes are ignored; unknown elements are errors.
 //
-// A schema description (annex) has only the two sections; objects are an error there.
+// A schema description (annex) has only the two sections; objects are an error there, and so
+// is a second definition of a record type, of an attribute declaration, or of an attribute or
+// relation (by name or by code) within one record type: the error names the line of both.
+// A document's own sections accept repeats (lookups find the first).
+//
+// DTDs: a document type declaration with an external identifier is accepted and never read; an
+// internal subset (entity or attribute-list declarations) is an error at its "[". References to
+// entities other than the five predefined ones and character references are errors.
 
 namespace swde::xml {
 
@@ -80,7 +87,7 @@ class XmlError : public std::runtime_error {
  public:
   XmlError(std::string file, std::uint32_t line, std::uint32_t column, std::string message);
 
-  // what() is "file:line:column: message".
+  // what() is "file:line:column: message", or "file: message" without a position.
   const std::string& file() const { return file_; }
   std::uint32_t line() const { return line_; }             // 0 when the error has no position
   std::uint32_t column() const { return column_; }         // 0 when the error has no position
@@ -107,6 +114,32 @@ struct ReaderLimits {
   // schema has a few thousand; each costs a few hundred bytes, and every job of swde-check
   // keeps its own copy.
   std::size_t maxSchemaItems = 200000;
+  // One object, from the "<" of its start tag to the end of its end tag, in bytes of input.
+  // Reported at the first event that ends beyond it.
+  std::uint64_t maxObjectBytes = std::uint64_t{64} << 20;
+};
+
+// An input document opened for reading: a binary stream, and for a regular file its size in
+// bytes (0 otherwise: a pipe, a device).
+struct InputFile {
+  std::unique_ptr<std::istream> stream;
+  std::uint64_t size = 0;
+};
+
+// Opens the file at `path`. A directory, or a file that cannot be opened, is an
+// XmlError(path, 0, 0, "cannot open: REASON").
+InputFile openInput(const std::string& path);
+
+// Where a piece of a document starts, as DocumentCutter hands it out: the piece is read after
+// `prolog` (an XML declaration, a document type declaration and a <SWDE> start tag equivalent to
+// the document's own, all on one line) as if it stood at `offset`, `line` and `column` of the
+// whole document, after `objectsBefore` objects.
+struct PieceStart {
+  std::string prolog;
+  std::uint64_t offset = 0;         // in bytes from the document's first byte
+  std::uint64_t line = 1;           // from 1, counted as expat counts (LF, CR, CRLF)
+  std::uint64_t column = 0;         // from 0, in characters as expat counts them
+  std::uint64_t objectsBefore = 0;  // objects started before the piece
 };
 
 // Reads a schema description from the file at `path` into a new metadata set (the caller owns
@@ -152,18 +185,17 @@ class DocumentReader {
   // Feeds the whole stream in 64 KiB pieces, then calls finish(). A stream that fails to read
   // is an XmlError at line 0.
   void readStream(std::istream& in);
-  // Opens the file at `path` in binary mode and reads it as readStream does. A file that cannot
-  // be opened, or a directory, is an XmlError(path, 0, 0, "cannot open: ..."); errors in the
-  // content name the file as the constructor was given it.
+  // Opens the file with openInput and reads it as readStream does; errors in the content name
+  // the file as the constructor was given it.
   void readFile(const std::string& path);
 
-  // Reads a fragment of a larger document that starts after `linesBefore` lines and
-  // `objectsBefore` objects: lines are reported that much further on and default object ids
-  // continue from objectsBefore + 1. The fragment must still be a whole document (a SWDE root
-  // around its objects); only positions of objects and entries are shifted, so the positions of
-  // XmlErrors on the fragment's first line are not those of the larger document.
-  // REQUIRES: nothing fed yet.
-  void continueDocument(std::uint32_t linesBefore, std::uint64_t objectsBefore);
+  // Makes this reader read a piece of a document that DocumentCutter cut out: feeds the
+  // piece's prolog, then takes every later byte as standing at `start` in the whole document.
+  // Fed the piece (and finish() called when it ends the document), the reader hands out the
+  // same objects and throws the same XmlError, position included, as a reader of the whole
+  // document would at that place; default object ids continue from start.objectsBefore + 1.
+  // REQUIRES: nothing fed yet (std::logic_error otherwise).
+  void continueAt(const PieceStart& start);
 
   // The document's own attribute declarations and record type definitions; empty if it has
   // none. Valid for the reader's lifetime.
@@ -172,7 +204,7 @@ class DocumentReader {
   bool hasSchemaSections() const;
   // The number of objects handed to the handler so far.
   std::uint64_t objectCount() const;
-  // The number of bytes given to feed() so far.
+  // The number of bytes given to feed() so far (after continueAt, the prolog's included).
   std::uint64_t bytesFed() const;
   // The root element's attributes as CP1250 bytes; empty when absent.
   const AnsiString& schemaDate() const;

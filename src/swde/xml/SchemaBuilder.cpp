@@ -5,6 +5,9 @@
 // tags; the allowed values and target types of a definition follow as its children arrive.
 // The marks of the document checks (check, key, shares) are validated here, so that a typing
 // slip in a schema is an error with its line instead of a check that silently never runs.
+//
+// A reference schema defines each thing once: a second definition would double every finding
+// that comes from it. The line of each first definition is kept to name both in the error.
 #include <string>
 
 #include "swde/platform/Cp1250.hpp"
@@ -29,9 +32,26 @@ void Parser::countSchemaItem() {
   }
 }
 
+// Entries of entryLines_: the names and codes of one record type's attributes and relations.
+enum : std::size_t { kAttributeNames, kAttributeCodes, kRelationNames, kRelationCodes };
+
+void Parser::checkFirstDefinition(std::map<AnsiString, std::uint32_t>& seen, const AnsiString& key,
+                                  const std::string& what) {
+  if (mode_ != Mode::kSchema) {
+    return;
+  }
+  const Position at = stack_.back().start;
+  const auto [it, first] = seen.emplace(key, at.line);
+  if (!first) {
+    fail(at, what + " (first on line " + std::to_string(it->second) + ")");
+  }
+}
+
 void Parser::startAttribDecl(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
+  checkFirstDefinition(declarationLines_, name,
+                       "attribute " + quote(required(attributes, "name")) + " declared twice");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
   if (const char* check = attributes.find("check")) {
@@ -52,6 +72,11 @@ void Parser::startTypeDef(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
+  checkFirstDefinition(typeLines_, name,
+                       "record type " + quote(required(attributes, "name")) + " defined twice");
+  for (auto& lines : entryLines_) {
+    lines.clear();
+  }
   type_ = metadata_->typesSection->addType(name, baseType);
   typeEntries_ = 0;
   typeShares_.clear();
@@ -74,6 +99,11 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
   const bool multiple = flag(attributes, "multiple");
+  const std::string inType = " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
+  checkFirstDefinition(entryLines_[kAttributeNames], name,
+                       "attribute " + quote(required(attributes, "name")) + inType);
+  checkFirstDefinition(entryLines_[kAttributeCodes], code,
+                       "attribute code " + quote(Cp1250ToUtf8(code)) + inType);
   const bool key = flag(attributes, "key");
   if (key) {
     if (const AttributeDef* other = type_->getKeyAttribute()) {
@@ -100,6 +130,11 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const bool multiple = flag(attributes, "multiple");
   const char* type = attributes.find("type");
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
+  const std::string inType = " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
+  checkFirstDefinition(entryLines_[kRelationNames], name,
+                       "relation " + quote(required(attributes, "name")) + inType);
+  checkFirstDefinition(entryLines_[kRelationCodes], code,
+                       "relation code " + quote(Cp1250ToUtf8(code)) + inType);
   refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
   if (const char* shares = attributes.find("shares")) {
     refDef_->shares = toCp1250(shares, "shares");

@@ -1,0 +1,207 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// POSIX: mkstemp beside the target, write(2) through a small stream buffer (so a full disk is
+// reported with its reason), fsync, rename(2). The signal handler only calls unlink(2) on a path
+// kept in a static buffer, then dies of the signal as the default action would.
+#include "ReportFile.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <stdexcept>
+#include <streambuf>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace swde::cli {
+namespace {
+
+// The temporary file to remove if a signal ends the run; empty when there is none.
+char gTemporary[PATH_MAX + 1];
+volatile std::sig_atomic_t gArmed = 0;
+
+extern "C" void removeTemporaryAndDie(int signal) {
+  if (gArmed != 0) {
+    ::unlink(gTemporary);
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+void arm(const std::string& path) {
+  if (path.size() > PATH_MAX) {
+    return;
+  }
+  std::memcpy(gTemporary, path.c_str(), path.size() + 1);
+  gArmed = 1;
+  struct sigaction action {};
+  action.sa_handler = &removeTemporaryAndDie;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+void disarm() {
+  gArmed = 0;
+}
+
+std::runtime_error cannotWrite(const std::string& path, int error) {
+  return std::runtime_error(path + ": cannot write: " + std::strerror(error));
+}
+
+}  // namespace
+
+// Writes to a file descriptor; a failed write sets the stream's badbit and keeps errno's reason.
+class ReportFile::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(int fd) : fd_(fd), data_(std::size_t{1} << 16) {
+    setp(data_.data(), data_.data() + data_.size());
+  }
+
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!drain()) {
+      return traits_type::eof();
+    }
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+  int sync() override { return drain() ? 0 : -1; }
+
+ private:
+  bool drain() {
+    const char* at = pbase();
+    while (at < pptr()) {
+      const ssize_t wrote = ::write(fd_, at, static_cast<std::size_t>(pptr() - at));
+      if (wrote < 0) {
+        if (errno == EINTR) {
+          continue;
+        }
+        error_ = errno;
+        return false;
+      }
+      at += wrote;
+    }
+    setp(data_.data(), data_.data() + data_.size());
+    return true;
+  }
+
+  int fd_;
+  std::vector<char> data_;
+  int error_ = 0;
+};
+
+ReportFile::ReportFile(const std::string& path) : path_(path) {
+  std::error_code error;
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (!error) {
+      path_ = target.string();
+    }
+  }
+  struct stat existing {};
+  const bool exists = ::stat(path_.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd_ < 0) {
+      throw cannotWrite(path, errno);
+    }
+  } else {
+    const std::filesystem::path target(path_);
+    std::string pattern =
+        (target.parent_path() / ("." + target.filename().string())).string() + ".swde-check-XXXXXX";
+    fd_ = ::mkstemp(pattern.data());
+    if (fd_ < 0) {
+      throw cannotWrite(path, errno);
+    }
+    temporary_ = pattern;
+    arm(temporary_);
+    mode_t mode = 0;
+    if (exists) {
+      mode = existing.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    ::fchmod(fd_, mode);
+  }
+  buffer_ = std::make_unique<Buffer>(fd_);
+  stream_ = std::make_unique<std::ostream>(buffer_.get());
+}
+
+ReportFile::~ReportFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+  if (!temporary_.empty() && !committed_) {
+    ::unlink(temporary_.c_str());
+    disarm();
+  }
+}
+
+std::ostream& ReportFile::stream() {
+  return *stream_;
+}
+
+std::string ReportFile::commit() {
+  stream_->flush();
+  int error = buffer_->error();
+  if (error == 0 && !*stream_) {
+    error = EIO;
+  }
+  if (error == 0 && !temporary_.empty() && ::fsync(fd_) != 0) {
+    error = errno;
+  }
+  if (::close(fd_) != 0 && error == 0) {
+    error = errno;
+  }
+  fd_ = -1;
+  if (error == 0 && !temporary_.empty() && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    return cannotWrite(path_, error).what();
+  }
+  committed_ = true;
+  disarm();
+  return std::string();
+}
+
+std::optional<std::string> sameFileAsOutput(const std::string& output,
+                                            const std::vector<std::string>& inputs,
+                                            const std::string& annex) {
+  struct stat target {};
+  if (::stat(output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) {
+    return std::nullopt;
+  }
+  const auto same = [&target](const struct stat& other) {
+    return other.st_dev == target.st_dev && other.st_ino == target.st_ino;
+  };
+  std::vector<std::string> names = inputs;
+  if (!annex.empty()) {
+    names.push_back(annex);
+  }
+  for (const std::string& name : names) {
+    struct stat other {};
+    const int status = name == "-" ? ::fstat(STDIN_FILENO, &other) : ::stat(name.c_str(), &other);
+    if (status == 0 && same(other)) {
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace swde::cli

@@ -1,0 +1,55 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_TOOLS_SWDE_CHECK_REPORTFILE_HPP_
+#define SWDE_TOOLS_SWDE_CHECK_REPORTFILE_HPP_
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace swde::cli {
+
+// The file --output names, written so that it is never seen half-written: the report goes to a
+// temporary file beside it, which commit() renames into place once the report is complete. Until
+// then the old file stays as it was; a run that fails, or is stopped by SIGINT, SIGTERM or
+// SIGHUP, removes its temporary file and leaves the old one. Two runs writing one file each
+// write their own temporary file, so the last to finish wins, whole.
+//
+// A path that exists and is not a regular file (a terminal, /dev/null, a FIFO) is written
+// directly: there is nothing to replace. A symbolic link is followed: its target is replaced.
+class ReportFile {
+ public:
+  // Creates the temporary file. Throws std::runtime_error ("PATH: cannot write: REASON").
+  explicit ReportFile(const std::string& path);
+  // Removes the temporary file unless commit() succeeded.
+  ~ReportFile();
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+
+  std::ostream& stream();
+  // Writes out what is buffered and puts the file in place. Returns an empty string, or what
+  // went wrong ("PATH: cannot write: REASON"); the temporary file is then gone.
+  std::string commit();
+
+ private:
+  class Buffer;
+
+  std::string path_;       // where the report goes, links followed
+  std::string temporary_;  // empty when writing to path_ directly
+  int fd_ = -1;
+  std::unique_ptr<Buffer> buffer_;
+  std::unique_ptr<std::ostream> stream_;
+  bool committed_ = false;
+};
+
+// Of `inputs` (paths, "-" for standard input) and the annex (empty: the built-in one), the
+// first that is the same regular file as `output`, compared by device and inode, through any
+// name; nothing when none is (or when `output` does not exist yet).
+std::optional<std::string> sameFileAsOutput(const std::string& output,
+                                            const std::vector<std::string>& inputs,
+                                            const std::string& annex);
+
+}  // namespace swde::cli
+
+#endif  // SWDE_TOOLS_SWDE_CHECK_REPORTFILE_HPP_
