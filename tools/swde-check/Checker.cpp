@@ -215,7 +215,8 @@ class Checker::Run {
   // Reads, checks and writes the whole document; throws what ended it early, after writing
   // everything before it.
   void read(std::istream& in, std::uint64_t size, const ProgressFn& progress) {
-    std::vector<char> buffer(kReadBytes);
+    // Never more at once than a piece: the cutter can only cut what its own reader has not read.
+    std::vector<char> buffer(std::min(kReadBytes, checker_.settings_.pieceBytes));
     std::uint64_t done = 0;
     const auto readAll = [&](auto&& feed, auto&& finish) {
       try {
