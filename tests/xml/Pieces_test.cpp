@@ -165,6 +165,7 @@ std::vector<Case> cases() {
       {"junk after the root", plain + "<OBJECT name=\"Z\"></OBJECT>"},
       {"a declaration among objects", document(utf8, "<VALUE>x</VALUE>", "<!ELEMENT a ANY>")},
       {"UTF-16", utf16, false},
+      {"first bytes that could start UTF-16", std::string("#\0\xEF", 3), false},
   };
 }
 

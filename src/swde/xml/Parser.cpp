@@ -36,6 +36,7 @@ namespace swde::xml::detail {
 namespace {
 
 constexpr std::size_t kSlice = std::size_t{64} * 1024;
+constexpr std::size_t kOpening = 4;  // bytes that settle the encoding
 
 const char* elementName(Node node) {
   switch (node) {
@@ -265,10 +266,11 @@ void XMLCALL Parser::onDoctype(void* self, const XML_Char* /*name*/, const XML_C
 }
 
 void Parser::continueAt(const PieceStart& start) {
-  if (bytesFed_ != 0 || finished_) {
+  if (bytesFed_ != 0 || !opening_.empty() || finished_) {
     throw std::logic_error("swde::xml: continueAt called after input was fed");
   }
   parseChunk(start.prolog.data(), start.prolog.size(), false, false);
+  opening_.assign(kOpening, ' ');  // the prolog has settled the encoding
   lineShift_ = start.line - std::min<std::uint64_t>(start.line, XML_GetCurrentLineNumber(parser_));
   columnShift_ = static_cast<std::int64_t>(start.column) -
                  static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_));
@@ -311,6 +313,22 @@ void Parser::checkUsable() const {
 
 void Parser::feed(const char* data, std::size_t size) {
   checkUsable();
+  if (opening_.size() < kOpening) {
+    // expat settles the encoding on the first bytes it is given, and decides differently on
+    // one byte than on four: it gets four at once (or what there is at the end).
+    const std::size_t take = std::min(size, kOpening - opening_.size());
+    opening_.append(data, take);
+    data += take;
+    size -= take;
+    if (opening_.size() < kOpening) {
+      return;
+    }
+    feedSlices(opening_.data(), opening_.size());
+  }
+  feedSlices(data, size);
+}
+
+void Parser::feedSlices(const char* data, std::size_t size) {
   while (size > 0) {
     const std::uint64_t at = documentOffset(static_cast<XML_Index>(bytesFed_));
     const std::size_t room = kSlice - static_cast<std::size_t>(at % kSlice);
@@ -323,6 +341,9 @@ void Parser::feed(const char* data, std::size_t size) {
 
 void Parser::finish() {
   checkUsable();
+  if (opening_.size() < kOpening) {
+    feedSlices(opening_.data(), opening_.size());
+  }
   parseChunk("", 0, true, false);
   finished_ = true;
 }

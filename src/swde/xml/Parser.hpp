@@ -143,6 +143,7 @@ class Parser {
 
   // Parser.cpp: the driver, the structure and the helpers.
   void checkUsable() const;
+  void feedSlices(const char* data, std::size_t size);
   void parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd);
   std::uint64_t documentOffset(XML_Index index) const;
   [[noreturn]] void raise(std::exception_ptr error);
@@ -201,6 +202,7 @@ class Parser {
   bool stopped_ = false;
   bool busy_ = false;  // inside XML_Parse
   bool finished_ = false;
+  std::string opening_;  // the document's first bytes, held until there are enough
   std::uint64_t bytesFed_ = 0;
   // Where the input stands in the document: a piece read after its prolog has its document
   // offset, line and column shifted by these (see continueAt).
