@@ -39,56 +39,21 @@ using clitest::TempDir;
 using swde::cli::Failure;
 using swde::cli::OutputFormat;
 
-// One report in the three formats at once.
-class AllFormats final : public swde::cli::OutputSink {
- public:
-  AllFormats()
-      : sinks_{swde::cli::makeOutputSink(OutputFormat::kText, out_[0], 1, false),
-               swde::cli::makeOutputSink(OutputFormat::kJson, out_[1], 1, false),
-               swde::cli::makeOutputSink(OutputFormat::kCsv, out_[2], 1, false)} {}
-
-  void beginFile(const std::string& file) override {
-    for (auto& sink : sinks_) {
-      sink->beginFile(file);
-    }
-  }
-  void finding(const std::string& file, const swde::cli::Finding& finding) override {
-    for (auto& sink : sinks_) {
-      sink->finding(file, finding);
-    }
-  }
-  void endFile(const std::string& file, const swde::cli::Totals& totals) override {
-    for (auto& sink : sinks_) {
-      sink->endFile(file, totals);
-    }
-  }
-  void failFile(const std::string& file, const swde::cli::Totals& totals,
-                const Failure& failure) override {
-    for (auto& sink : sinks_) {
-      sink->failFile(file, totals, failure);
-    }
-  }
-  void finish(const swde::cli::Totals& totals, std::size_t files,
-              const swde::cli::Summary* summary) override {
-    for (auto& sink : sinks_) {
-      sink->finish(totals, files, summary);
-    }
-  }
-  std::string all() const { return out_[0].str() + out_[1].str() + out_[2].str(); }
-
- private:
-  std::ostringstream out_[3];
-  std::unique_ptr<swde::cli::OutputSink> sinks_[3];
-};
-
+// The report of `text` in the three formats, one after the other.
 std::string check(swde::cli::Checker& checker, const std::string& text) {
-  AllFormats sink;
+  std::ostringstream out[3];
+  std::vector<std::unique_ptr<swde::cli::OutputSink>> sinks;
+  const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv};
+  for (int i = 0; i < 3; ++i) {
+    sinks.push_back(swde::cli::makeOutputSink(formats[i], out[i], 1, false));
+  }
+  const auto sink = swde::cli::makeTeeSink(std::move(sinks));
   swde::cli::Summary summary;
   swde::cli::Totals totals;
   std::istringstream in(text);
-  checker.check("doc.xml", in, 0, nullptr, sink, &summary, totals);
-  sink.finish(totals, 1, &summary);
-  return sink.all();
+  checker.check("doc.xml", in, 0, nullptr, *sink, &summary, totals);
+  sink->finish(totals, 1, &summary);
+  return out[0].str() + out[1].str() + out[2].str();
 }
 
 class CheckerTest : public ::testing::Test {
@@ -123,6 +88,9 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
       std::string(5000, '\n') + "<!DOCTYPE SWDE SYSTEM \"x\">" + body,
       // An instruction that names an encoding in a document without a declaration.
       "<?xml-stylesheet encoding=\"windows-1250\"?>" + body,
+      // A broken tag in the middle: nothing after it is reported.
+      faults.substr(0, faults.size() / 2) + "<OBJECT name=\"A\"x/>" +
+          faults.substr(faults.size() / 2),
       // Lines ended by carriage returns.
       [&] {
         std::string cr = faults;

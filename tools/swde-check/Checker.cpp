@@ -365,12 +365,13 @@ class Checker::Run {
       write(result);
     }
     if (task->failure) {
+      failed_ = true;  // what comes after the failure is not written
       std::rethrow_exception(task->failure);
     }
   }
 
   void writeAll() {
-    if (!checker_.pool_) {
+    if (!checker_.pool_ || failed_) {
       return;
     }
     submitBatch();
@@ -390,6 +391,7 @@ class Checker::Run {
   std::size_t batchBytes_ = 0;
   std::deque<std::shared_ptr<Task>> inFlight_;
   std::size_t bytesInFlight_ = 0;
+  bool failed_ = false;  // a task failed: the document ends with it
 };
 
 Checker::Checker(Metadata& annex, const CheckerSettings& settings)
