@@ -59,11 +59,7 @@ CutResult readCut(const std::string& text, std::size_t pieceBytes, std::size_t s
         }
         DocumentReader reader("doc.xml", object);
         try {
-          reader.continueAt(piece.start);
-          reader.feed(piece.text.data(), piece.text.size());
-          if (piece.last) {
-            reader.finish();
-          }
+          reader.readPiece(piece.start, piece.text, piece.last);
         } catch (const XmlError& e) {
           result.out += std::string("error ") + e.what() + "\n";
           stopped = true;
@@ -225,10 +221,8 @@ TEST(DocumentPieces, LinesBeyond32BitsAreClamped) {
   start.column = 9;
   std::string out;
   DocumentReader reader("doc.xml", [&](std::unique_ptr<smObject> o) { out = xmltest::dump(*o); });
-  reader.continueAt(start);
-  const std::string text = "<OBJECT name='A'/>\n<FOO/>";
   try {
-    reader.feed(text.data(), text.size());
+    reader.readPiece(start, "<OBJECT name='A'/>\n<FOO/>", false);
     ADD_FAILURE() << "no error";
   } catch (const XmlError& e) {
     EXPECT_STREQ(e.what(), "doc.xml:4294967295:1: unexpected element <FOO> in <SWDE>");

@@ -331,11 +331,7 @@ class Checker::Run {
             self.results.push_back(checkObject(*object, *sets.annex, *sets.file, sets.ownSections));
           },
           limits);
-      reader.continueAt(shared->start);
-      reader.feed(shared->text.data(), shared->text.size());
-      if (shared->last) {
-        reader.finish();
-      }
+      reader.readPiece(shared->start, shared->text, shared->last);
     };
     submit(std::move(task));
   }

@@ -73,7 +73,7 @@ class LineCursor {
   bool afterCarriageReturn_ = false;
 };
 
-// Finds the ends of objects in document content. It starts in text, right after an object.
+// Finds the ends of objects in a document, from its first byte.
 class Scanner {
  public:
   // Scans data[from, size) on from where the last call stopped. Returns the offset just past
@@ -105,6 +105,9 @@ class Scanner {
     kCdata,          // "<![CDATA[..."
     kCdataBracket,   // "]" in a CDATA section
     kCdataBrackets,  // "]]" in a CDATA section
+    kDoctypeOpen,    // "<!D..." so far
+    kDoctype,        // in a document type declaration
+    kDoctypeValue,   // in a quoted literal of it
     kLost,
   };
 
@@ -128,7 +131,7 @@ class Scanner {
   bool nameStarted_ = false;
   bool isObject_ = false;
   char quote_ = '"';
-  std::size_t cdataMatched_ = 0;
+  std::size_t opened_ = 0;  // how much of "[CDATA[" or "DOCTYPE" is matched
   std::uint64_t objectStarts_ = 0;
 };
 
@@ -245,9 +248,12 @@ std::size_t Scanner::next(const char* data, std::size_t size, std::size_t from) 
           state_ = State::kCommentOpen;
         } else if (c == '[') {
           state_ = State::kCdataOpen;
-          cdataMatched_ = 1;
+          opened_ = 1;
+        } else if (c == 'D') {
+          state_ = State::kDoctypeOpen;
+          opened_ = 1;
         } else {
-          state_ = State::kLost;  // a declaration: not among objects
+          state_ = State::kLost;  // a declaration of a DTD
           return std::string::npos;
         }
         break;
@@ -274,17 +280,36 @@ std::size_t Scanner::next(const char* data, std::size_t size, std::size_t from) 
         }
         state_ = State::kText;
         break;
-      case State::kCdataOpen: {
-        static constexpr std::string_view kOpen = "[CDATA[";
-        if (c != static_cast<unsigned char>(kOpen[cdataMatched_])) {
+      case State::kCdataOpen:
+      case State::kDoctypeOpen: {
+        const bool cdata = state_ == State::kCdataOpen;
+        const std::string_view open = cdata ? "[CDATA[" : "DOCTYPE";
+        if (c != static_cast<unsigned char>(open[opened_])) {
           state_ = State::kLost;
           return std::string::npos;
         }
-        if (++cdataMatched_ == kOpen.size()) {
-          state_ = State::kCdata;
+        if (++opened_ == open.size()) {
+          state_ = cdata ? State::kCdata : State::kDoctype;
         }
         break;
       }
+      case State::kDoctype:
+        if (c == '"' || c == '\'') {
+          quote_ = static_cast<char>(c);
+          state_ = State::kDoctypeValue;
+        } else if (c == '>') {
+          state_ = State::kText;
+        } else if (c == '[' || c == '<') {
+          state_ = State::kLost;  // an internal subset, which the reader refuses anyway
+          return std::string::npos;
+        }
+        break;
+      case State::kDoctypeValue:
+        if (jumpTo(at, quote_)) {
+          state_ = State::kDoctype;
+          ++at;
+        }
+        continue;
       case State::kCdata:
         if (jumpTo(at, ']')) {
           state_ = State::kCdataBracket;
@@ -362,47 +387,9 @@ void DocumentCutter::feed(const char* data, std::size_t size) {
     firstBytes_.append(data, std::min(size, 4 - firstBytes_.size()));
   }
   switch (phase_) {
-    case Phase::kHead: {
-      head_->feed(data, size);
-      const std::uint64_t chunkStart = fed_;
-      cursor_->advance(std::string_view(data, size));
-      fed_ += size;
-      if (head_->objectCount() == 0) {
-        return;
-      }
-      if (!startCutting()) {
-        phase_ = Phase::kStream;
-        return;
-      }
-      // The head's reader has read this whole chunk; scan what follows its last object only to
-      // know where the scan stands at the chunk's end.
-      std::size_t at = static_cast<std::size_t>(head_->lastObjectEnd() - chunkStart);
-      while (at < size) {
-        at = scanner_->next(data, size, at);
-      }
-      phase_ = scanner_->lost() ? Phase::kStream : Phase::kFirstCut;
+    case Phase::kHead:
+      readHead(data, size);
       return;
-    }
-    case Phase::kFirstCut: {
-      const std::size_t cut = scanner_->next(data, size, 0);
-      const std::size_t headPart = cut == std::string::npos ? size : cut;
-      head_->feed(data, headPart);
-      cursor_->advance(std::string_view(data, headPart));
-      fed_ += headPart;
-      if (scanner_->lost()) {
-        phase_ = Phase::kStream;  // the head's reader reads on
-        return;
-      }
-      if (cut == std::string::npos) {
-        return;
-      }
-      start_ = PieceStart{prolog_, fed_, cursor_->line(), cursor_->column(utf8Columns_),
-                          head_->objectCount()};
-      scanner_->takeObjectStarts();
-      phase_ = Phase::kPieces;
-      cutPieces(data + cut, size - cut);
-      return;
-    }
     case Phase::kPieces:
       cutPieces(data, size);
       return;
@@ -416,13 +403,47 @@ void DocumentCutter::feed(const char* data, std::size_t size) {
 void DocumentCutter::finish() {
   switch (phase_) {
     case Phase::kHead:
-    case Phase::kFirstCut:
     case Phase::kStream:
       stream().finish();
       return;
     case Phase::kPieces:
       handOut(true);
       return;
+  }
+}
+
+void DocumentCutter::readHead(const char* data, std::size_t size) {
+  std::size_t at = 0;
+  while (at < size) {
+    const std::size_t cut = scanner_->next(data, size, at);
+    const std::size_t end = cut == std::string::npos || scanner_->lost() ? size : cut;
+    head_->feed(data + at, end - at);
+    cursor_->advance(std::string_view(data + at, end - at));
+    fed_ += end - at;
+    at = end;
+    if (scanner_->lost()) {
+      phase_ = Phase::kStream;  // the head's reader reads on
+      return;
+    }
+    if (cut == std::string::npos) {
+      return;
+    }
+    // The end of an object (or of a record type definition): the head may end here.
+    head_->flush();
+    if (head_->objectCount() > 0) {
+      if (!startCutting()) {
+        phase_ = Phase::kStream;
+        head_->feed(data + at, size - at);
+        fed_ += size - at;
+        return;
+      }
+      start_ = PieceStart{prolog_, fed_, cursor_->line(), cursor_->column(utf8Columns_),
+                          head_->objectCount()};
+      scanner_->takeObjectStarts();
+      phase_ = Phase::kPieces;
+      cutPieces(data + at, size - at);
+      return;
+    }
   }
 }
 

@@ -23,13 +23,14 @@ class LineCursor;
 // time, and still give exactly what one reading of the whole document gives: the same objects
 // with the same lines and ids, and the same first error at the same line and column.
 //
-// The head of the document (its prolog, its own schema sections and its first object) is read
-// by the cutter's own reader, whose objects go to `onObject`. After the head the cutter only
-// scans for the places right after the end of an object (`</OBJECT>` or `<OBJECT .../>`),
-// knowing every construct in which such text is not markup (attribute values, comments, CDATA
-// sections, processing instructions), and counting lines as expat does. A piece ends at the
-// first such place at least `pieceBytes` after its start; it goes to `onPiece` with the
-// PieceStart its reader needs (DocumentReader::continueAt). Each byte is scanned once.
+// The cutter scans the document for the places right after the end of an object (`</OBJECT>`
+// or `<OBJECT .../>`), knowing every construct in which such text is not markup (attribute
+// values, comments, CDATA sections, processing instructions, the document type declaration),
+// and counting lines as expat does. Each byte is scanned once. The head of the document (its
+// prolog, its own schema sections and its first object) is read by the cutter's own reader,
+// whose objects go to `onObject`. After the head, a piece ends at the first such place at least
+// `pieceBytes` after its start; it goes to `onPiece` with the PieceStart its reader needs
+// (DocumentReader::readPiece).
 //
 // Where it cannot be sure, the cutter does not cut: a document in an encoding other than UTF-8,
 // ISO-8859-1, US-ASCII or windows-1250 (UTF-16 above all), markup its scan does not know (a
@@ -71,12 +72,12 @@ class DocumentCutter {
 
  private:
   enum class Phase {
-    kHead,      // the head's reader reads everything; no object yet
-    kFirstCut,  // the head has an object; the first place to cut ends it
-    kPieces,    // gathering the bytes of a piece
-    kStream,    // one reader reads the rest
+    kHead,    // the head's reader reads, up to the first object's end
+    kPieces,  // gathering the bytes of a piece
+    kStream,  // one reader reads the rest
   };
 
+  void readHead(const char* data, std::size_t size);
   bool startCutting();
   void cutPieces(const char* data, std::size_t size);
   void streamRest(const char* data, std::size_t size);

@@ -11,10 +11,15 @@
 // limited in bytes, and at each slice end the bytes that expat holds without having processed
 // them are limited too, which stops a tag or a comment that never ends.
 //
-// The result never depends on how the caller splits the input: slices end at fixed document
-// offsets (multiples of kSlice), and only there is the unprocessed rest measured. A piece of a
-// document read after its prolog (continueAt) keeps the document's offsets, lines and columns,
-// so it meets the same slice ends, events and errors as a reading of the whole document.
+// The result never depends on how the caller splits the input. expat is given the input in
+// slices that end at fixed document offsets (multiples of kSlice), holding back what comes
+// before the next one; only there is the unprocessed rest measured. (expat itself settles the
+// encoding differently on a first call of one byte than of four, and reports text it has
+// before an error in the same run of text only when a call ends inside the run.) The one other
+// place a call may end is where flush() is asked for: between two tokens, where nothing can
+// change. A piece of a document read after its prolog (continueAt) keeps the document's offsets,
+// lines and columns, so it meets the same slice ends, events and errors as a reading of the
+// whole document.
 #include "swde/xml/Parser.hpp"
 
 #include <algorithm>
@@ -36,7 +41,6 @@ namespace swde::xml::detail {
 namespace {
 
 constexpr std::size_t kSlice = std::size_t{64} * 1024;
-constexpr std::size_t kOpening = 4;  // bytes that settle the encoding
 
 const char* elementName(Node node) {
   switch (node) {
@@ -266,11 +270,10 @@ void XMLCALL Parser::onDoctype(void* self, const XML_Char* /*name*/, const XML_C
 }
 
 void Parser::continueAt(const PieceStart& start) {
-  if (bytesFed_ != 0 || !opening_.empty() || finished_) {
+  if (bytesFed_ != 0 || !held_.empty() || finished_) {
     throw std::logic_error("swde::xml: continueAt called after input was fed");
   }
   parseChunk(start.prolog.data(), start.prolog.size(), false, false);
-  opening_.assign(kOpening, ' ');  // the prolog has settled the encoding
   lineShift_ = start.line - std::min<std::uint64_t>(start.line, XML_GetCurrentLineNumber(parser_));
   columnShift_ = static_cast<std::int64_t>(start.column) -
                  static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_));
@@ -313,37 +316,42 @@ void Parser::checkUsable() const {
 
 void Parser::feed(const char* data, std::size_t size) {
   checkUsable();
-  if (opening_.size() < kOpening) {
-    // expat settles the encoding on the first bytes it is given, and decides differently on
-    // one byte than on four: it gets four at once (or what there is at the end).
-    const std::size_t take = std::min(size, kOpening - opening_.size());
-    opening_.append(data, take);
+  while (size > 0) {
+    const std::uint64_t at = documentOffset(static_cast<XML_Index>(bytesFed_ + held_.size()));
+    const std::size_t room = kSlice - static_cast<std::size_t>(at % kSlice);
+    if (held_.empty() && size >= room) {
+      parseChunk(data, room, false, true);  // a whole slice: no copy
+      data += room;
+      size -= room;
+      continue;
+    }
+    const std::size_t take = std::min(size, room);
+    held_.append(data, take);
     data += take;
     size -= take;
-    if (opening_.size() < kOpening) {
-      return;
+    if (take == room) {
+      parseHeld(true);
     }
-    feedSlices(opening_.data(), opening_.size());
   }
-  feedSlices(data, size);
 }
 
-void Parser::feedSlices(const char* data, std::size_t size) {
-  while (size > 0) {
-    const std::uint64_t at = documentOffset(static_cast<XML_Index>(bytesFed_));
-    const std::size_t room = kSlice - static_cast<std::size_t>(at % kSlice);
-    const std::size_t slice = std::min(size, room);
-    parseChunk(data, slice, false, slice == room);
-    data += slice;
-    size -= slice;
+void Parser::flush() {
+  checkUsable();
+  parseHeld(false);
+}
+
+void Parser::parseHeld(bool atSliceEnd) {
+  if (held_.empty()) {
+    return;
   }
+  const std::string bytes = std::move(held_);
+  held_.clear();
+  parseChunk(bytes.data(), bytes.size(), false, atSliceEnd);
 }
 
 void Parser::finish() {
   checkUsable();
-  if (opening_.size() < kOpening) {
-    feedSlices(opening_.data(), opening_.size());
-  }
+  parseHeld(false);
   parseChunk("", 0, true, false);
   finished_ = true;
 }
@@ -524,8 +532,6 @@ void Parser::endElement() {
       break;
     case Node::kObject:
       stack_.pop_back();
-      lastObjectEnd_ = documentOffset(XML_GetCurrentByteIndex(parser_)) +
-                       static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
       endObject();  // last: the handler may throw
       return;
     default:

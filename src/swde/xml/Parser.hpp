@@ -89,6 +89,9 @@ class Parser {
   };
 
   void feed(const char* data, std::size_t size);
+  // Gives expat everything fed so far. REQUIRES: the input stands between two tokens (a place
+  // DocumentCutter may cut), else the result may differ from one reading without a flush.
+  void flush();
   void finish();
   void readStream(std::istream& in);
   void readFile(const std::string& path);
@@ -100,8 +103,6 @@ class Parser {
   std::uint64_t objectCount() const { return objectsHandedOut_; }
   std::uint64_t bytesFed() const { return bytesFed_; }
   const Prolog& prolog() const { return prolog_; }
-  // The document offset just past the end tag of the last object handed out.
-  std::uint64_t lastObjectEnd() const { return lastObjectEnd_; }
   const AnsiString& schemaDate() const { return schemaDate_; }
   const AnsiString& schemaVersion() const { return schemaVersion_; }
   const AnsiString& schemaProfile() const { return schemaProfile_; }
@@ -143,7 +144,7 @@ class Parser {
 
   // Parser.cpp: the driver, the structure and the helpers.
   void checkUsable() const;
-  void feedSlices(const char* data, std::size_t size);
+  void parseHeld(bool atSliceEnd);
   void parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd);
   std::uint64_t documentOffset(XML_Index index) const;
   [[noreturn]] void raise(std::exception_ptr error);
@@ -202,7 +203,7 @@ class Parser {
   bool stopped_ = false;
   bool busy_ = false;  // inside XML_Parse
   bool finished_ = false;
-  std::string opening_;  // the document's first bytes, held until there are enough
+  std::string held_;  // fed, not given to expat before the next slice ends
   std::uint64_t bytesFed_ = 0;
   // Where the input stands in the document: a piece read after its prolog has its document
   // offset, line and column shifted by these (see continueAt).
@@ -239,8 +240,8 @@ class Parser {
   std::map<AnsiString, std::uint32_t> declarationLines_;
   std::map<AnsiString, std::uint32_t> entryLines_[4];  // of one type: see SchemaBuilder.cpp
   std::uint64_t objectsHandedOut_ = 0;
-  std::uint64_t objectStart_ = 0;    // document offset of the current object's start tag
-  std::uint64_t lastObjectEnd_ = 0;  // see lastObjectEnd()
+  std::uint64_t objectStart_ = 0;  // document offset of the current object's start tag
+
   std::size_t objectEntries_ = 0;
   std::uint32_t attributeOrdinal_ = 0;
   std::uint32_t relationOrdinal_ = 0;

@@ -95,8 +95,14 @@ bool DocumentReader::hasSchemaSections() const {
   return parser_->hasSchemaSections();
 }
 
-void DocumentReader::continueAt(const PieceStart& start) {
+void DocumentReader::readPiece(const PieceStart& start, std::string_view text, bool last) {
   parser_->continueAt(start);
+  parser_->feed(text.data(), text.size());
+  if (last) {
+    parser_->finish();
+  } else {
+    parser_->flush();
+  }
 }
 
 std::uint64_t DocumentReader::objectCount() const {

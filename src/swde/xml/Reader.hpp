@@ -175,7 +175,9 @@ class DocumentReader {
   DocumentReader(const DocumentReader&) = delete;
   DocumentReader& operator=(const DocumentReader&) = delete;
 
-  // Parses the next `size` bytes of the document; may call the handler any number of times.
+  // Takes the next `size` bytes of the document; may call the handler any number of times.
+  // expat is given the document in slices of 64 KiB (the last one at finish()), so objects are
+  // handed out as slices complete.
   // Throws XmlError for bad input. REQUIRES: finish() not called yet; not called from the
   // handler (both throw std::logic_error).
   void feed(const char* data, std::size_t size);
@@ -189,13 +191,12 @@ class DocumentReader {
   // the file as the constructor was given it.
   void readFile(const std::string& path);
 
-  // Makes this reader read a piece of a document that DocumentCutter cut out: feeds the
-  // piece's prolog, then takes every later byte as standing at `start` in the whole document.
-  // Fed the piece (and finish() called when it ends the document), the reader hands out the
+  // Reads a piece of a document that DocumentCutter cut out, `text` standing at `start` in the
+  // whole document (`last`: the piece ends the document, and finish() is called). Hands out the
   // same objects and throws the same XmlError, position included, as a reader of the whole
-  // document would at that place; default object ids continue from start.objectsBefore + 1.
+  // document would there; default object ids continue from start.objectsBefore + 1.
   // REQUIRES: nothing fed yet (std::logic_error otherwise).
-  void continueAt(const PieceStart& start);
+  void readPiece(const PieceStart& start, std::string_view text, bool last);
 
   // The document's own attribute declarations and record type definitions; empty if it has
   // none. Valid for the reader's lifetime.
@@ -204,7 +205,8 @@ class DocumentReader {
   bool hasSchemaSections() const;
   // The number of objects handed to the handler so far.
   std::uint64_t objectCount() const;
-  // The number of bytes given to feed() so far (after continueAt, the prolog's included).
+  // The number of bytes given to expat so far (after readPiece, the prolog's included); bytes
+  // held back until their slice completes are not counted yet.
   std::uint64_t bytesFed() const;
   // The root element's attributes as CP1250 bytes; empty when absent.
   const AnsiString& schemaDate() const;
