@@ -278,7 +278,45 @@ class CsvSink final : public OutputSink {
   std::ostream& out_;
 };
 
+class TeeSink final : public OutputSink {
+ public:
+  explicit TeeSink(std::vector<std::unique_ptr<OutputSink>> sinks) : sinks_(std::move(sinks)) {}
+
+  void beginFile(const std::string& file) override {
+    for (const auto& sink : sinks_) {
+      sink->beginFile(file);
+    }
+  }
+  void finding(const std::string& file, const Finding& finding) override {
+    for (const auto& sink : sinks_) {
+      sink->finding(file, finding);
+    }
+  }
+  void endFile(const std::string& file, const Totals& totals) override {
+    for (const auto& sink : sinks_) {
+      sink->endFile(file, totals);
+    }
+  }
+  void failFile(const std::string& file, const Totals& totals, const Failure& failure) override {
+    for (const auto& sink : sinks_) {
+      sink->failFile(file, totals, failure);
+    }
+  }
+  void finish(const Totals& totals, std::size_t files, const Summary* summary) override {
+    for (const auto& sink : sinks_) {
+      sink->finish(totals, files, summary);
+    }
+  }
+
+ private:
+  std::vector<std::unique_ptr<OutputSink>> sinks_;
+};
+
 }  // namespace
+
+std::unique_ptr<OutputSink> makeTeeSink(std::vector<std::unique_ptr<OutputSink>> sinks) {
+  return std::make_unique<TeeSink>(std::move(sinks));
+}
 
 std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& out,
                                            std::size_t fileCount, bool quiet) {

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace swde::cli {
 
@@ -73,6 +74,9 @@ class OutputSink {
   // `summary` is null unless a summary was asked for.
   virtual void finish(const Totals& totals, std::size_t files, const Summary* summary) = 0;
 };
+
+// Passes every call on to each of `sinks`, in order: one run written in several formats.
+std::unique_ptr<OutputSink> makeTeeSink(std::vector<std::unique_ptr<OutputSink>> sinks);
 
 // `fileCount` decides the JSON shape: one object for one input, an array for several.
 // With `quiet` the sink writes nothing at all.
