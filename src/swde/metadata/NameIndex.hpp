@@ -96,11 +96,12 @@ struct SeededNameHash {
 };
 
 // An exact-match index from byte strings to borrowed pointers: open addressing with linear
-// probing over a power-of-two table, keyed hashes. The first item added under a key keeps it.
-// Built for the metadata's short names and codes, which are looked up many times per object.
-// A probe never walks more than kMaxProbes slots: keys that would go further are kept in an
-// ordered map beside the table, so even names that share one hash cost a bounded walk and a
-// logarithmic lookup, never a walk over all of them.
+// probing over a power-of-two table at most half full, keyed hashes. The first item added under
+// a key keeps it. Built for the metadata's short names and codes, which are looked up many times
+// per object. A probe never walks more than kMaxProbes slots: a key that would go further makes
+// the table grow while it is more than a quarter full, and is kept in an ordered map beside the
+// table once it is not (which takes names that share one hash), so no lookup walks over all the
+// names.
 template <typename T, typename Hash = SeededNameHash>
 class NameIndex {
  public:
@@ -108,10 +109,17 @@ class NameIndex {
 
   // Indexes `item` under `key` unless the key is taken already.
   void insert(const AnsiString& key, T* item) {
-    if ((inTable_ + 1) * 4 > slots_.size() * 3) {
+    if ((inTable_ + 1) * 2 > slots_.size()) {
       grow();
     }
-    place(Hash{}(key), key, item);
+    const std::uint64_t hash = Hash{}(key);
+    while (!place(hash, key, item)) {
+      if (inTable_ * 4 <= slots_.size()) {
+        overflow_.emplace(key, item);  // keeps an item already there
+        return;
+      }
+      grow();
+    }
   }
 
   // The item indexed under `key`, or null.
@@ -145,33 +153,33 @@ class NameIndex {
 
   std::size_t mask() const { return slots_.size() - 1; }
 
-  void place(std::uint64_t hash, const AnsiString& key, T* item) {
+  // False when the key would lie beyond kMaxProbes slots; true when it is indexed (or was).
+  bool place(std::uint64_t hash, const AnsiString& key, T* item) {
     std::size_t i = static_cast<std::size_t>(hash) & mask();
     for (std::size_t probe = 0; probe < kMaxProbes; ++probe, i = (i + 1) & mask()) {
       Slot& slot = slots_[i];
       if (slot.item == nullptr) {
-        if (!overflow_.empty() && overflow_.count(key) != 0) {
-          return;
+        if (overflow_.empty() || overflow_.count(key) == 0) {
+          slot = Slot{hash, key, item};
+          ++inTable_;
         }
-        slot = Slot{hash, key, item};
-        ++inTable_;
-        return;
+        return true;
       }
       if (slot.hash == hash && slot.key == key) {
-        return;
+        return true;
       }
     }
-    overflow_.emplace(key, item);  // keeps an item already there
+    return false;
   }
 
   void grow() {
     std::vector<Slot> old;
     old.swap(slots_);
-    slots_.resize(old.empty() ? 4 : old.size() * 2);
+    slots_.resize(old.empty() ? 8 : old.size() * 2);
     inTable_ = 0;
     for (Slot& slot : old) {
-      if (slot.item != nullptr) {
-        place(slot.hash, slot.key, slot.item);
+      if (slot.item != nullptr && !place(slot.hash, slot.key, slot.item)) {
+        overflow_.emplace(slot.key, slot.item);
       }
     }
   }
