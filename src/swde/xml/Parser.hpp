@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <iosfwd>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +17,7 @@
 #include <expat.h>
 
 #include "swde/metadata/Metadata.hpp"
+#include "swde/metadata/NameIndex.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/model/Smrelation.hpp"
 #include "swde/platform/AnsiString.hpp"
@@ -49,6 +50,25 @@ enum class Node : unsigned char {
   kObjRelats,     // RELATIONS of an object
   kObjRelat,      // RELAT of an object
   kObjDest,       // DEST_OBJECT of an object's RELAT
+};
+
+// The line on which each name was first defined, for errors that name both lines.
+class FirstLines {
+ public:
+  // The line `key` was first noted on; 0 (having noted `line` for it) when it is new.
+  std::uint32_t note(const AnsiString& key, std::uint32_t line) {
+    if (const std::uint32_t* first = index_.find(key)) {
+      return *first;
+    }
+    lines_.push_back(line);
+    index_.insert(key, &lines_.back());
+    return 0;
+  }
+  bool empty() const { return lines_.empty(); }
+
+ private:
+  std::deque<std::uint32_t> lines_;  // stable addresses for the index
+  NameIndex<std::uint32_t> index_;
 };
 
 // The attributes of one start tag as expat passes them: name, value, ..., null.
@@ -166,8 +186,10 @@ class Parser {
   std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
-  void checkFirstDefinition(std::map<AnsiString, std::uint32_t>& seen, const AnsiString& key,
-                            const std::string& what);
+  // In a schema: the line `key` was first defined on, or 0 when this is its first definition.
+  std::uint32_t firstDefinition(FirstLines& seen, const AnsiString& key);
+  [[noreturn]] void failRepeated(const std::string& what, std::uint32_t first) const;
+  std::string inType() const;
   void startValue(const Attributes& attributes);
   AnsiString takeValue();
 
@@ -236,9 +258,9 @@ class Parser {
   std::uint64_t objectsStarted_ = 0;
   std::size_t schemaItems_ = 0;  // declarations, definitions, values and targets so far
   // Lines of the first definition of each name in a schema, to name both when one repeats.
-  std::map<AnsiString, std::uint32_t> typeLines_;
-  std::map<AnsiString, std::uint32_t> declarationLines_;
-  std::map<AnsiString, std::uint32_t> entryLines_[4];  // of one type: see SchemaBuilder.cpp
+  FirstLines typeLines_;
+  FirstLines declarationLines_;
+  FirstLines entryLines_[4];  // of one type: see SchemaBuilder.cpp
   std::uint64_t objectsHandedOut_ = 0;
   std::uint64_t objectStart_ = 0;  // document offset of the current object's start tag
 

@@ -35,23 +35,24 @@ void Parser::countSchemaItem() {
 // Entries of entryLines_: the names and codes of one record type's attributes and relations.
 enum : std::size_t { kAttributeNames, kAttributeCodes, kRelationNames, kRelationCodes };
 
-void Parser::checkFirstDefinition(std::map<AnsiString, std::uint32_t>& seen, const AnsiString& key,
-                                  const std::string& what) {
-  if (mode_ != Mode::kSchema) {
-    return;
-  }
-  const Position at = stack_.back().start;
-  const auto [it, first] = seen.emplace(key, at.line);
-  if (!first) {
-    fail(at, what + " (first on line " + std::to_string(it->second) + ")");
-  }
+std::string Parser::inType() const {
+  return " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
+}
+
+std::uint32_t Parser::firstDefinition(FirstLines& seen, const AnsiString& key) {
+  return mode_ == Mode::kSchema ? seen.note(key, stack_.back().start.line) : 0;
+}
+
+void Parser::failRepeated(const std::string& what, std::uint32_t first) const {
+  fail(stack_.back().start, what + " (first on line " + std::to_string(first) + ")");
 }
 
 void Parser::startAttribDecl(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
-  checkFirstDefinition(declarationLines_, name,
-                       "attribute " + quote(required(attributes, "name")) + " declared twice");
+  if (const std::uint32_t first = firstDefinition(declarationLines_, name)) {
+    failRepeated("attribute " + quote(required(attributes, "name")) + " declared twice", first);
+  }
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
   if (const char* check = attributes.find("check")) {
@@ -72,10 +73,13 @@ void Parser::startTypeDef(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
-  checkFirstDefinition(typeLines_, name,
-                       "record type " + quote(required(attributes, "name")) + " defined twice");
-  for (auto& lines : entryLines_) {
-    lines.clear();
+  if (const std::uint32_t first = firstDefinition(typeLines_, name)) {
+    failRepeated("record type " + quote(required(attributes, "name")) + " defined twice", first);
+  }
+  for (FirstLines& lines : entryLines_) {
+    if (!lines.empty()) {
+      lines = FirstLines();
+    }
   }
   type_ = metadata_->typesSection->addType(name, baseType);
   typeEntries_ = 0;
@@ -99,11 +103,12 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
   const bool multiple = flag(attributes, "multiple");
-  const std::string inType = " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
-  checkFirstDefinition(entryLines_[kAttributeNames], name,
-                       "attribute " + quote(required(attributes, "name")) + inType);
-  checkFirstDefinition(entryLines_[kAttributeCodes], code,
-                       "attribute code " + quote(Cp1250ToUtf8(code)) + inType);
+  if (const std::uint32_t first = firstDefinition(entryLines_[kAttributeNames], name)) {
+    failRepeated("attribute " + quote(required(attributes, "name")) + inType(), first);
+  }
+  if (const std::uint32_t first = firstDefinition(entryLines_[kAttributeCodes], code)) {
+    failRepeated("attribute code " + quote(Cp1250ToUtf8(code)) + inType(), first);
+  }
   const bool key = flag(attributes, "key");
   if (key) {
     if (const AttributeDef* other = type_->getKeyAttribute()) {
@@ -130,11 +135,12 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const bool multiple = flag(attributes, "multiple");
   const char* type = attributes.find("type");
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
-  const std::string inType = " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
-  checkFirstDefinition(entryLines_[kRelationNames], name,
-                       "relation " + quote(required(attributes, "name")) + inType);
-  checkFirstDefinition(entryLines_[kRelationCodes], code,
-                       "relation code " + quote(Cp1250ToUtf8(code)) + inType);
+  if (const std::uint32_t first = firstDefinition(entryLines_[kRelationNames], name)) {
+    failRepeated("relation " + quote(required(attributes, "name")) + inType(), first);
+  }
+  if (const std::uint32_t first = firstDefinition(entryLines_[kRelationCodes], code)) {
+    failRepeated("relation code " + quote(Cp1250ToUtf8(code)) + inType(), first);
+  }
   refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
   if (const char* shares = attributes.find("shares")) {
     refDef_->shares = toCp1250(shares, "shares");
