@@ -15,6 +15,7 @@
 #include "swde/xml/DocumentCutter.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -119,6 +120,15 @@ class Scanner {
   }
   static bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+  // The bytes that mean something inside a start tag after its name.
+  static constexpr std::array<bool, 256> kTagStops = [] {
+    std::array<bool, 256> stops{};
+    for (const char c : {'>', '/', '"', '\'', '<'}) {
+      stops[static_cast<unsigned char>(c)] = true;
+    }
+    return stops;
+  }();
+
   // Follows a name against "OBJECT": matched_ is how much of it the name is so far, -1 once it
   // is another name.
   void matchName(unsigned char c) {
@@ -143,7 +153,7 @@ std::size_t Scanner::next(const char* data, std::size_t size, std::size_t from) 
   };
   std::size_t at = from;
   while (at < size) {
-    const auto c = static_cast<unsigned char>(data[at]);
+    auto c = static_cast<unsigned char>(data[at]);
     switch (state_) {
       case State::kText:
         if (jumpTo(at, '<')) {
@@ -178,6 +188,14 @@ std::size_t Scanner::next(const char* data, std::size_t size, std::size_t from) 
         state_ = State::kTag;
         continue;  // the same byte again, in the tag
       case State::kTag:
+        // Names, "=" and blanks between attributes only pass by.
+        while (at < size && !kTagStops[static_cast<unsigned char>(data[at])]) {
+          ++at;
+        }
+        if (at == size) {
+          continue;
+        }
+        c = static_cast<unsigned char>(data[at]);
         if (c == '>') {
           objectStarts_ += isObject_ ? 1 : 0;
           state_ = State::kText;
