@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -115,7 +116,7 @@ class NameIndex {
     const std::uint64_t hash = Hash{}(key);
     while (!place(hash, key, item)) {
       if (inTable_ * 4 <= slots_.size()) {
-        overflow_.emplace(key, item);  // keeps an item already there
+        keepAside(key, item);
         return;
       }
       grow();
@@ -124,7 +125,7 @@ class NameIndex {
 
   // The item indexed under `key`, or null.
   T* find(std::string_view key) const {
-    if (inTable_ == 0 && overflow_.empty()) {
+    if (inTable_ == 0 && !overflow_) {
       return nullptr;
     }
     if (inTable_ > 0) {
@@ -137,11 +138,11 @@ class NameIndex {
         }
       }
     }
-    if (overflow_.empty()) {
+    if (!overflow_) {
       return nullptr;
     }
-    const auto it = overflow_.find(key);
-    return it == overflow_.end() ? nullptr : it->second;
+    const auto it = overflow_->find(key);
+    return it == overflow_->end() ? nullptr : it->second;
   }
 
  private:
@@ -159,7 +160,7 @@ class NameIndex {
     for (std::size_t probe = 0; probe < kMaxProbes; ++probe, i = (i + 1) & mask()) {
       Slot& slot = slots_[i];
       if (slot.item == nullptr) {
-        if (overflow_.empty() || overflow_.count(key) == 0) {
+        if (!overflow_ || overflow_->count(key) == 0) {
           slot = Slot{hash, key, item};
           ++inTable_;
         }
@@ -172,6 +173,14 @@ class NameIndex {
     return false;
   }
 
+  // Keeps `item` under `key` beside the table, unless the key is there already.
+  void keepAside(const AnsiString& key, T* item) {
+    if (!overflow_) {
+      overflow_ = std::make_unique<std::map<AnsiString, T*, std::less<>>>();
+    }
+    overflow_->emplace(key, item);
+  }
+
   void grow() {
     std::vector<Slot> old;
     old.swap(slots_);
@@ -179,14 +188,15 @@ class NameIndex {
     inTable_ = 0;
     for (Slot& slot : old) {
       if (slot.item != nullptr && !place(slot.hash, slot.key, slot.item)) {
-        overflow_.emplace(slot.key, slot.item);
+        keepAside(slot.key, slot.item);
       }
     }
   }
 
   std::vector<Slot> slots_;
   std::size_t inTable_ = 0;
-  std::map<AnsiString, T*, std::less<>> overflow_;
+  // Made only when needed: most indexes never use it, and a metadata set holds many indexes.
+  std::unique_ptr<std::map<AnsiString, T*, std::less<>>> overflow_;
 };
 
 }  // namespace swde
