@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <iosfwd>
 #include <memory>
@@ -17,7 +16,6 @@
 #include <expat.h>
 
 #include "swde/metadata/Metadata.hpp"
-#include "swde/metadata/NameIndex.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/model/Smrelation.hpp"
 #include "swde/platform/AnsiString.hpp"
@@ -50,25 +48,6 @@ enum class Node : unsigned char {
   kObjRelats,     // RELATIONS of an object
   kObjRelat,      // RELAT of an object
   kObjDest,       // DEST_OBJECT of an object's RELAT
-};
-
-// The line on which each name was first defined, for errors that name both lines.
-class FirstLines {
- public:
-  // The line `key` was first noted on; 0 (having noted `line` for it) when it is new.
-  std::uint32_t note(const AnsiString& key, std::uint32_t line) {
-    if (const std::uint32_t* first = index_.find(key)) {
-      return *first;
-    }
-    lines_.push_back(line);
-    index_.insert(key, &lines_.back());
-    return 0;
-  }
-  bool empty() const { return lines_.empty(); }
-
- private:
-  std::deque<std::uint32_t> lines_;  // stable addresses for the index
-  NameIndex<std::uint32_t> index_;
 };
 
 // The attributes of one start tag as expat passes them: name, value, ..., null.
@@ -186,9 +165,7 @@ class Parser {
   std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
-  // In a schema: the line `key` was first defined on, or 0 when this is its first definition.
-  std::uint32_t firstDefinition(FirstLines& seen, const AnsiString& key);
-  [[noreturn]] void failRepeated(const std::string& what, std::uint32_t first) const;
+  [[noreturn]] void failRepeated(const std::string& what, std::uint32_t firstLine) const;
   std::string inType() const;
   void startValue(const Attributes& attributes);
   AnsiString takeValue();
@@ -258,9 +235,11 @@ class Parser {
   std::uint64_t objectsStarted_ = 0;
   std::size_t schemaItems_ = 0;  // declarations, definitions, values and targets so far
   // Lines of the first definition of each name in a schema, to name both when one repeats.
-  FirstLines typeLines_;
-  FirstLines declarationLines_;
-  FirstLines entryLines_[4];  // of one type: see SchemaBuilder.cpp
+  // In a schema, the line of each definition in order of addition: a repeat names the first.
+  std::vector<std::uint32_t> declarationLines_;
+  std::vector<std::uint32_t> typeLines_;
+  std::vector<std::uint32_t> attributeLines_;  // of the current record type
+  std::vector<std::uint32_t> relationLines_;   // of the current record type
   std::uint64_t objectsHandedOut_ = 0;
   std::uint64_t objectStart_ = 0;  // document offset of the current object's start tag
 

@@ -8,7 +8,9 @@
 //
 // A reference schema defines each thing once: a second definition would double every finding
 // that comes from it. The line of each first definition is kept to name both in the error.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "swde/platform/Cp1250.hpp"
 #include "swde/xml/Parser.hpp"
@@ -32,26 +34,49 @@ void Parser::countSchemaItem() {
   }
 }
 
-// Entries of entryLines_: the names and codes of one record type's attributes and relations.
-enum : std::size_t { kAttributeNames, kAttributeCodes, kRelationNames, kRelationCodes };
+namespace {
+
+// Where `item` stands among `items`, in order of addition.
+template <typename T>
+std::size_t positionOf(const std::vector<std::unique_ptr<T>>& items, const T* item) {
+  std::size_t position = 0;
+  while (position < items.size() && items[position].get() != item) {
+    ++position;
+  }
+  return position;
+}
+
+// The same among the attribute or the relation definitions of `type`, by its walk.
+template <typename T>
+std::size_t positionOf(RecordType& type, const T* item, T* (RecordType::*first)(),
+                       T* (RecordType::*next)()) {
+  std::size_t position = 0;
+  for (T* def = (type.*first)(); def != nullptr && def != item; def = (type.*next)()) {
+    ++position;
+  }
+  return position;
+}
+
+}  // namespace
 
 std::string Parser::inType() const {
   return " defined twice in record type " + quote(Cp1250ToUtf8(type_->name));
 }
 
-std::uint32_t Parser::firstDefinition(FirstLines& seen, const AnsiString& key) {
-  return mode_ == Mode::kSchema ? seen.note(key, stack_.back().start.line) : 0;
-}
-
-void Parser::failRepeated(const std::string& what, std::uint32_t first) const {
-  fail(stack_.back().start, what + " (first on line " + std::to_string(first) + ")");
+void Parser::failRepeated(const std::string& what, std::uint32_t firstLine) const {
+  fail(stack_.back().start, what + " (first on line " + std::to_string(firstLine) + ")");
 }
 
 void Parser::startAttribDecl(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
-  if (const std::uint32_t first = firstDefinition(declarationLines_, name)) {
-    failRepeated("attribute " + quote(required(attributes, "name")) + " declared twice", first);
+  if (mode_ == Mode::kSchema) {
+    AttribsSection& section = *metadata_->attribsSection;
+    if (const AttributeDecl* first = section.getAttribute(name)) {
+      failRepeated("attribute " + quote(required(attributes, "name")) + " declared twice",
+                   declarationLines_[positionOf(section.declarations(), first)]);
+    }
+    declarationLines_.push_back(stack_.back().start.line);
   }
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
@@ -73,13 +98,15 @@ void Parser::startTypeDef(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
-  if (const std::uint32_t first = firstDefinition(typeLines_, name)) {
-    failRepeated("record type " + quote(required(attributes, "name")) + " defined twice", first);
-  }
-  for (FirstLines& lines : entryLines_) {
-    if (!lines.empty()) {
-      lines = FirstLines();
+  if (mode_ == Mode::kSchema) {
+    TypesSection& section = *metadata_->typesSection;
+    if (const RecordType* first = section.getType(name)) {
+      failRepeated("record type " + quote(required(attributes, "name")) + " defined twice",
+                   typeLines_[positionOf(section.types(), first)]);
     }
+    typeLines_.push_back(stack_.back().start.line);
+    attributeLines_.clear();
+    relationLines_.clear();
   }
   type_ = metadata_->typesSection->addType(name, baseType);
   typeEntries_ = 0;
@@ -103,11 +130,19 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const AnsiString code = codeOf(attributes, name);
   const int mandatory = mandatoryLevel(attributes);
   const bool multiple = flag(attributes, "multiple");
-  if (const std::uint32_t first = firstDefinition(entryLines_[kAttributeNames], name)) {
-    failRepeated("attribute " + quote(required(attributes, "name")) + inType(), first);
-  }
-  if (const std::uint32_t first = firstDefinition(entryLines_[kAttributeCodes], code)) {
-    failRepeated("attribute code " + quote(Cp1250ToUtf8(code)) + inType(), first);
+  if (mode_ == Mode::kSchema) {
+    const AttributeDef* byName = type_->getAttribute(name);
+    const AttributeDef* byCode = type_->getAttributeByCode(code);
+    if (byName != nullptr || byCode != nullptr) {
+      const std::string what = byName != nullptr
+                                   ? "attribute " + quote(required(attributes, "name"))
+                                   : "attribute code " + quote(Cp1250ToUtf8(code));
+      failRepeated(
+          what + inType(),
+          attributeLines_[positionOf(*type_, byName != nullptr ? byName : byCode,
+                                     &RecordType::getFirstAttr, &RecordType::getNextAttr)]);
+    }
+    attributeLines_.push_back(stack_.back().start.line);
   }
   const bool key = flag(attributes, "key");
   if (key) {
@@ -135,11 +170,18 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const bool multiple = flag(attributes, "multiple");
   const char* type = attributes.find("type");
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
-  if (const std::uint32_t first = firstDefinition(entryLines_[kRelationNames], name)) {
-    failRepeated("relation " + quote(required(attributes, "name")) + inType(), first);
-  }
-  if (const std::uint32_t first = firstDefinition(entryLines_[kRelationCodes], code)) {
-    failRepeated("relation code " + quote(Cp1250ToUtf8(code)) + inType(), first);
+  if (mode_ == Mode::kSchema) {
+    const ReferenceDef* byName = type_->getReference(name);
+    const ReferenceDef* byCode = type_->getReferenceByCode(code);
+    if (byName != nullptr || byCode != nullptr) {
+      const std::string what = byName != nullptr ? "relation " + quote(required(attributes, "name"))
+                                                 : "relation code " + quote(Cp1250ToUtf8(code));
+      failRepeated(what + inType(),
+                   relationLines_[positionOf(*type_, byName != nullptr ? byName : byCode,
+                                             &RecordType::getFirstReference,
+                                             &RecordType::getNextReference)]);
+    }
+    relationLines_.push_back(stack_.back().start.line);
   }
   refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
   if (const char* shares = attributes.find("shares")) {
