@@ -3,6 +3,10 @@
 // Values are chosen by attribute code where the code has a recognisable meaning in the sample
 // annex (identifiers, names, addresses); any other code gets a generic value of its form, so an
 // annex with codes of its own still yields well-formed documents.
+//
+// A value made of several random parts draws them into named parts first: the operands of one
+// expression may be evaluated in any order, and each compiler would make another document of
+// the same seed.
 #include "Values.hpp"
 
 #include <array>
@@ -204,7 +208,8 @@ std::string Values::pesel() {
 std::string Values::nip() {
   static constexpr int kWeights[] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
   for (;;) {
-    std::string out = std::to_string(random_.between(1, 9)) + digits(8);
+    const std::string rest = digits(8);
+    std::string out = std::to_string(random_.between(1, 9)) + rest;
     int sum = 0;
     for (std::size_t i = 0; i < 9; ++i) {
       sum += kWeights[i] * (out[i] - '0');
@@ -294,19 +299,24 @@ std::string Values::text(std::string_view code) {
     return pick(random_, kPropertyKinds);
   }
   if (codeIs(code, "G5NKW")) {
-    return "KR1" + std::string(1, "PKSL"[random_.below(4)]) + "/" + digits(8) + "/" + digits(1);
+    const std::string check = digits(1);
+    const std::string number = digits(8);
+    return "KR1" + std::string(1, "PKSL"[random_.below(4)]) + "/" + number + "/" + check;
   }
   if (codeIs(code, "G5UWG") || codeIs(code, "G5OPD") || codeIs(code, "G5OPZ")) {
     return pick(random_, kRemarks);
   }
   if (codeIs(code, "G5IDK") || codeIs(code, "G5IDT")) {
-    return parcelId() + "." + std::to_string(random_.between(1, 9));
+    const std::string part = std::to_string(random_.between(1, 9));
+    return parcelId() + "." + part;
   }
   if (codeIs(code, "G5IDB")) {
-    return parcelId() + "." + std::to_string(random_.between(1, 4)) + "_BUD";
+    const std::string building = std::to_string(random_.between(1, 4));
+    return parcelId() + "." + building + "_BUD";
   }
   if (codeIs(code, "G5IDL")) {
-    return parcelId() + ".1_BUD." + std::to_string(random_.between(1, 60)) + "_LOK";
+    const std::string unit = std::to_string(random_.between(1, 60));
+    return parcelId() + ".1_BUD." + unit + "_LOK";
   }
   if (codeIs(code, "G5KLB")) {
     return pick(random_, kBuildingClasses);
@@ -365,8 +375,8 @@ std::string Values::text(std::string_view code) {
     return pick(random_, kDocumentKinds);
   }
   if (codeIs(code, "G5SYG")) {
-    return "Rep. A nr " + std::to_string(random_.between(1, 9999)) + "/" +
-           std::to_string(random_.between(1995, 2024));
+    const std::string year = std::to_string(random_.between(1995, 2024));
+    return "Rep. A nr " + std::to_string(random_.between(1, 9999)) + "/" + year;
   }
   if (codeIs(code, "G5NSR")) {
     return pick(random_, kIssuers);
