@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -12,14 +13,26 @@
 
 namespace swde::cli {
 
-// One error of one object, with its texts already in UTF-8.
+// One finding about one object, with its texts already in UTF-8: an error record of the
+// object's own checks (codes up to 6036) or a finding of the document checks (7001 and up).
 struct Finding {
-  std::uint32_t line = 0;
-  std::uint32_t id = 0;
+  std::uint32_t line = 0;  // of the attribute or relation concerned, else of the object
+  std::uint32_t id = 0;    // the id the finding carries: the entry's, else the object's
   int code = 0;
   int msgType = 0;  // 0: error, 1: warning
   std::string typeName;
-  std::string message;
+  std::string message;  // the code's text with its placeholders filled, never anything else
+
+  // Context, for a reader who must find and mend the fault. Absent where it is not known.
+  std::uint32_t objectId = 0;           // the object's id
+  std::uint32_t objectLine = 0;         // the object's line
+  bool hasEntry = false;                // the finding concerns one attribute or relation:
+  std::uint32_t entryId = 0;            //   its id
+  std::string entry;                    //   and its name
+  std::optional<std::string> key;       // the object's identifying value (schema mark key="1")
+  std::optional<std::string> value;     // the offending value ("" for an empty one)
+  std::optional<std::string> expected;  // what the rule expected
+  std::uint32_t relatedLine = 0;        // another line the finding names (a repeated key), or 0
 };
 
 // Why an input could not be checked to its end: it cannot be opened or read, it is not a
