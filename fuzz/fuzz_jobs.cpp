@@ -35,20 +35,22 @@ std::array<Checkers, 2>& checkers() {
 }
 
 std::string report(Checker& checker, const std::string& text) {
-  std::ostringstream out[3];
+  std::ostringstream out[4];
   std::vector<std::unique_ptr<swde::cli::OutputSink>> sinks;
-  const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv};
-  for (int i = 0; i < 3; ++i) {
-    sinks.push_back(swde::cli::makeOutputSink(formats[i], out[i], 1, false));
+  const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv,
+                                  OutputFormat::kHtml};
+  for (int i = 0; i < 4; ++i) {
+    sinks.push_back(swde::cli::makeOutputSink(formats[i], out[i], {}, false));
   }
   const auto sink = swde::cli::makeTeeSink(std::move(sinks));
   swde::cli::Summary summary;
   swde::cli::Totals totals;
   std::istringstream in(text);
   const auto failure = checker.check("<fuzz>", in, 0, nullptr, *sink, &summary, totals);
-  sink->finish(totals, 1, &summary);
+  sink->finish(totals, 1, summary);
   const int status = failure ? 2 : totals.errors > 0 ? 1 : 0;
-  return out[0].str() + out[1].str() + out[2].str() + "exit " + std::to_string(status) + "\n";
+  return out[0].str() + out[1].str() + out[2].str() + out[3].str() + "exit " +
+         std::to_string(status) + "\n";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ packages=(
   libexpat1-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-dev gcovr valgrind
+  python3-jsonschema chromium chromium-driver python3-selenium
 )
 
 missing=()

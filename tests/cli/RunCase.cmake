@@ -1,7 +1,10 @@
 # Runs one swde-check case and compares what the tool printed with the case's expected files,
 # byte for byte (cases/README.md describes the files). Called by ctest as
-#   cmake -DTOOL=swde-check -DGENERATOR=swde-gen -DCASE=dir -DROOT=source -DSCRATCH=dir -P RunCase.cmake
-# With SWDE_UPDATE_GOLDEN=1 in the environment it writes the expected files instead.
+#   cmake -DTOOL=swde-check -DGENERATOR=swde-gen -DCASE=dir -DROOT=source -DSCRATCH=dir
+#         -DPYTHON=python3 -DVALIDATOR=validate_report.py -DSCHEMA=report.schema.json -P RunCase.cmake
+# With SWDE_UPDATE_GOLDEN=1 in the environment it writes the expected files instead. Every JSON
+# report a case makes is validated against the schema, and so is the JSON report of a case
+# whose expected files are of other formats.
 #
 # Contents are compared as hex pairs, one per byte and each followed by a blank ("0d 0a "):
 # file(READ) in text mode would drop carriage returns, and a replacement in that form can only
@@ -127,6 +130,31 @@ foreach(arg IN LISTS raw_args)
   list(APPEND args "${arg}")
 endforeach()
 
+# The tool runs without the locale of the caller (its default language comes from it), in the
+# environment the case's `env` file gives.
+set(run_env --unset=LC_ALL --unset=LC_MESSAGES --unset=LANG)
+read_lines("${CASE}/env" case_env)
+list(APPEND run_env ${case_env})
+
+# Validates the JSON report of the last run: the report file, else standard output.
+function(validate label)
+  set(report "${SCRATCH}/stdout")
+  if(EXISTS "${SCRATCH}/report")
+    set(report "${SCRATCH}/report")
+  endif()
+  file(SIZE "${report}" size)
+  if(size EQUAL 0)
+    return()
+  endif()
+  execute_process(COMMAND "${PYTHON}" "${VALIDATOR}" "${SCHEMA}" "${report}"
+                  OUTPUT_VARIABLE faults ERROR_VARIABLE faults RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message("FAIL JSON schema, ${label}:\n${faults}")
+    math(EXPR count "${failures} + 1")
+    set(failures ${count} PARENT_SCOPE)
+  endif()
+endfunction()
+
 set(exit_expected 0)
 if(EXISTS "${CASE}/exit")
   file(STRINGS "${CASE}/exit" exit_expected LIMIT_COUNT 1)
@@ -180,9 +208,13 @@ foreach(format IN LISTS formats)
     endif()
     set(label "--format ${format} --jobs ${job}")
     file(REMOVE "${SCRATCH}/report")
-    execute_process(COMMAND "${TOOL}" ${run_args} WORKING_DIRECTORY "${ROOT}"
-                    INPUT_FILE "${input}" OUTPUT_FILE "${SCRATCH}/stdout"
-                    ERROR_FILE "${SCRATCH}/stderr" RESULT_VARIABLE status)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} "${TOOL}" ${run_args}
+                    WORKING_DIRECTORY "${ROOT}" INPUT_FILE "${input}"
+                    OUTPUT_FILE "${SCRATCH}/stdout" ERROR_FILE "${SCRATCH}/stderr"
+                    RESULT_VARIABLE status)
+    if(format STREQUAL "json")
+      validate("${label}")
+    endif()
     set(out "${SCRATCH}/out.${format}.${job}")
     if(EXISTS "${SCRATCH}/report")  # a report written with --output @SCRATCH@/report
       file(WRITE "${SCRATCH}/header" "--- @SCRATCH@/report\n")
@@ -247,6 +279,21 @@ foreach(format IN LISTS formats)
     endif()
   endforeach()
 endforeach()
+
+# A case of other formats is run once more for its JSON report, which must follow the schema.
+list(FIND formats json has_json)
+if(has_json EQUAL -1 AND NOT formats STREQUAL "-" AND NOT args MATCHES "--(format|version|help)")
+  list(GET jobs 0 job)
+  set(run_args --format json ${args})
+  if(NOT job STREQUAL "-")
+    list(PREPEND run_args --jobs ${job})
+  endif()
+  file(REMOVE "${SCRATCH}/report")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} "${TOOL}" ${run_args}
+                  WORKING_DIRECTORY "${ROOT}" INPUT_FILE "${input}"
+                  OUTPUT_FILE "${SCRATCH}/stdout" ERROR_QUIET)
+  validate("--format json added")
+endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} difference(s); the tool's output is kept in ${SCRATCH}")

@@ -93,14 +93,14 @@ std::string Report(swde::cli::Checker& checker, const std::string& text) {
   std::ostringstream out[3];
   std::vector<std::unique_ptr<swde::cli::OutputSink>> sinks;
   for (const OutputFormat format : {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv}) {
-    sinks.push_back(swde::cli::makeOutputSink(format, out[sinks.size()], 1, false));
+    sinks.push_back(swde::cli::makeOutputSink(format, out[sinks.size()], {}, false));
   }
   const auto sink = swde::cli::makeTeeSink(std::move(sinks));
   swde::cli::Summary summary;
   swde::cli::Totals totals;
   std::istringstream in(text);
   checker.check("doc.xml", in, 0, nullptr, *sink, &summary, totals);
-  sink->finish(totals, 1, &summary);
+  sink->finish(totals, 1, summary);
   return out[0].str() + out[1].str() + out[2].str();
 }
 
@@ -121,7 +121,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
           faults.substr(faults.size() / 2),
   };
   swde::cli::Checker single(*annex_, {});
-  swde::cli::Checker pieces(*annex_, {3, 64, {}});
+  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}});
   for (const std::string& document : documents) {
     for (std::size_t end = document.size(); end > 0; end = end > 997 ? end - 997 : 0) {
       const std::string text = document.substr(0, end);
@@ -137,29 +137,29 @@ TEST_F(CheckerTest, OutOfMemoryClosesTheReport) {
   struct Sink final : swde::cli::OutputSink {
     std::ostringstream out;
     std::unique_ptr<OutputSink> json =
-        swde::cli::makeOutputSink(OutputFormat::kJson, out, 1, false);
+        swde::cli::makeOutputSink(OutputFormat::kJson, out, {}, false);
     void beginFile(const std::string& f) override { json->beginFile(f); }
     void finding(const std::string&, const swde::cli::Finding&) override { throw std::bad_alloc(); }
-    void endFile(const std::string& f, const swde::cli::Totals& t) override { json->endFile(f, t); }
-    void failFile(const std::string& f, const swde::cli::Totals& t,
-                  const swde::cli::Failure& e) override {
-      json->failFile(f, t, e);
+    void endFile(const std::string& f, const swde::cli::Totals& t, const swde::cli::Summary& s,
+                 const swde::cli::Failure* e) override {
+      json->endFile(f, t, s, e);
     }
-    void finish(const swde::cli::Totals& t, std::size_t n, const swde::cli::Summary*) override {
-      json->finish(t, n, nullptr);
+    void finish(const swde::cli::Totals& t, std::size_t n, const swde::cli::Summary& s) override {
+      json->finish(t, n, s);
     }
   };
   for (const unsigned jobs : {1U, 2U}) {
     Sink sink;
-    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}});
+    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}});
     std::ifstream in(kSource + "/examples/faults.xml", std::ios::binary);
     swde::cli::Totals totals;
     const auto failure = checker.check("faults.xml", in, 0, nullptr, sink, nullptr, totals);
-    sink.finish(totals, 1, nullptr);
+    sink.finish(totals, 1, {});
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(swde::cli::describe(*failure), "faults.xml: out of memory");
     EXPECT_EQ(totals.unreadable, 1u);
-    EXPECT_EQ(nlohmann::json::parse(sink.out.str()).at("error"), "faults.xml: out of memory");
+    EXPECT_EQ(nlohmann::json::parse(sink.out.str()).at("files").at(0).at("fatal"),
+              nlohmann::json({{"message", "out of memory"}}));
   }
 }
 

@@ -27,8 +27,9 @@
 #include <vector>
 
 #include "swde/model/Smobject.hpp"
-#include "swde/platform/Cp1250.hpp"
 #include "swde/xml/DocumentCutter.hpp"
+
+#include "Context.hpp"
 
 namespace swde::cli {
 namespace {
@@ -48,14 +49,7 @@ ObjectResult checkObject(smObject& object, Metadata& annex, Metadata& file, bool
   object.setExistMetadata(ownSections);
   result.checked = object.checkMain(&annex, &file);
   for (smError* error = object.getFirstError(); error != nullptr; error = object.getNextError()) {
-    Finding finding;
-    finding.line = error->line;
-    finding.id = error->id;
-    finding.code = error->code;
-    finding.msgType = error->msgType;
-    finding.typeName = Cp1250ToUtf8(error->typeName);
-    finding.message = Cp1250ToUtf8(error->message);
-    result.findings.push_back(std::move(finding));
+    result.findings.push_back(findingOf(*error, object, annex, file));
   }
   return result;
 }
@@ -198,7 +192,7 @@ class Checker::Pool {
 // Checking one document: the reading, the tasks in flight and the writing in document order.
 class Checker::Run {
  public:
-  Run(Checker& checker, const std::string& label, OutputSink& sink, Summary* summary,
+  Run(Checker& checker, const std::string& label, OutputSink& sink, Summary& summary,
       Totals& totals)
       : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {}
 
@@ -274,12 +268,25 @@ class Checker::Run {
     ++totals_.objects;
     totals_.checked += result.checked ? 1 : 0;
     for (const Finding& finding : result.findings) {
-      ++(finding.msgType == 0 ? totals_.errors : totals_.warnings);
-      if (summary_ != nullptr) {
-        summary_->add(finding);
-      }
-      sink_.finding(label_, finding);
+      report(finding);
     }
+  }
+
+  // Counts a finding the filters admit and lists it while the file's limit allows.
+  void report(const Finding& finding) {
+    const FindingFilter& filter = checker_.settings_.filter;
+    if (!filter.admits(finding)) {
+      ++totals_.filtered;
+      return;
+    }
+    ++(finding.msgType == 0 ? totals_.errors : totals_.warnings);
+    summary_.add(finding);
+    if (filter.maxFindings && listed_ >= *filter.maxFindings) {
+      ++totals_.unlisted;
+      return;
+    }
+    ++listed_;
+    sink_.finding(label_, finding);
   }
 
   // Gives the workers the document's sections before its first task.
@@ -379,8 +386,9 @@ class Checker::Run {
   Checker& checker_;
   const std::string& label_;
   OutputSink& sink_;
-  Summary* summary_;
+  Summary& summary_;
   Totals& totals_;
+  std::uint64_t listed_ = 0;
   xml::DocumentCutter* cutter_ = nullptr;
   bool started_ = false;
   std::vector<std::unique_ptr<smObject>> batch_;
@@ -404,18 +412,20 @@ std::optional<Failure> Checker::check(const std::string& label, std::istream& in
                                       std::uint64_t size, const ProgressFn& progress,
                                       OutputSink& sink, Summary* summary, Totals& totals) {
   sink.beginFile(label);
+  Summary fileSummary;
   std::optional<Failure> failure;
   try {
-    Run run(*this, label, sink, summary, totals);
+    Run run(*this, label, sink, fileSummary, totals);
     run.read(in, size, progress);
   } catch (...) {
     failure = failureOf(label, std::current_exception());
   }
   if (failure) {
     ++totals.unreadable;
-    sink.failFile(label, totals, *failure);
-  } else {
-    sink.endFile(label, totals);
+  }
+  sink.endFile(label, totals, fileSummary, failure ? &*failure : nullptr);
+  if (summary != nullptr) {
+    summary->add(fileSummary);
   }
   return failure;
 }

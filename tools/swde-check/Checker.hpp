@@ -13,6 +13,7 @@
 #include "swde/metadata/Metadata.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "Filter.hpp"
 #include "Output.hpp"
 
 namespace swde::cli {
@@ -26,6 +27,8 @@ struct CheckerSettings {
   // Tests make it tiny so that every document is cut many times.
   std::size_t pieceBytes = std::size_t{1} << 20;
   xml::ReaderLimits limits;
+  // Which findings are counted and listed.
+  FindingFilter filter;
 };
 
 // Checks the objects of transfer documents against one reference schema and writes what it
@@ -44,10 +47,11 @@ class Checker {
   Checker& operator=(const Checker&) = delete;
 
   // Checks the document `label` read from `in` (`size` bytes, 0 when unknown): calls
-  // sink.beginFile, sink.finding for every finding in document order, then sink.endFile, or
-  // sink.failFile when the document could not be read or checked to its end (bad input, out of
+  // sink.beginFile, sink.finding for every finding listed (in document order; see
+  // CheckerSettings::filter), then sink.endFile with the input's counts and summary and the
+  // failure when the document could not be read or checked to its end (bad input, out of
   // memory, any exception). Adds the input's counts to `totals` (and one unreadable input on a
-  // failure) and its findings to `summary` (may be null). Returns the failure, if any; throws
+  // failure) and its summary to `summary` (may be null). Returns the failure, if any; throws
   // only what the sink throws.
   std::optional<Failure> check(const std::string& label, std::istream& in, std::uint64_t size,
                                const ProgressFn& progress, OutputSink& sink, Summary* summary,

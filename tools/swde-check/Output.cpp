@@ -1,7 +1,7 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The three output formats. Each writes as findings arrive, so output of any size needs no
-// more memory than one finding.
+// The text, JSON and CSV formats (HTML is in HtmlOutput.cpp). Each writes as findings arrive,
+// so output of any size needs no more memory than one finding.
 #include "Output.hpp"
 
 #include <algorithm>
@@ -17,6 +17,8 @@ void Totals::add(const Totals& other) {
   errors += other.errors;
   warnings += other.warnings;
   unreadable += other.unreadable;
+  filtered += other.filtered;
+  unlisted += other.unlisted;
 }
 
 std::string describe(const Failure& failure) {
@@ -65,8 +67,71 @@ void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
 }
 
 void Summary::add(const Finding& finding) {
-  ++byCode[finding.code];
+  auto& counts = byCode[finding.code];
+  ++(finding.msgType == 0 ? counts.first : counts.second);
   ++byType[finding.typeName];
+}
+
+void Summary::add(const Summary& other) {
+  for (const auto& [code, counts] : other.byCode) {
+    byCode[code].first += counts.first;
+    byCode[code].second += counts.second;
+  }
+  for (const auto& [type, count] : other.byType) {
+    byType[type] += count;
+  }
+}
+
+std::string describeCounts(const Totals& t, const OutputOptions& options) {
+  const Language lang = options.language;
+  const bool pl = lang == Language::kPolish;
+  std::string text =
+      counted(t.objects,
+              pl ? Forms{"obiekt", "obiekty", "obiektów"} : Forms{"object", "objects", "objects"},
+              lang) +
+      " (" +
+      counted(t.checked,
+              pl ? Forms{"sprawdzony", "sprawdzone", "sprawdzonych"}
+                 : Forms{"checked", "checked", "checked"},
+              lang) +
+      "), " +
+      counted(t.errors, pl ? Forms{"błąd", "błędy", "błędów"} : Forms{"error", "errors", "errors"},
+              lang) +
+      ", " +
+      counted(t.warnings,
+              pl ? Forms{"ostrzeżenie", "ostrzeżenia", "ostrzeżeń"}
+                 : Forms{"warning", "warnings", "warnings"},
+              lang);
+  if (options.filters || options.capped) {
+    text += " (";
+    if (options.filters) {
+      text += pl ? "odfiltrowano " + std::to_string(t.filtered)
+                 : std::to_string(t.filtered) + " filtered out";
+    }
+    if (options.capped) {
+      text += options.filters ? ", " : "";
+      text += pl ? "nie wypisano " + std::to_string(t.unlisted)
+                 : std::to_string(t.unlisted) + " not listed";
+    }
+    text += ')';
+  }
+  return text;
+}
+
+std::string describeTotals(const Totals& t, std::size_t files, const OutputOptions& options) {
+  const Language lang = options.language;
+  const bool pl = lang == Language::kPolish;
+  std::string text =
+      counted(files, pl ? Forms{"plik", "pliki", "plików"} : Forms{"file", "files", "files"}, lang);
+  if (t.unreadable > 0) {
+    text += " (" +
+            counted(t.unreadable,
+                    pl ? Forms{"nieczytelny", "nieczytelne", "nieczytelnych"}
+                       : Forms{"unreadable", "unreadable", "unreadable"},
+                    lang) +
+            ')';
+  }
+  return text + ", " + describeCounts(t, options);
 }
 
 namespace {
@@ -84,50 +149,61 @@ class NullSink final : public OutputSink {
  public:
   void beginFile(const std::string&) override {}
   void finding(const std::string&, const Finding&) override {}
-  void endFile(const std::string&, const Totals&) override {}
-  void failFile(const std::string&, const Totals&, const Failure&) override {}
-  void finish(const Totals&, std::size_t, const Summary*) override {}
+  void endFile(const std::string&, const Totals&, const Summary&, const Failure*) override {}
+  void finish(const Totals&, std::size_t, const Summary&) override {}
 };
 
-// FILE:LINE: CODE TYPE severity: message; FILE:LINE:COLUMN: fatal: message for an input that
-// could not be read to its end; then one line of totals. Control characters in names and
-// messages (which a document can carry through character references) are shown as \xHH.
+// FILE:LINE: CODE TYPE severity: message [value "V", expected E, key K]; FILE:LINE:COLUMN:
+// fatal: message for an input that could not be read to its end; then one line of totals.
+// Control characters in names, messages and values (which a document can carry through
+// character references) are shown as \xHH.
 class TextSink final : public OutputSink {
  public:
-  explicit TextSink(std::ostream& out) : out_(out) {}
+  TextSink(std::ostream& out, const OutputOptions& options)
+      : out_(out), options_(options), words_(wordsOf(options.language)) {}
 
   void beginFile(const std::string&) override {}
 
   void finding(const std::string& file, const Finding& f) override {
     out_ << oneLine(file) << ':' << f.line << ": " << f.code << ' ' << oneLine(f.typeName) << ' '
-         << severityOf(f.msgType) << ": " << oneLine(f.message) << '\n';
+         << (f.msgType == 0 ? words_.error : words_.warning) << ": " << oneLine(f.message);
+    const char* separator = " [";
+    const auto part = [&](const char* word, const std::string& text, bool quoted) {
+      out_ << separator << word << (quoted ? " \"" : " ") << oneLine(text) << (quoted ? "\"" : "");
+      separator = ", ";
+    };
+    if (f.value) {
+      part(words_.value, *f.value, true);
+    }
+    if (f.expected) {
+      part(words_.expected, *f.expected, false);
+    }
+    if (f.key) {
+      part(words_.key, *f.key, false);
+    }
+    out_ << (*separator == ',' ? "]\n" : "\n");
   }
 
-  void endFile(const std::string&, const Totals&) override {}
-
-  void failFile(const std::string&, const Totals&, const Failure& failure) override {
-    out_ << oneLine(failure.file);
-    if (failure.line != 0) {
-      out_ << ':' << failure.line << ':' << failure.column;
+  void endFile(const std::string&, const Totals&, const Summary&, const Failure* failure) override {
+    if (failure == nullptr) {
+      return;
     }
-    out_ << ": fatal: " << oneLine(failure.message) << '\n';
+    out_ << oneLine(failure->file);
+    if (failure->line != 0) {
+      out_ << ':' << failure->line << ':' << failure->column;
+    }
+    out_ << ": " << words_.fatal << ": " << oneLine(failure->message) << '\n';
   }
 
-  void finish(const Totals& t, std::size_t files, const Summary* summary) override {
-    out_ << files << (files == 1 ? " file" : " files");
-    if (t.unreadable > 0) {
-      out_ << " (" << t.unreadable << " unreadable)";
-    }
-    out_ << ", " << t.objects << (t.objects == 1 ? " object (" : " objects (") << t.checked
-         << " checked), " << t.errors << (t.errors == 1 ? " error, " : " errors, ") << t.warnings
-         << (t.warnings == 1 ? " warning" : " warnings") << '\n';
-    if (summary != nullptr) {
-      out_ << "By code:\n";
-      for (const auto& [code, count] : summary->byCode) {
-        out_ << "  " << code << ' ' << count << '\n';
+  void finish(const Totals& t, std::size_t files, const Summary& summary) override {
+    out_ << describeTotals(t, files, options_) << '\n';
+    if (options_.summary) {
+      out_ << words_.byCode << '\n';
+      for (const auto& [code, counts] : summary.byCode) {
+        out_ << "  " << code << ' ' << counts.first + counts.second << '\n';
       }
-      out_ << "By record type:\n";
-      for (const auto& [type, count] : summary->byType) {
+      out_ << words_.byType << '\n';
+      for (const auto& [type, count] : summary.byType) {
         out_ << "  " << oneLine(type) << ' ' << count << '\n';
       }
     }
@@ -136,123 +212,146 @@ class TextSink final : public OutputSink {
 
  private:
   std::ostream& out_;
+  OutputOptions options_;
+  const Words& words_;
 };
 
-// {"file":..., "errors":[...], "objects":N, "checked":N} per input; an array for several.
+// {"format":"swde-check-report","version":1,"files":[...],"summary":{...}}, one envelope for
+// any number of inputs; each file's findings are written as they come, its counts after them.
 class JsonSink final : public OutputSink {
  public:
-  JsonSink(std::ostream& out, std::size_t fileCount) : out_(out), array_(fileCount != 1) {
-    if (array_) {
-      out_ << "[\n";
-    }
+  explicit JsonSink(std::ostream& out) : out_(out) {
+    out_ << "{\"format\":\"swde-check-report\",\"version\":1,\"files\":[";
   }
 
   void beginFile(const std::string& file) override {
-    if (files_++ > 0) {
-      out_ << ",\n";
-    }
-    out_ << "{\"file\":" << jsonString(file) << ",\"errors\":[";
+    out_ << (files_++ > 0 ? ",\n" : "\n") << "{\"file\":" << jsonString(file) << ",\"findings\":[";
     first_ = true;
   }
 
   void finding(const std::string&, const Finding& f) override {
-    out_ << (first_ ? "\n" : ",\n") << "  {\"line\":" << f.line << ",\"id\":" << f.id
-         << ",\"code\":" << f.code << ",\"msgType\":" << f.msgType
-         << ",\"typeName\":" << jsonString(f.typeName) << ",\"message\":" << jsonString(f.message)
-         << '}';
+    out_ << (first_ ? "\n" : ",\n") << "  {\"line\":" << f.line << ",\"code\":" << f.code
+         << ",\"severity\":\"" << severityOf(f.msgType) << "\",\"type\":" << jsonString(f.typeName)
+         << ",\"object_id\":" << f.objectId;
+    if (f.hasEntry) {
+      out_ << ",\"entry_id\":" << f.entryId << ",\"entry\":" << jsonString(f.entry);
+    }
+    for (const auto& [name, text] : {std::pair{"key", &f.key}, std::pair{"value", &f.value},
+                                     std::pair{"expected", &f.expected}}) {
+      if (*text) {
+        out_ << ",\"" << name << "\":" << jsonString(**text);
+      }
+    }
+    out_ << ",\"message\":" << jsonString(f.message) << '}';
     first_ = false;
   }
 
-  void endFile(const std::string&, const Totals& t) override { close(t, nullptr); }
-
-  void failFile(const std::string&, const Totals& t, const Failure& failure) override {
-    const std::string error = describe(failure);
-    close(t, &error);
+  void endFile(const std::string&, const Totals& t, const Summary&,
+               const Failure* failure) override {
+    out_ << (first_ ? "]," : "\n],");
+    counts(t);
+    out_ << ",\"fatal\":";
+    if (failure == nullptr) {
+      out_ << "null";
+    } else {
+      out_ << '{';
+      if (failure->line != 0) {
+        out_ << "\"line\":" << failure->line << ",\"column\":" << failure->column << ',';
+      }
+      out_ << "\"message\":" << jsonString(failure->message) << '}';
+    }
+    out_ << '}';
   }
 
-  void finish(const Totals&, std::size_t, const Summary* summary) override {
-    if (summary != nullptr) {
-      // The summary belongs to the whole run; with one input it joins that input's object.
-      nlohmann::json byCode = nlohmann::json::object();
-      for (const auto& [code, count] : summary->byCode) {
-        byCode[std::to_string(code)] = count;
-      }
-      nlohmann::json byType = nlohmann::json::object();
-      for (const auto& [type, count] : summary->byType) {
-        byType[type] = count;
-      }
-      const nlohmann::json all = {{"byCode", byCode}, {"byType", byType}};
-      pendingSummary_ = all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  void finish(const Totals& t, std::size_t files, const Summary& summary) override {
+    out_ << (files_ > 0 ? "\n" : "") << "],\n\"summary\":{\"files\":" << files
+         << ",\"unreadable\":" << t.unreadable << ',';
+    counts(t);
+    out_ << ",\"by_code\":{";
+    const char* separator = "";
+    for (const auto& [code, counts] : summary.byCode) {
+      out_ << separator << '"' << code << "\":" << counts.first + counts.second;
+      separator = ",";
     }
-    if (array_) {
-      if (!pendingSummary_.empty()) {
-        out_ << (files_ > 0 ? ",\n" : "") << "{\"summary\":" << pendingSummary_ << '}';
-      }
-      out_ << "\n]\n";
-    } else {
-      if (!pendingSummary_.empty()) {
-        out_ << ",\"summary\":" << pendingSummary_;
-      }
-      out_ << "}\n";
+    out_ << "},\"by_type\":{";
+    separator = "";
+    for (const auto& [type, count] : summary.byType) {
+      out_ << separator << jsonString(type) << ':' << count;
+      separator = ",";
     }
+    out_ << "}}}\n";
     out_.flush();
   }
 
  private:
-  void close(const Totals& t, const std::string* error) {
-    out_ << (first_ ? "]" : "\n]") << ",\"objects\":" << t.objects << ",\"checked\":" << t.checked;
-    if (error != nullptr) {
-      out_ << ",\"error\":" << jsonString(*error);
-    }
-    // A single input's object stays open until finish() so that a summary can join it.
-    if (array_) {
-      out_ << '}';
-    }
+  void counts(const Totals& t) {
+    out_ << "\"objects\":" << t.objects << ",\"checked\":" << t.checked
+         << ",\"errors\":" << t.errors << ",\"warnings\":" << t.warnings
+         << ",\"filtered\":" << t.filtered << ",\"unlisted\":" << t.unlisted;
   }
 
   std::ostream& out_;
-  bool array_;
   bool first_ = true;
   std::size_t files_ = 0;
-  std::string pendingSummary_;
 };
 
-// RFC 4180: fields with a comma, quote or line break are quoted, quotes doubled; CRLF endings.
-// A text field that a spreadsheet would take for a formula (it begins with "=", "+", "-", "@",
-// a tab or a carriage return) is written with a leading "'". An input that could not be read to
-// its end gets a row whose code is "fatal", with the line of the failure (empty without one) and
-// its message.
+// RFC 4180 with a chosen delimiter: fields with the delimiter, a quote or a line break are
+// quoted, quotes doubled; CRLF endings. A text field that a spreadsheet would take for a
+// formula (it begins with "=", "+", "-", "@", a tab or a carriage return) is written with a
+// leading "'". An input that could not be read to its end gets a row whose code and severity
+// are "fatal", with the line of the failure (empty without one) and its message.
 class CsvSink final : public OutputSink {
  public:
-  explicit CsvSink(std::ostream& out) : out_(out) {
-    out_ << "file,line,id,code,msgType,typeName,message\r\n";
+  CsvSink(std::ostream& out, const OutputOptions& options)
+      : out_(out), delimiter_(options.csvDelimiter) {
+    if (options.byteOrderMark) {
+      out_ << "\xEF\xBB\xBF";
+    }
+    const char* const header[] = {"file",     "line",  "code", "severity", "type",     "object_id",
+                                  "entry_id", "entry", "key",  "value",    "expected", "message"};
+    for (const char* name : header) {
+      out_ << (name == header[0] ? "" : std::string(1, delimiter_)) << name;
+    }
+    out_ << "\r\n";
   }
 
   void beginFile(const std::string&) override {}
 
   void finding(const std::string& file, const Finding& f) override {
+    static const std::string kNone;
     field(file);
-    out_ << ',' << f.line << ',' << f.id << ',' << f.code << ',' << f.msgType << ',';
+    out_ << delimiter_ << f.line << delimiter_ << f.code << delimiter_ << severityOf(f.msgType)
+         << delimiter_;
     field(f.typeName);
-    out_ << ',';
-    field(f.message);
-    out_ << "\r\n";
-  }
-
-  void endFile(const std::string&, const Totals&) override {}
-
-  void failFile(const std::string& file, const Totals&, const Failure& failure) override {
-    field(file);
-    out_ << ',';
-    if (failure.line != 0) {
-      out_ << failure.line;
+    out_ << delimiter_ << f.objectId << delimiter_;
+    if (f.hasEntry) {
+      out_ << f.entryId;
     }
-    out_ << ",,fatal,,,";
-    field(failure.message);
+    for (const std::string* text :
+         {&f.entry, f.key ? &*f.key : &kNone, f.value ? &*f.value : &kNone,
+          f.expected ? &*f.expected : &kNone, &f.message}) {
+      out_ << delimiter_;
+      field(*text);
+    }
     out_ << "\r\n";
   }
 
-  void finish(const Totals&, std::size_t, const Summary*) override { out_.flush(); }
+  void endFile(const std::string& file, const Totals&, const Summary&,
+               const Failure* failure) override {
+    if (failure == nullptr) {
+      return;
+    }
+    field(file);
+    out_ << delimiter_;
+    if (failure->line != 0) {
+      out_ << failure->line;
+    }
+    out_ << delimiter_ << "fatal" << delimiter_ << "fatal" << std::string(8, delimiter_);
+    field(failure->message);
+    out_ << "\r\n";
+  }
+
+  void finish(const Totals&, std::size_t, const Summary&) override { out_.flush(); }
 
  private:
   void field(const std::string& value) {
@@ -261,7 +360,7 @@ class CsvSink final : public OutputSink {
         std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
       text.insert(text.begin(), '\'');
     }
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    if (text.find_first_of(std::string{'"', '\r', '\n', delimiter_}) == std::string::npos) {
       out_ << text;
       return;
     }
@@ -276,6 +375,7 @@ class CsvSink final : public OutputSink {
   }
 
   std::ostream& out_;
+  char delimiter_;
 };
 
 class TeeSink final : public OutputSink {
@@ -292,17 +392,13 @@ class TeeSink final : public OutputSink {
       sink->finding(file, finding);
     }
   }
-  void endFile(const std::string& file, const Totals& totals) override {
+  void endFile(const std::string& file, const Totals& totals, const Summary& summary,
+               const Failure* failure) override {
     for (const auto& sink : sinks_) {
-      sink->endFile(file, totals);
+      sink->endFile(file, totals, summary, failure);
     }
   }
-  void failFile(const std::string& file, const Totals& totals, const Failure& failure) override {
-    for (const auto& sink : sinks_) {
-      sink->failFile(file, totals, failure);
-    }
-  }
-  void finish(const Totals& totals, std::size_t files, const Summary* summary) override {
+  void finish(const Totals& totals, std::size_t files, const Summary& summary) override {
     for (const auto& sink : sinks_) {
       sink->finish(totals, files, summary);
     }
@@ -319,19 +415,21 @@ std::unique_ptr<OutputSink> makeTeeSink(std::vector<std::unique_ptr<OutputSink>>
 }
 
 std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& out,
-                                           std::size_t fileCount, bool quiet) {
+                                           const OutputOptions& options, bool quiet) {
   if (quiet) {
     return std::make_unique<NullSink>();
   }
   switch (format) {
     case OutputFormat::kJson:
-      return std::make_unique<JsonSink>(out, fileCount);
+      return std::make_unique<JsonSink>(out);
     case OutputFormat::kCsv:
-      return std::make_unique<CsvSink>(out);
+      return std::make_unique<CsvSink>(out, options);
+    case OutputFormat::kHtml:
+      return makeHtmlSink(out, options);
     case OutputFormat::kText:
       break;
   }
-  return std::make_unique<TextSink>(out);
+  return std::make_unique<TextSink>(out, options);
 }
 
 }  // namespace swde::cli

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "Language.hpp"
+
 namespace swde::cli {
 
 // One finding about one object, with its texts already in UTF-8: an error record of the
@@ -52,49 +54,72 @@ std::string describe(const Failure& failure);
 // standard error whatever a document or a file name holds.
 std::string oneLine(const std::string& text);
 
-// Counts of one input, or of all inputs together.
+// Counts of one input, or of all inputs together. Findings that --select, --ignore or
+// --severity leave out are only counted as filtered; findings beyond --max-findings count as
+// errors and warnings (they decide the exit status) and as unlisted.
 struct Totals {
   std::uint64_t objects = 0;     // objects read
   std::uint64_t checked = 0;     // objects the checks did not turn away
   std::uint64_t errors = 0;      // findings of message type 0
   std::uint64_t warnings = 0;    // findings of message type 1
   std::uint64_t unreadable = 0;  // inputs that could not be read to their end
+  std::uint64_t filtered = 0;    // findings the filters left out
+  std::uint64_t unlisted = 0;    // findings counted but not listed (--max-findings)
 
   void add(const Totals& other);
 };
 
-// Findings counted per code and per record type.
+// The findings counted in Totals::errors and ::warnings, per code and per record type.
 struct Summary {
-  std::map<int, std::uint64_t> byCode;
+  std::map<int, std::pair<std::uint64_t, std::uint64_t>> byCode;  // errors, warnings
   std::map<std::string, std::uint64_t> byType;
 
   void add(const Finding& finding);
+  void add(const Summary& other);
 };
 
-enum class OutputFormat { kText, kJson, kCsv };
+enum class OutputFormat { kText, kJson, kCsv, kHtml };
 
-// Where findings go. Calls come in this order: for each input beginFile, finding..., then
-// endFile (or failFile when the input could not be read to its end); finish once at the end.
-// A failure is part of every report: a "fatal" line (text), a row with the code "fatal" (CSV),
-// the "error" member (JSON).
+// How a report is written, beyond its format.
+struct OutputOptions {
+  Language language = Language::kEnglish;  // the frame of text and HTML
+  bool summary = false;        // text: counts per code and per record type after the totals
+  bool filters = false;        // filters are in force: the totals say how many they left out
+  bool capped = false;         // --max-findings is in force: the totals say how many not listed
+  char csvDelimiter = ',';     // CSV: the field separator
+  bool byteOrderMark = false;  // CSV: starts with the UTF-8 byte order mark
+};
+
+// "16 objects (14 checked), 26 errors, 4 warnings", then what the options ask for:
+// " (3 filtered out, 2 not listed)"; in the options' language.
+std::string describeCounts(const Totals& totals, const OutputOptions& options);
+// "2 files (1 unreadable), " and describeCounts: the totals line of the text report.
+std::string describeTotals(const Totals& totals, std::size_t files, const OutputOptions& options);
+
+// Where findings go. Calls come in this order: for each input beginFile, finding... (the
+// findings listed), endFile; finish once at the end. A failure is part of every report: a
+// "fatal" line (text), a row with the code "fatal" (CSV), the "fatal" member (JSON), a box in
+// the file's header (HTML).
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
   virtual void beginFile(const std::string& file) = 0;
   virtual void finding(const std::string& file, const Finding& finding) = 0;
-  virtual void endFile(const std::string& file, const Totals& totals) = 0;
-  virtual void failFile(const std::string& file, const Totals& totals, const Failure& failure) = 0;
-  // `summary` is null unless a summary was asked for.
-  virtual void finish(const Totals& totals, std::size_t files, const Summary* summary) = 0;
+  // The input's counts and summary; `failure` is null when it was read to its end.
+  virtual void endFile(const std::string& file, const Totals& totals, const Summary& summary,
+                       const Failure* failure) = 0;
+  // The counts and summary of all inputs.
+  virtual void finish(const Totals& totals, std::size_t files, const Summary& summary) = 0;
 };
 
 // Passes every call on to each of `sinks`, in order: one run written in several formats.
 std::unique_ptr<OutputSink> makeTeeSink(std::vector<std::unique_ptr<OutputSink>> sinks);
 
-// `fileCount` decides the JSON shape: one object for one input, an array for several.
 // With `quiet` the sink writes nothing at all.
 std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& out,
-                                           std::size_t fileCount, bool quiet);
+                                           const OutputOptions& options, bool quiet);
+// The HTML report (HtmlOutput.cpp).
+std::unique_ptr<OutputSink> makeHtmlSink(std::ostream& out, const OutputOptions& options);
 
 // A progress bar on one line of a terminal: "LABEL [####      ] 40%".
 class ProgressBar {

@@ -2,7 +2,8 @@
 //
 // swde-check [options] FILE...: checks every object of each transfer document against the
 // reference schema (built in, or --annex FILE) and reports every fault with its line.
-// Exit status: 0 no fault of message type 0, 1 at least one, 2 bad usage or unreadable input.
+// Exit status: 0 no error reported (warnings allowed, unless --warnings-as-errors), 1 at least
+// one, 2 bad usage or unreadable input.
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -20,6 +21,8 @@
 #include "swde/xml/Reader.hpp"
 
 #include "Checker.hpp"
+#include "Filter.hpp"
+#include "Language.hpp"
 #include "Output.hpp"
 #include "ReportFile.hpp"
 
@@ -65,8 +68,8 @@ int run(int argc, char** argv) {
                  "Reference schema (XML); default: the built-in sample reference schema")
       ->check(CLI::ExistingFile);
   std::string formatName = "text";
-  app.add_option("--format", formatName, "Output format: text, json or csv (default: text)")
-      ->check(CLI::IsMember({"text", "json", "csv"}));
+  app.add_option("--format", formatName, "Output format: text, json, csv or html (default: text)")
+      ->check(CLI::IsMember({"text", "json", "csv", "html"}));
   app.add_option("--output", outputPath,
                  "Write the report to FILE (replaced only once the report is complete)");
   app.add_flag("--summary", summaryWanted, "Add counts of findings per code and per record type");
@@ -74,6 +77,31 @@ int run(int argc, char** argv) {
   app.add_option("--jobs,-j", jobs,
                  "Objects checked in parallel by this many threads (default: the number of cores)")
       ->check(CLI::Range(1u, 256u));
+  std::vector<std::string> selected;
+  std::vector<std::string> ignored;
+  std::string severity = "warning";
+  bool warningsAsErrors = false;
+  std::uint64_t maxFindings = 0;
+  std::string languageName;
+  std::string delimiter = ",";
+  bool byteOrderMark = false;
+  app.add_option("--select", selected,
+                 "Report only these codes: a list of codes and ranges, e.g. 6001,6020-6022");
+  app.add_option("--ignore", ignored, "Leave these codes out (the same syntax as --select)");
+  app.add_option("--severity", severity,
+                 "Lowest severity reported: warning (everything, the default) or error")
+      ->check(CLI::IsMember({"error", "warning"}));
+  app.add_flag("--warnings-as-errors", warningsAsErrors,
+               "Exit with status 1 when a warning is reported");
+  const CLI::Option* maxOption =
+      app.add_option("--max-findings", maxFindings,
+                     "List at most N findings per file (the rest are counted, not listed)");
+  app.add_option("--lang", languageName,
+                 "Language of the words around the messages in text and HTML: pl or en "
+                 "(default: from LC_ALL, LC_MESSAGES or LANG)")
+      ->check(CLI::IsMember({"pl", "en"}));
+  app.add_option("--csv-delimiter", delimiter, "CSV field separator, one character (default: ,)");
+  app.add_flag("--bom", byteOrderMark, "Begin a CSV report with the UTF-8 byte order mark");
   app.set_version_flag("--version", std::string("swde-check ") + SWDE_VERSION);
 
   try {
@@ -82,13 +110,59 @@ int run(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kExitClean : kExitTrouble;
   }
-  const OutputFormat format = formatName == "json"  ? OutputFormat::kJson
-                              : formatName == "csv" ? OutputFormat::kCsv
-                                                    : OutputFormat::kText;
+  const OutputFormat format = formatName == "json"   ? OutputFormat::kJson
+                              : formatName == "csv"  ? OutputFormat::kCsv
+                              : formatName == "html" ? OutputFormat::kHtml
+                                                     : OutputFormat::kText;
   if (summaryWanted && format == OutputFormat::kCsv) {
     complain("--summary cannot be combined with --format csv");
     return kExitTrouble;
   }
+  if ((delimiter != "," || byteOrderMark) && format != OutputFormat::kCsv) {
+    complain("--csv-delimiter and --bom apply to --format csv only");
+    return kExitTrouble;
+  }
+  // One byte that cannot stand for a quote or a line end, nor begin a UTF-8 sequence.
+  if (delimiter.size() != 1 || delimiter == "\"" || delimiter == "\r" || delimiter == "\n" ||
+      static_cast<unsigned char>(delimiter[0]) >= 0x80) {
+    complain(
+        "--csv-delimiter must be one ASCII character other than a quote or a line end, not \"" +
+        delimiter + "\"");
+    return kExitTrouble;
+  }
+  swde::cli::CheckerSettings settings;
+  settings.jobs = jobs;
+  settings.filter.errorsOnly = severity == "error";
+  if (maxOption->count() > 0) {
+    settings.filter.maxFindings = maxFindings;
+  }
+  const auto parseCodes = [](const std::vector<std::string>& texts, const char* option,
+                             swde::cli::CodeSet& codes) {
+    try {
+      for (const std::string& text : texts) {
+        codes.add(text);
+      }
+      return true;
+    } catch (const std::invalid_argument& e) {
+      complain(std::string(option) + ": " + e.what());
+      return false;
+    }
+  };
+  if (!selected.empty() && !parseCodes(selected, "--select", settings.filter.select.emplace())) {
+    return kExitTrouble;
+  }
+  if (!parseCodes(ignored, "--ignore", settings.filter.ignore)) {
+    return kExitTrouble;
+  }
+  swde::cli::OutputOptions options;
+  options.language = languageName.empty()   ? swde::cli::languageFromEnvironment()
+                     : languageName == "pl" ? swde::cli::Language::kPolish
+                                            : swde::cli::Language::kEnglish;
+  options.summary = summaryWanted;
+  options.filters = settings.filter.filters();
+  options.capped = settings.filter.maxFindings.has_value();
+  options.csvDelimiter = delimiter[0];
+  options.byteOrderMark = byteOrderMark;
   const bool toFile = !outputPath.empty() && !quiet;
   if (toFile) {
     if (const auto input = swde::cli::sameFileAsOutput(outputPath, files, annexPath)) {
@@ -118,10 +192,8 @@ int run(int argc, char** argv) {
   }
   std::ostream& out = report ? report->stream() : std::cout;
 
-  const auto sink = swde::cli::makeOutputSink(format, out, files.size(), quiet);
+  const auto sink = swde::cli::makeOutputSink(format, out, options, quiet);
   swde::cli::Summary summary;
-  swde::cli::CheckerSettings settings;
-  settings.jobs = jobs;
   swde::cli::Checker checker(*annex, settings);
   const bool terminal = isatty(STDERR_FILENO) != 0 && !quiet;
 
@@ -138,7 +210,7 @@ int run(int argc, char** argv) {
         const swde::cli::Failure failure{e.file(), e.line(), e.column(), e.message()};
         fileTotals.unreadable = 1;
         sink->beginFile(label);
-        sink->failFile(label, fileTotals, failure);
+        sink->endFile(label, fileTotals, swde::cli::Summary{}, &failure);
         all.add(fileTotals);
         complain(swde::cli::describe(failure));
         continue;
@@ -155,14 +227,14 @@ int run(int argc, char** argv) {
             bar->update(done, total);
           }
         },
-        *sink, summaryWanted ? &summary : nullptr, fileTotals);
+        *sink, &summary, fileTotals);
     bar.reset();
     all.add(fileTotals);
     if (failure) {
       complain(swde::cli::describe(*failure));
     }
   }
-  sink->finish(all, files.size(), summaryWanted ? &summary : nullptr);
+  sink->finish(all, files.size(), summary);
   if (report) {
     const std::string problem = report->commit();
     if (!problem.empty()) {
@@ -176,7 +248,7 @@ int run(int argc, char** argv) {
   if (all.unreadable > 0) {
     return kExitTrouble;
   }
-  return all.errors > 0 ? kExitFaults : kExitClean;
+  return all.errors > 0 || (warningsAsErrors && all.warnings > 0) ? kExitFaults : kExitClean;
 }
 
 }  // namespace

@@ -1,0 +1,247 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// An error record names its code, its line and id and a message; the rest is found again in
+// the object and the metadata the checks read. The code tells what the error is about: the
+// object as a whole (it carries the object's line and id), an attribute or a relation (ids of
+// attributes and relations are counted apart, so the code must say which map to search for
+// the entry with the error's line and id). The expected texts are written as the schema's
+// notation or in the catalogue's own words, so that they read alike with the messages and with
+// the document checks' findings.
+#include "Context.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swde/platform/Cp1250.hpp"
+#include "swde/platform/Sysutils.hpp"
+
+namespace swde::cli {
+namespace {
+
+enum class Concerns { kObject, kAttribute, kRelation };
+
+Concerns concernsOf(int code) {
+  switch (code) {
+    case errRelatNotDefined:
+    case errRelatDestType:
+      return Concerns::kRelation;
+    case errAttrNotDefined:
+    case errCreationDateEmpty:
+    case errVerificationDateEmpty:
+    case errVerificationBeforeCreation:
+    case errPostalCode:
+    case errInvalidChar:
+      return Concerns::kAttribute;
+    default:
+      return code >= errFloatValue && code <= errEmptyValue ? Concerns::kAttribute
+                                                            : Concerns::kObject;
+  }
+}
+
+constexpr const char* kDateForm = "rrrr.mm.dd";
+constexpr const char* kDateTimeForm = "rrrr.mm.dd-gg:mm:ss[.sssss]";
+constexpr const char* kStatusMarks = "00 | 01 | 02 | 10 | 11 | 12 | 20 | 21 | 22";
+constexpr std::size_t kValuesShown = 20;  // of a long value set, the rest is "…"
+
+// The form of a value of `baseType`, or null for a code without form rule.
+const char* formOf(std::string_view baseType) {
+  static constexpr std::pair<std::string_view, const char*> kForms[] = {
+      {"FL", "liczba rzeczywista"}, {"NO", "liczba całkowita"}, {"LN", "0 | 1"},
+      {"UL", "ułamek n/d"},         {"DN", kDateForm},          {"HR", "gg:mm:ss[.sssss]"},
+      {"DH", kDateTimeForm}};
+  for (const auto& [code, form] : kForms) {
+    if (code == baseType) {
+      return form;
+    }
+  }
+  return nullptr;
+}
+
+// The base type whose form a malformed-value code reports.
+const char* baseTypeOf(int code) {
+  switch (code) {
+    case errFloatValue:
+      return "FL";
+    case errIntegerValue:
+      return "NO";
+    case errLogicalValue:
+      return "LN";
+    case errFractionValue:
+      return "UL";
+    case errDateFormat:
+      return "DN";
+    case errTimeFormat:
+      return "HR";
+    case errDateTimeFormat:
+      return "DH";
+    default:
+      return "";
+  }
+}
+
+std::string joined(const std::vector<AnsiString>& values) {
+  std::string text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i == kValuesShown) {
+      text += " | …";
+      break;
+    }
+    text += (i == 0 ? "" : " | ") + Cp1250ToUtf8(values[i]);
+  }
+  return text;
+}
+
+const RecordType* typeIn(const Metadata& set, const AnsiString& name) {
+  return set.typesSection != nullptr ? set.typesSection->getType(name) : nullptr;
+}
+
+const AttributeDecl* declarationIn(const Metadata& set, const AnsiString& name) {
+  return set.attribsSection != nullptr ? set.attribsSection->getAttribute(name) : nullptr;
+}
+
+// The first entry of `map` (in map order, the order the checks walk) with the line and id.
+template <class Map>
+typename Map::mapped_type entryAt(const Map& map, std::uint32_t line, std::uint32_t id) {
+  for (const auto& [name, entry] : map) {
+    if (entry->line == line && entry->id == id) {
+      return entry;
+    }
+  }
+  return nullptr;
+}
+
+// The key as the document checks take it: the trimmed value of the first attribute (in map
+// order) with the code of the key attribute; none when it is absent or blank.
+std::optional<std::string> keyOf(const smObject& object, const Metadata& annex) {
+  const RecordType* type = typeIn(annex, object.typeName);
+  const AttributeDef* def = type != nullptr ? type->getKeyAttribute() : nullptr;
+  const smAttribute* attribute = def != nullptr ? object.getAttributeByCode(def->code) : nullptr;
+  if (attribute == nullptr || TrimView(attribute->value).empty()) {
+    return std::nullopt;
+  }
+  return Cp1250ToUtf8(Trim(attribute->value));
+}
+
+// What a value of `attribute` had to be: one of its allowed values, else the form of its
+// declared base type; null when neither is known.
+std::optional<std::string> allowedFor(const smAttribute& attribute, const smObject& object,
+                                      const Metadata& annex, bool values) {
+  if (values) {
+    const RecordType* type = typeIn(annex, object.typeName);
+    const AttributeDef* def = type != nullptr ? type->getAttributeByCode(attribute.code) : nullptr;
+    if (def != nullptr && !def->possibleValues().empty()) {
+      return joined(def->possibleValues());
+    }
+  }
+  const AttributeDecl* decl = declarationIn(annex, attribute.name);
+  const char* form = decl != nullptr ? formOf(decl->baseType) : nullptr;
+  return form != nullptr ? std::optional<std::string>(form) : std::nullopt;
+}
+
+}  // namespace
+
+Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
+                  const Metadata& file) {
+  Finding finding;
+  finding.line = error.line;
+  finding.id = error.id;
+  finding.code = error.code;
+  finding.msgType = error.msgType;
+  finding.typeName = Cp1250ToUtf8(error.typeName);
+  finding.message = Cp1250ToUtf8(error.message);
+  finding.objectId = object.id;
+  finding.objectLine = object.line;
+  finding.key = keyOf(object, annex);
+
+  const int code = error.code;
+  const smAttribute* attribute = nullptr;
+  const smRelation* relation = nullptr;
+  switch (concernsOf(code)) {
+    case Concerns::kAttribute:
+      // The date check fetches its two attributes by name, as here.
+      attribute = code == errCreationDateEmpty ? object.getAttribute("G5DTU")
+                  : code == errVerificationDateEmpty || code == errVerificationBeforeCreation
+                      ? object.getAttribute("G5DTW")
+                      : entryAt(object.attributes, error.line, error.id);
+      break;
+    case Concerns::kRelation:
+      relation = entryAt(object.relations, error.line, error.id);
+      break;
+    case Concerns::kObject:
+      break;
+  }
+  if (attribute != nullptr) {
+    finding.hasEntry = true;
+    finding.entryId = attribute->id;
+    finding.entry = Cp1250ToUtf8(attribute->name);
+    if (code != errAttrNotDefined) {
+      finding.value = Cp1250ToUtf8(attribute->value);
+    }
+  } else if (relation != nullptr) {
+    finding.hasEntry = true;
+    finding.entryId = relation->id;
+    finding.entry = Cp1250ToUtf8(relation->name);
+  }
+
+  switch (code) {
+    case errCreationDateEmpty:
+      finding.expected = kDateTimeForm;
+      break;
+    case errVerificationDateEmpty:
+      finding.expected = kDateForm;
+      break;
+    case errVerificationBeforeCreation:
+      if (const smAttribute* created = object.getAttribute("G5DTU")) {
+        const std::string_view creation = created->value;
+        finding.expected = ">= " + Cp1250ToUtf8(Trim(creation.substr(0, creation.find('-'))));
+      }
+      break;
+    case errBaseType: {
+      finding.value = Cp1250ToUtf8(object.baseType);
+      const RecordType* type = typeIn(annex, object.typeName);
+      type = type != nullptr ? type : typeIn(file, object.typeName);
+      if (type != nullptr) {
+        finding.expected = Cp1250ToUtf8(type->baseType);
+      }
+      break;
+    }
+    case errStatus:
+      finding.value = Cp1250ToUtf8(object.status);
+      finding.expected = kStatusMarks;
+      break;
+    case errRelatDestType:
+      if (relation != nullptr) {
+        finding.value = Cp1250ToUtf8(relation->destType);
+        const RecordType* type = typeIn(annex, object.typeName);
+        const ReferenceDef* def = type != nullptr ? type->getReference(relation->code) : nullptr;
+        if (def != nullptr) {
+          finding.expected = joined(def->refTypeNames());
+        }
+      }
+      break;
+    case errProperFraction:
+      finding.expected = "ułamek właściwy";
+      break;
+    case errPostalCode:
+      finding.expected = "00-000";
+      break;
+    case errValueOutOfSet:
+    case errEmptyValue:
+    case errInvalidChar:
+      if (attribute != nullptr) {
+        finding.expected = allowedFor(*attribute, object, annex, code != errInvalidChar);
+      }
+      break;
+    default:
+      if (const char* form = formOf(baseTypeOf(code))) {
+        finding.expected = form;
+      }
+      break;
+  }
+  return finding;
+}
+
+}  // namespace swde::cli

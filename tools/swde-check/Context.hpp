@@ -1,0 +1,24 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+#define SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+
+#include "swde/errors/Smerrors.hpp"
+#include "swde/metadata/Metadata.hpp"
+#include "swde/model/Smobject.hpp"
+
+#include "Output.hpp"
+
+namespace swde::cli {
+
+// The finding that an error record of `object` makes, after checkMain, with the context a
+// reader needs to mend the fault: the attribute or relation the code concerns (the error
+// carries its line and id), the object's key (the value of the attribute that `annex` marks
+// key="1" for its record type), the offending value and what the rule expected. `annex` and
+// `file` are the sets the object was checked against. An object that checkMain turned away has
+// no entries left, so its findings carry only the object's own context.
+Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
+                  const Metadata& file);
+
+}  // namespace swde::cli
+
+#endif  // SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
