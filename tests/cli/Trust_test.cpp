@@ -170,6 +170,20 @@ TEST(ProgressBar, GrowingFile) {
   EXPECT_NE(out.str().find("] 100%"), std::string::npos) << out.str();
 }
 
+// Polish counts take one of three forms: 1; 2-4, 22-24, ... but not 12-14; the rest.
+TEST(Language, CountedForms) {
+  using swde::cli::Language;
+  const swde::cli::Forms errors{"błąd", "błędy", "błędów"};
+  const std::pair<std::uint64_t, const char*> cases[] = {
+      {0, "0 błędów"},   {1, "1 błąd"},      {2, "2 błędy"},     {4, "4 błędy"},
+      {5, "5 błędów"},   {12, "12 błędów"},  {14, "14 błędów"},  {22, "22 błędy"},
+      {21, "21 błędów"}, {104, "104 błędy"}, {112, "112 błędów"}};
+  for (const auto& [count, text] : cases) {
+    EXPECT_EQ(swde::cli::counted(count, errors, Language::kPolish), text);
+  }
+  EXPECT_EQ(swde::cli::counted(22, {"error", "errors", "errors"}, Language::kEnglish), "22 errors");
+}
+
 // An --output that is an input or the annex, through any name, is refused and left alone; with
 // --quiet no report is written. A run stopped by a signal, or two runs at once, never leave a
 // half-written or spliced file, nor a temporary one.

@@ -7,7 +7,8 @@ Usage: browser_test.py TOOL ROOT OUTDIR
   pages, and saves OUTDIR/report.png (docs/report-html.png is a copy). Exit status 77 (skipped)
   when Chromium, its driver or Selenium is missing.
 Usage: browser_test.py --measure REPORT.html
-  Prints the seconds from navigation until the report has rendered its first page.
+  Prints the seconds from navigation (in a started browser) until the report has rendered its
+  first page.
 """
 import os
 import shutil
@@ -134,6 +135,7 @@ def test(tool, root, outdir):
 def measure(report):
     browser, profile = start_browser()
     try:
+        browser.get("about:blank")  # the browser's own start is not the report's
         start = time.monotonic()
         load(browser, "file://" + os.path.abspath(report))
         print(f"{time.monotonic() - start:.2f} s until the first page of {report} was rendered")
