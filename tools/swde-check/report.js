@@ -111,13 +111,14 @@
   function render(file) {
     var list = file.list;
     while (list.firstChild) list.removeChild(list.firstChild);
+    file.nav.hidden = file.result.pages.length < 2;
+    if (file.data.length === 0) return;  // the header says there is nothing
     var page = file.result.pages[file.page];
     var shown = add(list, 'p', 'shown', format(W.shown, [file.result.count, file.data.length]));
     shown.dataset.shown = file.result.count;
     if (file.result.count === 0 && file.data.length > 0) add(list, 'p', 'none', W.none);
     page.forEach(function (group) { renderGroup(list, group); });
     var nav = file.nav;
-    nav.hidden = file.result.pages.length < 2;
     nav.querySelector('.page').textContent = format(W.page, [file.page + 1, file.result.pages.length]);
     nav.querySelector('.prev').disabled = file.page === 0;
     nav.querySelector('.next').disabled = file.page + 1 >= file.result.pages.length;
