@@ -6,6 +6,7 @@
 #   SWDE_CONFIG        build configuration
 #   SWDE_WORK_DIR      scratch directory for the consumer builds
 #   SWDE_CONSUMER_DIR  sources of the consumer project
+#   SWDE_DOCUMENT      the document the consumer reads (examples/clean.xml)
 #   SWDE_GENERATOR, SWDE_CXX_COMPILER   used to build the consumer like the library
 
 cmake_minimum_required(VERSION 3.20)
@@ -31,15 +32,19 @@ if(SWDE_STEP STREQUAL "install")
       "${SWDE_LIBDIR}/cmake/swde/swdeConfig.cmake"
       "${SWDE_LIBDIR}/cmake/swde/swdeConfigVersion.cmake"
       "${SWDE_LIBDIR}/cmake/swde/swdeTargets.cmake"
-      "${SWDE_LIBDIR}/pkgconfig/swde.pc")
+      "${SWDE_INCLUDEDIR}/swde/xml/Reader.hpp"
+      "${SWDE_LIBDIR}/pkgconfig/swde.pc"
+      "${SWDE_LIBDIR}/pkgconfig/swde-xml.pc")
     if(NOT EXISTS "${SWDE_PREFIX}/${file}")
       message(FATAL_ERROR "not installed: ${file}")
     endif()
   endforeach()
   # Internal headers stay out of the install.
-  if(EXISTS "${SWDE_PREFIX}/${SWDE_INCLUDEDIR}/swde/errors/SmerrorsUnit.hpp")
-    message(FATAL_ERROR "internal header installed: swde/errors/SmerrorsUnit.hpp")
-  endif()
+  foreach(file IN ITEMS errors/SmerrorsUnit.hpp xml/detail)
+    if(EXISTS "${SWDE_PREFIX}/${SWDE_INCLUDEDIR}/swde/${file}")
+      message(FATAL_ERROR "internal header installed: swde/${file}")
+    endif()
+  endforeach()
 
 elseif(SWDE_STEP STREQUAL "consumer")
   set(build "${SWDE_WORK_DIR}/consumer")
@@ -56,27 +61,27 @@ elseif(SWDE_STEP STREQUAL "consumer")
   if(NOT app)
     message(FATAL_ERROR "consumer program not found in ${build}")
   endif()
-  run("${app}")
+  run("${app}" "${SWDE_DOCUMENT}")
   message(STATUS "consumer built against ${SWDE_PREFIX} and ran")
 
 elseif(SWDE_STEP STREQUAL "pkgconfig")
   set(pc_dir "${SWDE_PREFIX}/${SWDE_LIBDIR}/pkgconfig")
-  if(NOT EXISTS "${pc_dir}/swde.pc")
-    message(FATAL_ERROR "not installed: ${SWDE_LIBDIR}/pkgconfig/swde.pc")
+  if(NOT EXISTS "${pc_dir}/swde-xml.pc")
+    message(FATAL_ERROR "not installed: ${SWDE_LIBDIR}/pkgconfig/swde-xml.pc")
   endif()
   find_program(pkg_config NAMES pkg-config pkgconf)
   if(NOT pkg_config)
     message(STATUS "swde-packaging: skipped, pkg-config not found")
     return()
   endif()
-  set(ENV{PKG_CONFIG_PATH} "${pc_dir}")
-  set(ENV{PKG_CONFIG_LIBDIR} "${pc_dir}")
-  execute_process(COMMAND "${pkg_config}" --cflags --libs swde
+  set(ENV{PKG_CONFIG_PATH} "${pc_dir}")  # searched before the system (expat comes from there)
+  # swde-xml brings swde (and, for a static reader, expat) along.
+  execute_process(COMMAND "${pkg_config}" --cflags --libs swde-xml
     RESULT_VARIABLE rc OUTPUT_VARIABLE flags ERROR_VARIABLE err OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "pkg-config --cflags --libs swde failed (${rc}): ${err}")
+    message(FATAL_ERROR "pkg-config --cflags --libs swde-xml failed (${rc}): ${err}")
   endif()
-  message(STATUS "pkg-config --cflags --libs swde: ${flags}")
+  message(STATUS "pkg-config --cflags --libs swde-xml: ${flags}")
   # The flags must lead into the prefix the package was installed to (compared as real paths,
   # so that a relocatable file with "${pcfiledir}/../.." passes).
   separate_arguments(flag_list UNIX_COMMAND "${flags}")
@@ -100,16 +105,18 @@ elseif(SWDE_STEP STREQUAL "pkgconfig")
       message(FATAL_ERROR "pkg-config flags lack -${kind} for ${want}: ${flags}")
     endif()
   endforeach()
-  if(NOT "-lswde" IN_LIST flag_list)
-    message(FATAL_ERROR "pkg-config flags lack -lswde: ${flags}")
-  endif()
+  foreach(lib IN ITEMS -lswde_xml -lswde)
+    if(NOT lib IN_LIST flag_list)
+      message(FATAL_ERROR "pkg-config flags lack ${lib}: ${flags}")
+    endif()
+  endforeach()
   # And they must be enough to build and run the consumer.
   set(build "${SWDE_WORK_DIR}/pkgconfig")
   file(REMOVE_RECURSE "${build}")
   file(MAKE_DIRECTORY "${build}")
   run("${SWDE_CXX_COMPILER}" -std=c++17 "${SWDE_CONSUMER_DIR}/main.cpp" -o "${build}/app"
     ${flag_list} "-Wl,-rpath,${SWDE_PREFIX}/${SWDE_LIBDIR}")
-  run("${build}/app")
+  run("${build}/app" "${SWDE_DOCUMENT}")
   message(STATUS "consumer built with pkg-config flags and ran")
 
 else()

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "swde/xml/DocumentCutter.hpp"
+#include "swde/xml/detail/DocumentCutter.hpp"
 
 #include "xml/ReadSupport.hpp"
 

@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "swde/model/Smobject.hpp"
-#include "swde/xml/DocumentCutter.hpp"
+#include "swde/xml/detail/DocumentCutter.hpp"
 
 #include "Context.hpp"
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "swde/xml/Parser.hpp"
+#include "swde/xml/detail/Parser.hpp"
 
 namespace swde::xml {
 namespace {
@@ -85,6 +85,11 @@ void DocumentReader::readStream(std::istream& in) {
 
 void DocumentReader::readFile(const std::string& path) {
   parser_->readFile(path);
+}
+
+void DocumentReader::readMemory(std::string_view text) {
+  parser_->feed(text.data(), text.size());
+  parser_->finish();
 }
 
 Metadata& DocumentReader::fileMetadata() {

@@ -190,6 +190,8 @@ class DocumentReader {
   // Opens the file with openInput and reads it as readStream does; errors in the content name
   // the file as the constructor was given it.
   void readFile(const std::string& path);
+  // Reads a whole document held in memory: feed(text), then finish().
+  void readMemory(std::string_view text);
 
   // Reads a piece of a document that DocumentCutter cut out, `text` standing at `start` in the
   // whole document (`last`: the piece ends the document, and finish() is called). Hands out the

@@ -12,7 +12,7 @@
 //
 // The scan is a small state machine over the bytes, resumable at any byte, that jumps with
 // memchr through text, attribute values, comments, CDATA sections and processing instructions.
-#include "swde/xml/DocumentCutter.hpp"
+#include "swde/xml/detail/DocumentCutter.hpp"
 
 #include <algorithm>
 #include <array>
@@ -20,8 +20,8 @@
 #include <string_view>
 #include <utility>
 
-#include "swde/xml/Encoding.hpp"
-#include "swde/xml/Parser.hpp"
+#include "swde/xml/detail/Encoding.hpp"
+#include "swde/xml/detail/Parser.hpp"
 
 namespace swde::xml {
 namespace detail {

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_XML_DOCUMENTCUTTER_HPP_
-#define SWDE_XML_DOCUMENTCUTTER_HPP_
+#ifndef SWDE_XML_DETAIL_DOCUMENTCUTTER_HPP_
+#define SWDE_XML_DETAIL_DOCUMENTCUTTER_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -104,4 +104,4 @@ class DocumentCutter {
 
 }  // namespace swde::xml
 
-#endif  // SWDE_XML_DOCUMENTCUTTER_HPP_
+#endif  // SWDE_XML_DETAIL_DOCUMENTCUTTER_HPP_

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "swde/model/Smattribute.hpp"
-#include "swde/xml/Parser.hpp"
+#include "swde/xml/detail/Parser.hpp"
 
 namespace swde::xml::detail {
 

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_XML_PARSER_HPP_
-#define SWDE_XML_PARSER_HPP_
+#ifndef SWDE_XML_DETAIL_PARSER_HPP_
+#define SWDE_XML_DETAIL_PARSER_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -20,8 +20,8 @@
 #include "swde/model/Smrelation.hpp"
 #include "swde/platform/AnsiString.hpp"
 #include "swde/types/Smobjectfactory.hpp"
-#include "swde/xml/Encoding.hpp"
 #include "swde/xml/Reader.hpp"
+#include "swde/xml/detail/Encoding.hpp"
 
 // Internal to swde_xml: the engine behind DocumentReader and the schema loaders.
 
@@ -253,4 +253,4 @@ class Parser {
 
 }  // namespace swde::xml::detail
 
-#endif  // SWDE_XML_PARSER_HPP_
+#endif  // SWDE_XML_DETAIL_PARSER_HPP_

@@ -1,5 +1,5 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include "swde/xml/Encoding.hpp"
+#include "swde/xml/detail/Encoding.hpp"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_XML_ENCODING_HPP_
-#define SWDE_XML_ENCODING_HPP_
+#ifndef SWDE_XML_DETAIL_ENCODING_HPP_
+#define SWDE_XML_DETAIL_ENCODING_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -41,4 +41,4 @@ std::string quote(std::string_view text);
 
 }  // namespace swde::xml::detail
 
-#endif  // SWDE_XML_ENCODING_HPP_
+#endif  // SWDE_XML_DETAIL_ENCODING_HPP_

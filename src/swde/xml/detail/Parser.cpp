@@ -20,7 +20,7 @@
 // change. A piece of a document read after its prolog (continueAt) keeps the document's offsets,
 // lines and columns, so it meets the same slice ends, events and errors as a reading of the
 // whole document.
-#include "swde/xml/Parser.hpp"
+#include "swde/xml/detail/Parser.hpp"
 
 #include <algorithm>
 #include <cerrno>

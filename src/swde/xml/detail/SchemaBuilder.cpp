@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "swde/platform/Cp1250.hpp"
-#include "swde/xml/Parser.hpp"
+#include "swde/xml/detail/Parser.hpp"
 
 namespace swde::xml::detail {
 
