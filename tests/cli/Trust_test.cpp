@@ -121,7 +121,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
           faults.substr(faults.size() / 2),
   };
   swde::cli::Checker single(*annex_, {});
-  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}});
+  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}, true, {}});
   for (const std::string& document : documents) {
     for (std::size_t end = document.size(); end > 0; end = end > 997 ? end - 997 : 0) {
       const std::string text = document.substr(0, end);
@@ -150,7 +150,7 @@ TEST_F(CheckerTest, OutOfMemoryClosesTheReport) {
   };
   for (const unsigned jobs : {1U, 2U}) {
     Sink sink;
-    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}});
+    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}, true, {}});
     std::ifstream in(kSource + "/examples/faults.xml", std::ios::binary);
     swde::cli::Totals totals;
     const auto failure = checker.check("faults.xml", in, 0, nullptr, sink, nullptr, totals);

@@ -81,7 +81,8 @@ def test(tool, root, outdir):
     os.makedirs(outdir, exist_ok=True)
     report = os.path.join(outdir, "faults.html")
     with open(report, "wb") as out:
-        status = subprocess.run([tool, "--format", "html", "--lang", "pl", "examples/faults.xml"],
+        status = subprocess.run([tool, "--format", "html", "--lang", "pl", "--profile", "catalogue",
+                                 "examples/faults.xml"],
                                 cwd=root, stdout=out, check=False).returncode
     check(status == 1, f"swde-check exited with {status}, not 1")
     browser, profile = start_browser()

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "swde/checks/DocumentChecks.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/xml/detail/DocumentCutter.hpp"
 
@@ -38,18 +39,29 @@ constexpr std::size_t kBatchObjects = 256;
 constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 constexpr std::size_t kReadBytes = std::size_t{1} << 16;
 
-// What checking one object gives.
+// What checking one object gives: the catalogue's findings, then those about its values; and
+// what the document checks must remember of it.
 struct ObjectResult {
   bool checked = false;
   std::vector<Finding> findings;
+  smObjectDigest digest;
 };
 
-ObjectResult checkObject(smObject& object, Metadata& annex, Metadata& file, bool ownSections) {
+// `values` null: the catalogue's checks alone.
+ObjectResult checkObject(smObject& object, Metadata& annex, Metadata& file, bool ownSections,
+                         const smObjectChecks* values) {
   ObjectResult result;
   object.setExistMetadata(ownSections);
   result.checked = object.checkMain(&annex, &file);
   for (smError* error = object.getFirstError(); error != nullptr; error = object.getNextError()) {
     result.findings.push_back(findingOf(*error, object, annex, file));
+  }
+  if (values != nullptr) {
+    std::vector<smDocumentFinding> found;
+    result.digest = values->check(object, found);
+    for (const smDocumentFinding& finding : found) {
+      result.findings.push_back(findingOf(finding));
+    }
   }
   return result;
 }
@@ -194,7 +206,13 @@ class Checker::Run {
  public:
   Run(Checker& checker, const std::string& label, OutputSink& sink, Summary& summary,
       Totals& totals)
-      : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {}
+      : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {
+    if (checker.settings_.documentChecks) {
+      document_ = std::make_unique<smDocumentChecks>(&checker.annex_,
+                                                     smDocumentOptions{checker.settings_.today});
+      values_ = &document_->objectChecks();
+    }
+  }
 
   // However the document ends, no task outlives it (their results are not wanted any more).
   ~Run() {
@@ -246,12 +264,13 @@ class Checker::Run {
           label_,
           [&](std::unique_ptr<smObject> object) {
             write(checkObject(*object, checker_.annex_, reader->fileMetadata(),
-                              reader->hasSchemaSections()));
+                              reader->hasSchemaSections(), values_));
           },
           limits);
       reader = &oneStream;
       readAll([&](const char* data, std::size_t n) { oneStream.feed(data, n); },
               [&] { oneStream.finish(); });
+      finishDocument();
       return;
     }
     xml::DocumentCutter cutter(
@@ -261,6 +280,7 @@ class Checker::Run {
     cutter_ = &cutter;
     readAll([&](const char* data, std::size_t n) { cutter.feed(data, n); },
             [&] { cutter.finish(); });
+    finishDocument();
   }
 
  private:
@@ -270,6 +290,26 @@ class Checker::Run {
     for (const Finding& finding : result.findings) {
       report(finding);
     }
+    if (document_) {
+      document_->add(result.digest, found_);
+      reportFound();
+    }
+  }
+
+  // What only the whole document tells (a reference never resolved, shares that do not add
+  // up). Not for a document that could not be read to its end: its rest is unknown.
+  void finishDocument() {
+    if (document_) {
+      document_->finish(found_);
+      reportFound();
+    }
+  }
+
+  void reportFound() {
+    for (const smDocumentFinding& finding : found_) {
+      report(findingOf(finding));
+    }
+    found_.clear();
   }
 
   // Counts a finding the filters admit and lists it while the file's limit allows.
@@ -314,10 +354,11 @@ class Checker::Run {
     batch_.clear();
     auto task = std::make_shared<Task>();
     task->bytes = std::exchange(batchBytes_, 0);
-    task->run = [objects](WorkerSets& sets, Task& self) {
+    task->run = [objects, values = values_](WorkerSets& sets, Task& self) {
       self.results.reserve(objects->size());
       for (std::unique_ptr<smObject>& object : *objects) {
-        self.results.push_back(checkObject(*object, *sets.annex, *sets.file, sets.ownSections));
+        self.results.push_back(
+            checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
         object.reset();
       }
     };
@@ -330,12 +371,13 @@ class Checker::Run {
     auto shared = std::make_shared<xml::DocumentCutter::Piece>(std::move(piece));
     auto task = std::make_shared<Task>();
     task->bytes = shared->text.size();
-    task->run = [label = label_, limits = checker_.settings_.limits, shared](WorkerSets& sets,
-                                                                             Task& self) {
+    task->run = [label = label_, limits = checker_.settings_.limits, shared, values = values_](
+                    WorkerSets& sets, Task& self) {
       xml::DocumentReader reader(
           label,
           [&](std::unique_ptr<smObject> object) {
-            self.results.push_back(checkObject(*object, *sets.annex, *sets.file, sets.ownSections));
+            self.results.push_back(
+                checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
           },
           limits);
       reader.readPiece(shared->start, shared->text, shared->last);
@@ -389,6 +431,12 @@ class Checker::Run {
   Summary& summary_;
   Totals& totals_;
   std::uint64_t listed_ = 0;
+  // The document checks' state for this document and their per-object part, which the workers
+  // share (it reads the reference schema through its lookups only); null for the catalogue's
+  // checks alone.
+  std::unique_ptr<smDocumentChecks> document_;
+  const smObjectChecks* values_ = nullptr;
+  std::vector<smDocumentFinding> found_;
   xml::DocumentCutter* cutter_ = nullptr;
   bool started_ = false;
   std::vector<std::unique_ptr<smObject>> batch_;
@@ -401,6 +449,9 @@ class Checker::Run {
 Checker::Checker(Metadata& annex, const CheckerSettings& settings)
     : annex_(annex), settings_(settings) {
   settings_.jobs = std::max(1u, settings_.jobs);
+  if (settings_.documentChecks) {
+    settings_.today = smObjectChecks(nullptr, smDocumentOptions{settings_.today}).today();
+  }
   if (settings_.jobs > 1) {
     pool_ = std::make_unique<Pool>(annex_, settings_.jobs);
   }

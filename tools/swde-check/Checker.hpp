@@ -29,6 +29,12 @@ struct CheckerSettings {
   xml::ReaderLimits limits;
   // Which findings are counted and listed.
   FindingFilter filter;
+  // The document checks (codes 7001 and up) run after the catalogue's on every object; off:
+  // the catalogue's findings alone.
+  bool documentChecks = true;
+  // The day of the check for the document checks, "rrrr.mm.dd"; empty: the date when the
+  // checker is made. REQUIRES: a real day (see smObjectChecks).
+  std::string today;
 };
 
 // Checks the objects of transfer documents against one reference schema and writes what it
@@ -38,6 +44,11 @@ struct CheckerSettings {
 // to the workers in batches. A writer puts the results back in document order, so the report is
 // that of one job, byte for byte, faults included. No more than a bounded window of work is in
 // flight: about two pieces per job.
+//
+// The document checks judge each object's values where the object is checked (on the workers)
+// and keep what the document must remember (keys, references, share sums) in one state per
+// document, fed by the writer in document order; what that state settles at the end of a
+// document read to its end comes after the document's other findings.
 class Checker {
  public:
   // `annex` must outlive the checker and not change while it works.
@@ -62,7 +73,7 @@ class Checker {
   class Run;
 
   Metadata& annex_;
-  CheckerSettings settings_;
+  CheckerSettings settings_;  // `today` resolved once, so every document has the same day
   std::unique_ptr<Pool> pool_;
 };
 

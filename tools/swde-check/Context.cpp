@@ -244,4 +244,27 @@ Finding findingOf(const smError& error, const smObject& object, const Metadata& 
   return finding;
 }
 
+Finding findingOf(const smDocumentFinding& found) {
+  const auto text = [](const AnsiString& value) {
+    return value.empty() ? std::nullopt : std::optional<std::string>(Cp1250ToUtf8(value));
+  };
+  Finding finding;
+  finding.line = found.line;
+  finding.id = found.hasEntry ? found.entryId : found.objectId;
+  finding.code = found.code;
+  finding.msgType = found.msgType;
+  finding.typeName = Cp1250ToUtf8(found.typeName);
+  finding.message = Cp1250ToUtf8(found.message);
+  finding.objectId = found.objectId;
+  finding.objectLine = found.objectLine;
+  finding.hasEntry = found.hasEntry;
+  finding.entryId = found.entryId;
+  finding.entry = Cp1250ToUtf8(found.entry);
+  finding.key = text(found.key);
+  finding.value = text(found.value);
+  finding.expected = text(found.expected);
+  finding.relatedLine = found.relatedLine;
+  return finding;
+}
+
 }  // namespace swde::cli

@@ -2,6 +2,7 @@
 #ifndef SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
 #define SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
 
+#include "swde/checks/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
@@ -18,6 +19,9 @@ namespace swde::cli {
 // no entries left, so its findings carry only the object's own context.
 Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
                   const Metadata& file);
+
+// The finding of the document checks, which carries its context itself.
+Finding findingOf(const smDocumentFinding& finding);
 
 }  // namespace swde::cli
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -102,6 +103,14 @@ int run(int argc, char** argv) {
       ->check(CLI::IsMember({"pl", "en"}));
   app.add_option("--csv-delimiter", delimiter, "CSV field separator, one character (default: ,)");
   app.add_flag("--bom", byteOrderMark, "Begin a CSV report with the UTF-8 byte order mark");
+  std::string profile = "all";
+  std::string today;
+  app.add_option("--profile", profile,
+                 "Checks to run: catalogue (each object on its own, codes up to 6036) or all "
+                 "(also the document checks, codes 7001 and up; the default)")
+      ->check(CLI::IsMember({"catalogue", "all"}));
+  app.add_option("--today", today,
+                 "The day of the check, YYYY.MM.DD: no date may be later (default: today)");
   app.set_version_flag("--version", std::string("swde-check ") + SWDE_VERSION);
 
   try {
@@ -132,6 +141,16 @@ int run(int argc, char** argv) {
   }
   swde::cli::CheckerSettings settings;
   settings.jobs = jobs;
+  settings.documentChecks = profile == "all";
+  settings.today = today;
+  if (!today.empty()) {
+    try {
+      swde::smObjectChecks(nullptr, swde::smDocumentOptions{today});
+    } catch (const std::invalid_argument&) {
+      complain("--today must be a real day written YYYY.MM.DD, not \"" + today + "\"");
+      return kExitTrouble;
+    }
+  }
   settings.filter.errorsOnly = severity == "error";
   if (maxOption->count() > 0) {
     settings.filter.maxFindings = maxFindings;
