@@ -22,6 +22,7 @@
 #include "swde/xml/Reader.hpp"
 
 #include "Checker.hpp"
+#include "DescribeAnnex.hpp"
 #include "Filter.hpp"
 #include "Language.hpp"
 #include "Output.hpp"
@@ -53,6 +54,21 @@ void complain(const std::string& text) {
   std::cerr << "swde-check: " << swde::cli::oneLine(text) << '\n';
 }
 
+// Puts the finished report in place: commits the report file, or flushes standard output.
+int deliver(swde::cli::ReportFile* report, std::ostream& out, bool quiet) {
+  if (report != nullptr) {
+    const std::string problem = report->commit();
+    if (!problem.empty()) {
+      complain(problem);
+      return kExitTrouble;
+    }
+  } else if (!quiet && !out.flush()) {
+    complain("cannot write the report");
+    return kExitTrouble;
+  }
+  return kExitClean;
+}
+
 int run(int argc, char** argv) {
   CLI::App app{"Checks the objects of SWDE transfer documents (XML) against a reference schema.",
                "swde-check"};
@@ -63,8 +79,14 @@ int run(int argc, char** argv) {
   bool quiet = false;
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 
-  app.add_option("FILE", files, "Transfer documents to check ('-' reads standard input)")
-      ->required();
+  // Required, so that a list option before it leaves it its arguments; not with --describe-annex,
+  // which reads no document.
+  CLI::Option* fileOption =
+      app.add_option("FILE", files, "Transfer documents to check ('-' reads standard input)")
+          ->required();
+  bool describe = false;
+  app.add_flag("--describe-annex", describe,
+               "Print what the reference schema requires, as Markdown, and read no document");
   app.add_option("--annex", annexPath,
                  "Reference schema (XML); default: the built-in sample reference schema")
       ->check(CLI::ExistingFile);
@@ -114,6 +136,11 @@ int run(int argc, char** argv) {
   app.set_version_flag("--version", std::string("swde-check ") + SWDE_VERSION);
 
   try {
+    for (int i = 1; i < argc; ++i) {
+      if (std::string_view(argv[i]) == "--describe-annex") {
+        fileOption->required(false);
+      }
+    }
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
@@ -123,6 +150,12 @@ int run(int argc, char** argv) {
                               : formatName == "csv"  ? OutputFormat::kCsv
                               : formatName == "html" ? OutputFormat::kHtml
                                                      : OutputFormat::kText;
+  if (describe && (!files.empty() || format != OutputFormat::kText || quiet)) {
+    complain(
+        "--describe-annex reads no document and writes Markdown: leave out FILE, --format "
+        "and --quiet");
+    return kExitTrouble;
+  }
   if (summaryWanted && format == OutputFormat::kCsv) {
     complain("--summary cannot be combined with --format csv");
     return kExitTrouble;
@@ -210,6 +243,11 @@ int run(int argc, char** argv) {
     }
   }
   std::ostream& out = report ? report->stream() : std::cout;
+  if (describe) {
+    swde::cli::describeAnnex(*annex, annexPath.empty() ? "<built-in annex>" : annexPath,
+                             options.language, out);
+    return deliver(report.get(), out, quiet);
+  }
 
   const auto sink = swde::cli::makeOutputSink(format, out, options, quiet);
   swde::cli::Summary summary;
@@ -254,15 +292,8 @@ int run(int argc, char** argv) {
     }
   }
   sink->finish(all, files.size(), summary);
-  if (report) {
-    const std::string problem = report->commit();
-    if (!problem.empty()) {
-      complain(problem);
-      return kExitTrouble;
-    }
-  } else if (!quiet && !out.flush()) {
-    complain("cannot write the report");
-    return kExitTrouble;
+  if (const int status = deliver(report.get(), out, quiet); status != kExitClean) {
+    return status;
   }
   if (all.unreadable > 0) {
     return kExitTrouble;

@@ -1,0 +1,23 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+#ifndef SWDE_TOOLS_SWDE_CHECK_DESCRIBEANNEX_HPP_
+#define SWDE_TOOLS_SWDE_CHECK_DESCRIBEANNEX_HPP_
+
+#include <iosfwd>
+#include <string_view>
+
+#include "swde/metadata/Metadata.hpp"
+
+#include "Language.hpp"
+
+namespace swde::cli {
+
+// Writes what `annex` requires of a transfer document as Markdown (UTF-8): for each record type
+// in order of definition its base type, a table of its attributes (base type, mandatory level,
+// occurrences, value set, marks) and one of its relations (level, occurrences, target types,
+// marks). `source` names the schema in the heading; headings, column names and the legend are
+// in `language`. Moves the walk cursors of the record types.
+void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out);
+
+}  // namespace swde::cli
+
+#endif  // SWDE_TOOLS_SWDE_CHECK_DESCRIBEANNEX_HPP_
