@@ -1,0 +1,148 @@
+"""Semantic checks of SWDE cadastral transfer documents.
+
+    report = swde.check("przeniesienie.xml")
+    for f in report.findings:
+        print(f.file, f.line, f.code, f.severity, f.type, f.key, f.message)
+
+Texts go in and come out as str; documents are read in the encoding they declare.
+"""
+
+import json as _json
+import os as _os
+
+from . import _swde
+
+__all__ = ["check", "check_bytes", "Schema", "Object", "Report", "Finding",
+           "Error", "ArgumentError", "ReadError", "SchemaError"]
+__version__ = _swde.version
+
+Report = _swde.Report
+Finding = _swde.Finding
+
+
+class Error(Exception):
+    """Anything the library could not do."""
+
+
+class ArgumentError(Error, ValueError):
+    """A bad argument: an unknown profile, a bad list of codes, text windows-1250 cannot hold."""
+
+
+class SchemaError(Error):
+    """A reference schema that cannot be opened or read."""
+
+
+class ReadError(Error):
+    """A document that cannot be opened or read to its end.
+
+    `file`, `line` and `column` locate the failure (0 when it has no position); `report` holds
+    what was found before it."""
+
+    def __init__(self, message, file, line, column, report):
+        super().__init__(message)
+        self.file, self.line, self.column, self.report = file, line, column, report
+
+
+class Schema:
+    """A reference schema: Schema.builtin(), Schema.load(path) or Schema.parse(text)."""
+
+    __slots__ = ("_schema",)
+
+    def __init__(self, schema):
+        self._schema = schema
+
+    @classmethod
+    def builtin(cls):
+        return cls(_swde.Schema.builtin())
+
+    @classmethod
+    def load(cls, path):
+        return cls(_swde.Schema.load(_os.fspath(path)))
+
+    @classmethod
+    def parse(cls, text, name="<schema>"):
+        """`text` is bytes, or str sent as UTF-8 (so it must not declare another encoding)."""
+        return cls(_swde.Schema.parse(_bytes(text), name))
+
+
+def _bytes(text):
+    return text.encode("utf-8") if isinstance(text, str) else bytes(text)
+
+
+def _schema(annex):
+    if annex is None:
+        return None
+    if isinstance(annex, Schema):
+        return annex._schema
+    return Schema.load(annex)._schema
+
+
+def _codes(codes):
+    if codes is None:
+        return []
+    return [str(codes)] if isinstance(codes, (str, int)) else [str(c) for c in codes]
+
+
+def _run(path, data, name, annex, jobs, profile, select, ignore, errors_only):
+    report, failed = _swde.check_document(
+        path, data, name, _schema(annex), 0 if jobs is None else jobs, profile,
+        _codes(select), _codes(ignore), errors_only)
+    if failed:
+        file, line, column, message = report.failure
+        raise ReadError(f"{file}:{line}:{column}: {message}" if line else f"{file}: {message}",
+                        file, line, column, report)
+    return report
+
+
+def check(path, annex=None, jobs=None, profile="all", select=None, ignore=None,
+          errors_only=False):
+    """Checks the transfer document at `path` and returns its Report.
+
+    annex: None (the built-in reference schema), a Schema, or a path to one.
+    jobs: threads (None: one per core). profile: "all" or "catalogue".
+    select, ignore: codes as "6001,6020-6022" or a list of such. errors_only: no warnings.
+    Raises ReadError when the document cannot be read to its end. The GIL is released meanwhile.
+    """
+    return _run(_os.fspath(path), None, "", annex, jobs, profile, select, ignore, errors_only)
+
+
+def check_bytes(data, name="<memory>", annex=None, jobs=None, profile="all", select=None,
+                ignore=None, errors_only=False):
+    """check() for a document held in memory: bytes, or str sent as UTF-8."""
+    return _run(None, _bytes(data), name, annex, jobs, profile, select, ignore, errors_only)
+
+
+class Object:
+    """One object built field by field, for a host with its own reader."""
+
+    __slots__ = ("_object",)
+
+    def __init__(self, type, status=None, base_type=None, line=0, id=0):
+        self._object = _swde.Object(type, status, base_type, line, id)
+
+    def add_attribute(self, name, value=None, line=0, id=0):
+        self._object.add_attribute(name, value, line, id)
+        return self
+
+    def add_relation(self, name, target_type=None, target=None, line=0, id=0):
+        self._object.add_relation(name, target_type, target, line, id)
+        return self
+
+    def check(self, schema=None):
+        """The object's findings (a list of Finding) against `schema` (None: the built-in)."""
+        return self._object.check(_schema(schema)).findings
+
+
+def _to_dict(report):
+    """The report as the JSON contract of swde-check --format json, in Python objects."""
+    return _json.loads(report.to_json())
+
+
+def _finding_repr(finding):
+    return f"<Finding {finding.code}@{finding.line} {finding.type}: {finding.message}>"
+
+
+Report.to_dict = _to_dict
+Report.__iter__ = lambda self: iter(self.findings)
+Report.__len__ = lambda self: len(self.findings)
+Finding.__repr__ = _finding_repr

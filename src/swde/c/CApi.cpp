@@ -1,0 +1,598 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The C interface over the library, the reader and the checker engine. Each entry point catches
+// everything and turns it into a status and a thread-local message; the handles are the C++
+// objects themselves, never seen from outside. A report keeps what an output sink is told, so
+// its JSON form is the tool's own sink replaying the run.
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "swde/metadata/Metadata.hpp"
+#include "swde/model/Smobject.hpp"
+#include "swde/package/Orvane.hpp"
+#include "swde/platform/Cp1250.hpp"
+#include "swde/swde.h"
+#include "swde/types/Smobjectfactory.hpp"
+#include "swde/xml/Reader.hpp"
+
+#include "Checker.hpp"
+#include "Context.hpp"
+#include "Filter.hpp"
+#include "Output.hpp"
+
+extern const char swde_builtin_annex[];
+extern const std::size_t swde_builtin_annex_size;
+
+namespace cli = swde::cli;
+
+struct swde_schema {
+  std::unique_ptr<swde::Metadata> metadata;
+  // The checks move walk cursors inside the metadata: one call at a time uses it.
+  mutable std::mutex mutex;
+};
+
+struct swde_options {
+  cli::CheckerSettings settings;
+  std::string profile = "all";
+};
+
+struct swde_finding {
+  cli::Finding finding;
+  const std::string* file = nullptr;
+};
+
+struct swde_report {
+  std::string file;
+  std::vector<swde_finding> findings;
+  cli::Totals totals;
+  cli::Summary summary;
+  std::optional<cli::Failure> failure;
+  mutable std::mutex jsonMutex;
+  mutable std::optional<std::string> json;
+};
+
+struct swde_object {
+  struct Entry {
+    bool relation = false;
+    swde::AnsiString name, value, targetType, target;
+    std::uint32_t line = 0, id = 0;
+  };
+  swde::AnsiString typeName, status, baseType;
+  std::uint32_t line = 0, id = 0;
+  std::vector<Entry> entries;
+};
+
+namespace {
+
+thread_local std::string lastError;
+
+// A status with its message, thrown inside an entry point and caught at its edge.
+struct Failed {
+  swde_status status;
+  std::string message;
+};
+
+void initializeOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { swde::Initialize(); });
+}
+
+// Runs `body`, turning whatever it throws into a status and lastError.
+template <typename Body>
+swde_status guarded(Body&& body) noexcept {
+  try {
+    initializeOnce();
+    body();
+    return SWDE_OK;
+  } catch (const Failed& e) {
+    lastError = e.message;
+    return e.status;
+  } catch (const std::bad_alloc&) {
+    lastError = "out of memory";
+    return SWDE_ERROR_MEMORY;
+  } catch (const std::exception& e) {
+    lastError = e.what();
+    return SWDE_ERROR_INTERNAL;
+  } catch (...) {
+    lastError = "unknown error";
+    return SWDE_ERROR_INTERNAL;
+  }
+}
+
+template <typename T>
+T& need(T* pointer, const char* what) {
+  if (pointer == nullptr) {
+    throw Failed{SWDE_ERROR_ARGUMENT, std::string(what) + " is NULL"};
+  }
+  return *pointer;
+}
+
+// A text that must be given.
+const char* needText(const char* text, const char* what) {
+  if (text == nullptr) {
+    throw Failed{SWDE_ERROR_ARGUMENT, std::string(what) + " is NULL"};
+  }
+  return text;
+}
+
+// UTF-8 text as the CP1250 bytes the library works in; NULL is the empty text.
+swde::AnsiString toCp1250(const char* text, const char* what) {
+  swde::AnsiString out;
+  std::size_t offset = 0;
+  if (text != nullptr && !swde::Utf8ToCp1250(text, out, &offset)) {
+    throw Failed{SWDE_ERROR_ARGUMENT, std::string(what) + ": not UTF-8 text that windows-1250 " +
+                                          "can hold, at byte " + std::to_string(offset)};
+  }
+  return out;
+}
+
+// Keeps what a checker run tells a sink.
+class ReportSink final : public cli::OutputSink {
+ public:
+  explicit ReportSink(swde_report& report) : report_(report) {}
+  void beginFile(const std::string&) override {}
+  void finding(const std::string&, const cli::Finding& finding) override {
+    report_.findings.push_back(swde_finding{finding, &report_.file});
+  }
+  void endFile(const std::string&, const cli::Totals&, const cli::Summary& summary,
+               const cli::Failure*) override {
+    report_.summary = summary;
+  }
+  void finish(const cli::Totals&, std::size_t, const cli::Summary&) override {}
+
+ private:
+  swde_report& report_;
+};
+
+// A stream over bytes the caller holds, without a copy.
+class MemoryBuffer final : public std::streambuf {
+ public:
+  MemoryBuffer(const char* data, std::size_t size) {
+    char* begin = const_cast<char*>(data);  // only read: the get area is never written
+    setg(begin, begin, begin + size);
+  }
+};
+
+std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata) {
+  auto schema = std::make_unique<swde_schema>();
+  schema->metadata = std::move(metadata);
+  return schema;
+}
+
+template <typename Load>
+swde_status loadSchema(swde_schema** out, Load&& load) {
+  return guarded([&] {
+    need(out, "out") = nullptr;
+    try {
+      *out = makeSchema(load()).release();
+    } catch (const swde::xml::XmlError& e) {
+      throw Failed{SWDE_ERROR_SCHEMA, e.what()};
+    }
+  });
+}
+
+// The built-in schema, read once.
+const swde_schema& builtinSchema() {
+  static const std::unique_ptr<swde_schema> schema = makeSchema(swde::xml::parseSchema(
+      std::string_view(swde_builtin_annex, swde_builtin_annex_size), "<built-in annex>"));
+  return *schema;
+}
+
+const swde_schema& schemaOr(const swde_schema* schema) {
+  return schema != nullptr ? *schema : builtinSchema();
+}
+
+std::unique_ptr<swde::Metadata> copyOf(const swde_schema& schema) {
+  const std::lock_guard<std::mutex> lock(schema.mutex);
+  return schema.metadata->clone();
+}
+
+// Checks one document read from `in` into a new report in *out.
+swde_status checkDocument(const swde_schema* schema, const swde_options* options, swde_report** out,
+                          const std::string& label,
+                          const std::function<swde::xml::InputFile()>& open) {
+  return guarded([&] {
+    need(out, "out") = nullptr;
+    auto report = std::make_unique<swde_report>();
+    report->file = label;
+    cli::CheckerSettings settings = options != nullptr ? options->settings : cli::CheckerSettings{};
+    if (settings.jobs == 0) {
+      settings.jobs = std::max(1u, std::thread::hardware_concurrency());
+    }
+    std::optional<cli::Failure> failure;
+    ReportSink sink(*report);
+    swde::xml::InputFile input;
+    try {
+      input = open();
+    } catch (const swde::xml::XmlError& e) {
+      failure = cli::Failure{e.file(), e.line(), e.column(), e.message()};
+      report->totals.unreadable = 1;
+    }
+    if (!failure) {
+      const std::unique_ptr<swde::Metadata> annex = copyOf(schemaOr(schema));
+      cli::Checker checker(*annex, settings);
+      failure = checker.check(label, *input.stream, input.size, {}, sink, nullptr, report->totals);
+    }
+    report->failure = failure;
+    *out = report.release();
+    if (failure) {
+      throw Failed{SWDE_ERROR_READ, cli::describe(*failure)};
+    }
+  });
+}
+
+swde_status addCodes(swde_options* options, const char* codes, bool select) {
+  return guarded([&] {
+    cli::FindingFilter& filter = need(options, "options").settings.filter;
+    // Parsed into a copy, so that a bad list leaves the options as they were.
+    cli::CodeSet set = select ? filter.select.value_or(cli::CodeSet{}) : filter.ignore;
+    try {
+      set.add(needText(codes, "codes"));
+    } catch (const std::invalid_argument& e) {
+      throw Failed{SWDE_ERROR_ARGUMENT, e.what()};
+    }
+    (select ? filter.select.emplace() : filter.ignore) = std::move(set);
+  });
+}
+
+const swde_finding& findingOf(const swde_finding* finding) {
+  return need(finding, "finding");
+}
+
+// A string field: the text, or NULL when the field does not apply.
+swde_status stringField(const swde_finding* finding, const char** out,
+                        const char* (*field)(const swde_finding&)) {
+  return guarded([&] { need(out, "out") = field(findingOf(finding)); });
+}
+
+const char* optionalText(const std::optional<std::string>& text) {
+  return text ? text->c_str() : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* swde_version(void) {
+  return SWDE_VERSION;
+}
+
+int swde_c_api_version(void) {
+  return SWDE_C_API_VERSION;
+}
+
+const char* swde_last_error(void) {
+  return lastError.c_str();
+}
+
+swde_status swde_schema_builtin(swde_schema** out) {
+  return loadSchema(out, [] { return builtinSchema().metadata->clone(); });
+}
+
+swde_status swde_schema_load_file(const char* path, swde_schema** out) {
+  return loadSchema(out, [&] { return swde::xml::loadSchema(needText(path, "path")); });
+}
+
+swde_status swde_schema_load_memory(const char* data, size_t size, const char* name,
+                                    swde_schema** out) {
+  return loadSchema(out, [&] {
+    return swde::xml::parseSchema(std::string_view(needText(data, "data"), size),
+                                  name != nullptr ? name : "<schema>");
+  });
+}
+
+void swde_schema_free(swde_schema* schema) {
+  delete schema;
+}
+
+swde_status swde_options_create(swde_options** out) {
+  return guarded([&] { need(out, "out") = new swde_options(); });
+}
+
+void swde_options_free(swde_options* options) {
+  delete options;
+}
+
+swde_status swde_options_set_jobs(swde_options* options, unsigned jobs) {
+  return guarded([&] {
+    if (jobs > 256) {
+      throw Failed{SWDE_ERROR_ARGUMENT, "jobs: " + std::to_string(jobs) + " is not in 0..256"};
+    }
+    need(options, "options").settings.jobs = jobs;
+  });
+}
+
+swde_status swde_options_set_profile(swde_options* options, const char* profile) {
+  return guarded([&] {
+    swde_options& o = need(options, "options");
+    const std::string name = needText(profile, "profile");
+    if (name != "all" && name != "catalogue") {
+      throw Failed{SWDE_ERROR_ARGUMENT,
+                   "profile: \"" + name + "\" is neither \"all\" nor \"catalogue\""};
+    }
+    o.profile = name;
+  });
+}
+
+swde_status swde_options_select(swde_options* options, const char* codes) {
+  return addCodes(options, codes, true);
+}
+
+swde_status swde_options_ignore(swde_options* options, const char* codes) {
+  return addCodes(options, codes, false);
+}
+
+swde_status swde_options_set_errors_only(swde_options* options, int errors_only) {
+  return guarded([&] { need(options, "options").settings.filter.errorsOnly = errors_only != 0; });
+}
+
+swde_status swde_check_file(const swde_schema* schema, const char* path,
+                            const swde_options* options, swde_report** out) {
+  if (path == nullptr) {
+    return guarded([] { throw Failed{SWDE_ERROR_ARGUMENT, "path is NULL"}; });
+  }
+  return checkDocument(schema, options, out, path, [path] { return swde::xml::openInput(path); });
+}
+
+swde_status swde_check_memory(const swde_schema* schema, const char* data, size_t size,
+                              const char* name, const swde_options* options, swde_report** out) {
+  if (data == nullptr && size > 0) {
+    return guarded([] { throw Failed{SWDE_ERROR_ARGUMENT, "data is NULL"}; });
+  }
+  MemoryBuffer buffer(data, size);
+  return checkDocument(schema, options, out, name != nullptr ? name : "<memory>", [&] {
+    swde::xml::InputFile input;
+    input.stream = std::make_unique<std::istream>(&buffer);
+    input.size = size;
+    return input;
+  });
+}
+
+void swde_report_free(swde_report* report) {
+  delete report;
+}
+
+swde_status swde_report_count(const swde_report* report, swde_count which, uint64_t* out) {
+  return guarded([&] {
+    const swde_report& r = need(report, "report");
+    std::uint64_t& result = need(out, "out");
+    switch (which) {
+      case SWDE_COUNT_OBJECTS:
+        result = r.totals.objects;
+        return;
+      case SWDE_COUNT_CHECKED:
+        result = r.totals.checked;
+        return;
+      case SWDE_COUNT_ERRORS:
+        result = r.totals.errors;
+        return;
+      case SWDE_COUNT_WARNINGS:
+        result = r.totals.warnings;
+        return;
+      case SWDE_COUNT_FILTERED:
+        result = r.totals.filtered;
+        return;
+      case SWDE_COUNT_FINDINGS:
+        result = r.findings.size();
+        return;
+    }
+    throw Failed{SWDE_ERROR_ARGUMENT, "no count " + std::to_string(static_cast<int>(which))};
+  });
+}
+
+swde_status swde_report_finding(const swde_report* report, size_t index, const swde_finding** out) {
+  return guarded([&] {
+    const swde_report& r = need(report, "report");
+    need(out, "out") = nullptr;
+    if (index >= r.findings.size()) {
+      throw Failed{SWDE_ERROR_RANGE,
+                   "finding " + std::to_string(index) + " of " + std::to_string(r.findings.size())};
+    }
+    *out = &r.findings[index];
+  });
+}
+
+swde_status swde_report_failure(const swde_report* report, const char** file, uint32_t* line,
+                                uint32_t* column, const char** message) {
+  return guarded([&] {
+    const std::optional<cli::Failure>& failure = need(report, "report").failure;
+    if (file != nullptr) {
+      *file = failure ? failure->file.c_str() : nullptr;
+    }
+    if (line != nullptr) {
+      *line = failure ? failure->line : 0;
+    }
+    if (column != nullptr) {
+      *column = failure ? failure->column : 0;
+    }
+    if (message != nullptr) {
+      *message = failure ? failure->message.c_str() : nullptr;
+    }
+  });
+}
+
+swde_status swde_report_json(const swde_report* report, const char** out) {
+  return guarded([&] {
+    const swde_report& r = need(report, "report");
+    need(out, "out") = nullptr;
+    const std::lock_guard<std::mutex> lock(r.jsonMutex);
+    if (!r.json) {
+      std::ostringstream text;
+      const auto sink = cli::makeOutputSink(cli::OutputFormat::kJson, text, {}, false);
+      sink->beginFile(r.file);
+      for (const swde_finding& finding : r.findings) {
+        sink->finding(r.file, finding.finding);
+      }
+      sink->endFile(r.file, r.totals, r.summary, r.failure ? &*r.failure : nullptr);
+      sink->finish(r.totals, 1, r.summary);
+      r.json = text.str();
+    }
+    *out = r.json->c_str();
+  });
+}
+
+swde_status swde_finding_file(const swde_finding* finding, const char** out) {
+  return stringField(finding, out, [](const swde_finding& f) { return f.file->c_str(); });
+}
+
+swde_status swde_finding_line(const swde_finding* finding, uint32_t* out) {
+  return guarded([&] { need(out, "out") = findingOf(finding).finding.line; });
+}
+
+swde_status swde_finding_code(const swde_finding* finding, int* out) {
+  return guarded([&] { need(out, "out") = findingOf(finding).finding.code; });
+}
+
+swde_status swde_finding_severity(const swde_finding* finding, swde_severity* out) {
+  return guarded([&] {
+    need(out, "out") =
+        findingOf(finding).finding.msgType == 0 ? SWDE_SEVERITY_ERROR : SWDE_SEVERITY_WARNING;
+  });
+}
+
+swde_status swde_finding_type(const swde_finding* finding, const char** out) {
+  return stringField(finding, out,
+                     [](const swde_finding& f) { return f.finding.typeName.c_str(); });
+}
+
+swde_status swde_finding_object_id(const swde_finding* finding, uint32_t* out) {
+  return guarded([&] { need(out, "out") = findingOf(finding).finding.objectId; });
+}
+
+swde_status swde_finding_entry(const swde_finding* finding, uint32_t* id, const char** name) {
+  return guarded([&] {
+    const cli::Finding& f = findingOf(finding).finding;
+    if (id != nullptr) {
+      *id = f.hasEntry ? f.entryId : 0;
+    }
+    if (name != nullptr) {
+      *name = f.hasEntry ? f.entry.c_str() : nullptr;
+    }
+  });
+}
+
+swde_status swde_finding_key(const swde_finding* finding, const char** out) {
+  return stringField(finding, out,
+                     [](const swde_finding& f) { return optionalText(f.finding.key); });
+}
+
+swde_status swde_finding_value(const swde_finding* finding, const char** out) {
+  return stringField(finding, out,
+                     [](const swde_finding& f) { return optionalText(f.finding.value); });
+}
+
+swde_status swde_finding_expected(const swde_finding* finding, const char** out) {
+  return stringField(finding, out,
+                     [](const swde_finding& f) { return optionalText(f.finding.expected); });
+}
+
+swde_status swde_finding_message(const swde_finding* finding, const char** out) {
+  return stringField(finding, out, [](const swde_finding& f) { return f.finding.message.c_str(); });
+}
+
+swde_status swde_object_create(const char* type_name, const char* status, const char* base_type,
+                               swde_object** out) {
+  return guarded([&] {
+    need(out, "out") = nullptr;
+    auto object = std::make_unique<swde_object>();
+    object->typeName = toCp1250(needText(type_name, "type_name"), "type_name");
+    object->status = toCp1250(status, "status");
+    object->baseType = toCp1250(base_type, "base_type");
+    *out = object.release();
+  });
+}
+
+void swde_object_free(swde_object* object) {
+  delete object;
+}
+
+swde_status swde_object_set_location(swde_object* object, uint32_t line, uint32_t id) {
+  return guarded([&] {
+    swde_object& o = need(object, "object");
+    o.line = line;
+    o.id = id;
+  });
+}
+
+swde_status swde_object_add_attribute(swde_object* object, const char* name, const char* value,
+                                      uint32_t line, uint32_t id) {
+  return guarded([&] {
+    swde_object::Entry entry;
+    entry.name = toCp1250(needText(name, "name"), "name");
+    entry.value = toCp1250(value, "value");
+    entry.line = line;
+    entry.id = id;
+    need(object, "object").entries.push_back(std::move(entry));
+  });
+}
+
+swde_status swde_object_add_relation(swde_object* object, const char* name, const char* target_type,
+                                     const char* target, uint32_t line, uint32_t id) {
+  return guarded([&] {
+    swde_object::Entry entry;
+    entry.relation = true;
+    entry.name = toCp1250(needText(name, "name"), "name");
+    entry.targetType = toCp1250(target_type, "target_type");
+    entry.target = toCp1250(target, "target");
+    entry.line = line;
+    entry.id = id;
+    need(object, "object").entries.push_back(std::move(entry));
+  });
+}
+
+swde_status swde_object_check(const swde_object* object, const swde_schema* schema,
+                              swde_report** out) {
+  return guarded([&] {
+    const swde_object& o = need(object, "object");
+    need(out, "out") = nullptr;
+    std::unique_ptr<swde::smObject> built(swde::smObjectFactory().createObject(o.typeName));
+    built->status = o.status;
+    built->baseType = o.baseType;
+    built->line = o.line;
+    built->id = o.id;
+    for (const swde_object::Entry& entry : o.entries) {
+      if (entry.relation) {
+        swde::smRelation* relation = built->addRelation(entry.name, entry.name);
+        relation->destType = entry.targetType;
+        relation->destObject = entry.target;
+        relation->line = entry.line;
+        relation->id = entry.id;
+      } else {
+        swde::smAttribute* attribute = built->addAttribute(entry.name, entry.name, entry.value);
+        attribute->line = entry.line;
+        attribute->id = entry.id;
+      }
+    }
+    auto report = std::make_unique<swde_report>();
+    report->file = "<object>";
+    const swde_schema& s = schemaOr(schema);
+    swde::Metadata file;
+    {
+      const std::lock_guard<std::mutex> lock(s.mutex);
+      report->totals.objects = 1;
+      report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
+      for (swde::smError* error = built->getFirstError(); error != nullptr;
+           error = built->getNextError()) {
+        cli::Finding finding = cli::findingOf(*error, *built, *s.metadata, file);
+        ++(finding.msgType == 0 ? report->totals.errors : report->totals.warnings);
+        report->summary.add(finding);
+        report->findings.push_back(swde_finding{std::move(finding), &report->file});
+      }
+    }
+    *out = report.release();
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,121 @@
+"""The Python package on the ground of the C consumer: examples/faults.xml, one object built by
+hand, the error paths; and the JSON contract, compared with the tool's own report."""
+import json
+import subprocess
+import threading
+
+import jsonschema
+import pytest
+
+import swde
+
+FAULTS = "examples/faults.xml"
+
+
+def brief(findings):
+    return [f"{f.code}@{f.line} {f.type}" for f in findings]
+
+
+def test_faults_in_document_order(source, monkeypatch):
+    monkeypatch.chdir(source)
+    report = swde.check(FAULTS, jobs=2, profile="catalogue")
+    assert (report.objects, report.checked, report.errors, report.warnings) == (16, 14, 26, 4)
+    assert brief(report.findings[:3]) == ["6024@14 G5JEW", "6006@24 G5OBR", "6009@37 G5OBR"]
+    f = report.findings[7]
+    assert (f.file, f.severity, f.entry, f.value, f.expected, f.key) == (
+        FAULTS, "error", "G5ROBR", "G5JEW", "G5OBR", "126101_1.0012.146")
+    assert f.message == "Typ wskazywany przez wiązanie G5ROBR w obiekcie G5DZE niezgodny z załącznikiem"
+    whole = report.findings[0]
+    assert (whole.entry, whole.entry_id, whole.object_id, whole.value) == (None, None, 1, "03")
+    assert [f.code for f in report] == [f.code for f in report.findings]
+
+
+def test_filters(source, monkeypatch):
+    monkeypatch.chdir(source)
+    report = swde.check(FAULTS, profile="catalogue", select=["6008", "6020-6022"], ignore=6021,
+                        errors_only=True)
+    assert sorted({f.code for f in report.findings}) == [6008, 6020, 6022]
+    assert all(f.severity == "error" for f in report.findings)
+    assert report.filtered == 30 - len(report.findings)
+
+
+@pytest.mark.parametrize("jobs", [1, 3])
+def test_to_dict_is_the_tools_report(source, monkeypatch, tool, jobs):
+    monkeypatch.chdir(source)
+    schema = json.loads((source / "docs/report.schema.json").read_text())
+    ours = swde.check(FAULTS, jobs=jobs).to_dict()
+    jsonschema.validate(ours, schema)
+    run = subprocess.run([tool, "--format", "json", "--jobs", str(jobs), FAULTS],
+                         capture_output=True, check=False)
+    assert run.returncode == 1, run.stderr
+    assert ours == json.loads(run.stdout)
+
+
+def test_custom_annex_as_path_and_as_schema(source, monkeypatch):
+    monkeypatch.chdir(source)
+    by_path = swde.check("examples/custom.xml", annex="examples/annex.xml")
+    schema = swde.Schema.parse((source / "examples/annex.xml").read_bytes(), "annex.xml")
+    by_schema = swde.check("examples/custom.xml", annex=schema)
+    assert brief(by_path.findings) == brief(by_schema.findings)
+    builtin = swde.check("examples/custom.xml", annex=swde.Schema.builtin())
+    assert brief(builtin.findings) != brief(by_path.findings)
+
+
+def test_object_built_by_hand():
+    obj = swde.Object("G5ADR", status="00", base_type="RD", line=5, id=9)
+    obj.add_attribute("G5KOD", "32420", line=7, id=1)
+    obj.add_attribute("G5MSC", "Kraków", line=8, id=2)
+    errors = obj.check(swde.Schema.builtin())
+    postal = [f for f in errors if f.code == 6028]
+    assert [(f.line, f.value, f.expected, f.entry) for f in postal] == [(7, "32420", "00-000", "G5KOD")]
+    assert brief(obj.check()) == brief(errors)  # checked again: nothing carried over
+
+
+def test_windows_1250_document_comes_out_as_str():
+    text = ('<?xml version="1.0" encoding="windows-1250"?>\n<SWDE>\n'
+            '<OBJECT name="G5ADR" base_type="RD" status="00"><ATTRIBUTES>\n'
+            '<ATTR name="G5KOD" value_str="Łódź"/>\n</ATTRIBUTES></OBJECT></SWDE>\n')
+    report = swde.check_bytes(text.encode("cp1250"), name="adr.xml", profile="catalogue")
+    postal = [f for f in report.findings if f.code == 6028]
+    assert [(f.file, f.line, f.value) for f in postal] == [("adr.xml", 4, "Łódź")]
+
+
+def test_read_errors_carry_location_and_partial_report(source):
+    cut = b'<?xml version="1.0"?>\n<SWDE>\n<OBJECT name="G5JEW" status="03"></OBJECT>\n<OBJECT'
+    with pytest.raises(swde.ReadError) as caught:
+        swde.check_bytes(cut, name="cut.xml", profile="catalogue")
+    e = caught.value
+    assert (e.file, e.line) == ("cut.xml", 4) and e.column > 0
+    assert 6024 in [f.code for f in e.report.findings]  # what came before the failure stays
+    with pytest.raises(swde.ReadError) as missing:
+        swde.check(source / "no-such-file.xml")
+    assert missing.value.line == 0 and "no-such-file.xml" in str(missing.value)
+
+
+def test_bad_schema_and_bad_arguments(tmp_path):
+    with pytest.raises(swde.SchemaError, match=r"^bad\.xml:1:"):
+        swde.Schema.parse("<SWDE><OBJECT/></SWDE>", "bad.xml")
+    with pytest.raises(swde.SchemaError):
+        swde.Schema.load(tmp_path / "absent.xml")
+    with pytest.raises(swde.ArgumentError, match="9999"):
+        swde.check_bytes(b"<SWDE/>", select="9999")
+    with pytest.raises(swde.ArgumentError):
+        swde.check_bytes(b"<SWDE/>", profile="everything")
+    with pytest.raises(swde.ArgumentError):
+        swde.Object("G5ADR").add_attribute("G5MSC", "\U0001F600")
+
+
+def test_checks_run_in_parallel_threads(source, monkeypatch):
+    monkeypatch.chdir(source)
+    schema = swde.Schema.builtin()
+    results = [None] * 4
+
+    def run(i):
+        results[i] = brief(swde.check(FAULTS, annex=schema, jobs=1).findings)
+
+    threads = [threading.Thread(target=run, args=(i,)) for i in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert results[0] and all(r == results[0] for r in results)
