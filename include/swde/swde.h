@@ -93,6 +93,9 @@ SWDE_C_EXPORT void swde_options_free(swde_options* options);
 SWDE_C_EXPORT swde_status swde_options_set_jobs(swde_options* options, unsigned jobs);
 /* "all" (the object checks and the document checks) or "catalogue" (the object checks only). */
 SWDE_C_EXPORT swde_status swde_options_set_profile(swde_options* options, const char* profile);
+/* The day of the check, "rrrr.mm.dd": the document checks report dates after it. NULL or "":
+ * the day the check runs. */
+SWDE_C_EXPORT swde_status swde_options_set_today(swde_options* options, const char* today);
 /* Lists only the codes of `codes` ("6001,6002,6020-6022"); called again, adds to the list. */
 SWDE_C_EXPORT swde_status swde_options_select(swde_options* options, const char* codes);
 /* Leaves out the codes of `codes` (the same syntax). */

@@ -95,6 +95,15 @@ static void faults(const char* path) {
   EXPECT(count(report, SWDE_COUNT_FINDINGS) == 2 && count(report, SWDE_COUNT_FILTERED) == 28);
   swde_report_free(report);
   swde_options_free(options);
+
+  /* The document checks too (the default profile): dangling references, settled at the end. */
+  EXPECT(swde_options_create(&options) == SWDE_OK);
+  EXPECT(swde_options_set_today(options, "2026.12.07") == SWDE_OK);
+  EXPECT(swde_check_file(NULL, path, options, &report) == SWDE_OK);
+  EXPECT(count(report, SWDE_COUNT_ERRORS) == 26 && count(report, SWDE_COUNT_WARNINGS) == 9);
+  EXPECT(same(brief(report, 30), "7002@99 G5DZE") && same(brief(report, 34), "7002@190 G5ZMN"));
+  swde_report_free(report);
+  swde_options_free(options);
 }
 
 static void object(void) {
@@ -159,6 +168,7 @@ static void errors(void) {
   EXPECT(swde_options_select(options, "6001,9999") == SWDE_ERROR_ARGUMENT);
   EXPECT(swde_options_set_profile(options, "everything") == SWDE_ERROR_ARGUMENT);
   EXPECT(swde_options_set_jobs(options, 257) == SWDE_ERROR_ARGUMENT);
+  EXPECT(swde_options_set_today(options, "2025.02.30") == SWDE_ERROR_ARGUMENT);
   swde_options_free(options);
   EXPECT(swde_check_file(NULL, NULL, NULL, &report) == SWDE_ERROR_ARGUMENT);
   EXPECT(swde_report_count(NULL, SWDE_COUNT_ERRORS, NULL) == SWDE_ERROR_ARGUMENT);

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "swde/checks/DocumentChecks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/package/Orvane.hpp"
@@ -45,7 +46,6 @@ struct swde_schema {
 
 struct swde_options {
   cli::CheckerSettings settings;
-  std::string profile = "all";
 };
 
 struct swde_finding {
@@ -322,7 +322,20 @@ swde_status swde_options_set_profile(swde_options* options, const char* profile)
       throw Failed{SWDE_ERROR_ARGUMENT,
                    "profile: \"" + name + "\" is neither \"all\" nor \"catalogue\""};
     }
-    o.profile = name;
+    o.settings.documentChecks = name == "all";
+  });
+}
+
+swde_status swde_options_set_today(swde_options* options, const char* today) {
+  return guarded([&] {
+    swde_options& o = need(options, "options");
+    const std::string day = today != nullptr ? today : "";
+    try {
+      swde::smObjectChecks(nullptr, swde::smDocumentOptions{swde::AnsiString(day)});
+    } catch (const std::invalid_argument& e) {
+      throw Failed{SWDE_ERROR_ARGUMENT, std::string("today: ") + e.what()};
+    }
+    o.settings.today = day;
   });
 }
 
@@ -579,16 +592,23 @@ swde_status swde_object_check(const swde_object* object, const swde_schema* sche
     report->file = "<object>";
     const swde_schema& s = schemaOr(schema);
     swde::Metadata file;
+    const auto add = [&report](cli::Finding finding) {
+      ++(finding.msgType == 0 ? report->totals.errors : report->totals.warnings);
+      report->summary.add(finding);
+      report->findings.push_back(swde_finding{std::move(finding), &report->file});
+    };
     {
       const std::lock_guard<std::mutex> lock(s.mutex);
       report->totals.objects = 1;
       report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
       for (swde::smError* error = built->getFirstError(); error != nullptr;
            error = built->getNextError()) {
-        cli::Finding finding = cli::findingOf(*error, *built, *s.metadata, file);
-        ++(finding.msgType == 0 ? report->totals.errors : report->totals.warnings);
-        report->summary.add(finding);
-        report->findings.push_back(swde_finding{std::move(finding), &report->file});
+        add(cli::findingOf(*error, *built, *s.metadata, file));
+      }
+      std::vector<swde::smDocumentFinding> found;
+      swde::smObjectChecks(s.metadata.get()).check(*built, found);
+      for (const swde::smDocumentFinding& documentFinding : found) {
+        add(cli::findingOf(documentFinding));
       }
     }
     *out = report.release();
