@@ -171,7 +171,8 @@ py::tuple checkDocument(const std::optional<std::string>& path,
                         const std::optional<py::bytes>& data, const std::string& name,
                         const std::optional<Schema>& schema, unsigned jobs,
                         const std::string& profile, const std::vector<std::string>& select,
-                        const std::vector<std::string>& ignore, bool errorsOnly) {
+                        const std::vector<std::string>& ignore, bool errorsOnly,
+                        const std::string& today) {
   std::unique_ptr<swde_options, void (*)(swde_options*)> options(nullptr, swde_options_free);
   swde_options* raw = nullptr;
   ok(swde_options_create(&raw));
@@ -185,6 +186,7 @@ py::tuple checkDocument(const std::optional<std::string>& path,
     ok(swde_options_ignore(raw, codes.c_str()));
   }
   ok(swde_options_set_errors_only(raw, errorsOnly ? 1 : 0));
+  ok(swde_options_set_today(raw, today.c_str()));
   const std::string bytes = data ? std::string(*data) : std::string();
   swde_report* report = nullptr;
   swde_status status = SWDE_OK;

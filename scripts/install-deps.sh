@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-dev gcovr valgrind
   python3-jsonschema chromium chromium-driver python3-selenium
+  pybind11-dev python3-dev python3-pytest
 )
 
 missing=()

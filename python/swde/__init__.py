@@ -83,10 +83,10 @@ def _codes(codes):
     return [str(codes)] if isinstance(codes, (str, int)) else [str(c) for c in codes]
 
 
-def _run(path, data, name, annex, jobs, profile, select, ignore, errors_only):
+def _run(path, data, name, annex, jobs, profile, select, ignore, errors_only, today):
     report, failed = _swde.check_document(
         path, data, name, _schema(annex), 0 if jobs is None else jobs, profile,
-        _codes(select), _codes(ignore), errors_only)
+        _codes(select), _codes(ignore), errors_only, today or "")
     if failed:
         file, line, column, message = report.failure
         raise ReadError(f"{file}:{line}:{column}: {message}" if line else f"{file}: {message}",
@@ -95,21 +95,24 @@ def _run(path, data, name, annex, jobs, profile, select, ignore, errors_only):
 
 
 def check(path, annex=None, jobs=None, profile="all", select=None, ignore=None,
-          errors_only=False):
+          errors_only=False, today=None):
     """Checks the transfer document at `path` and returns its Report.
 
     annex: None (the built-in reference schema), a Schema, or a path to one.
     jobs: threads (None: one per core). profile: "all" or "catalogue".
     select, ignore: codes as "6001,6020-6022" or a list of such. errors_only: no warnings.
+    today: the day of the check, "rrrr.mm.dd" (None: the day it runs).
     Raises ReadError when the document cannot be read to its end. The GIL is released meanwhile.
     """
-    return _run(_os.fspath(path), None, "", annex, jobs, profile, select, ignore, errors_only)
+    return _run(_os.fspath(path), None, "", annex, jobs, profile, select, ignore, errors_only,
+                today)
 
 
 def check_bytes(data, name="<memory>", annex=None, jobs=None, profile="all", select=None,
-                ignore=None, errors_only=False):
+                ignore=None, errors_only=False, today=None):
     """check() for a document held in memory: bytes, or str sent as UTF-8."""
-    return _run(None, _bytes(data), name, annex, jobs, profile, select, ignore, errors_only)
+    return _run(None, _bytes(data), name, annex, jobs, profile, select, ignore, errors_only,
+                today)
 
 
 class Object:

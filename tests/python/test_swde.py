@@ -43,12 +43,12 @@ def test_filters(source, monkeypatch):
 def test_to_dict_is_the_tools_report(source, monkeypatch, tool, jobs):
     monkeypatch.chdir(source)
     schema = json.loads((source / "docs/report.schema.json").read_text())
-    ours = swde.check(FAULTS, jobs=jobs).to_dict()
-    jsonschema.validate(ours, schema)
-    run = subprocess.run([tool, "--format", "json", "--jobs", str(jobs), FAULTS],
-                         capture_output=True, check=False)
+    report = swde.check(FAULTS, jobs=jobs, today="2026.12.07")
+    jsonschema.validate(report.to_dict(), schema)
+    run = subprocess.run([tool, "--format", "json", "--jobs", str(jobs), "--today", "2026.12.07",
+                          FAULTS], capture_output=True, check=False)
     assert run.returncode == 1, run.stderr
-    assert ours == json.loads(run.stdout)
+    assert report.to_json().encode() == run.stdout
 
 
 def test_custom_annex_as_path_and_as_schema(source, monkeypatch):
@@ -101,6 +101,8 @@ def test_bad_schema_and_bad_arguments(tmp_path):
         swde.check_bytes(b"<SWDE/>", select="9999")
     with pytest.raises(swde.ArgumentError):
         swde.check_bytes(b"<SWDE/>", profile="everything")
+    with pytest.raises(swde.ArgumentError, match="today"):
+        swde.check_bytes(b"<SWDE/>", today="2025.02.30")
     with pytest.raises(swde.ArgumentError):
         swde.Object("G5ADR").add_attribute("G5MSC", "\U0001F600")
 
