@@ -76,8 +76,10 @@ TEST(Reader, DocumentsGiveTheSameResultWholeAndInPieces) {
 }
 
 // A windows-1250 file and its UTF-8 twin give the same CP1250 bytes; every encoding expat knows,
-// and the windows-1250 labels in any case, give CP1250.
+// and the Polish code pages under the names users write, in any case, give CP1250.
 TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
+  const char* const kPolishLetters =
+      "\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF";
   const std::string cp1250 = Slurp(SWDE_SOURCE_DIR "/tests/data/twin-cp1250.xml");
   const swde_test::ReadResult utf8 = Read(Slurp(SWDE_SOURCE_DIR "/tests/data/twin-utf8.xml"));
   ASSERT_NE(cp1250.find("encoding=\"windows-1250\""), std::string::npos);
@@ -91,6 +93,13 @@ TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
       {"<?xml version='1.0' encoding='ISO-8859-1'?><SWDE><OBJECT name='\xE9\xD3'/></SWDE>",
        "\xE9\xD3"},
       {"<?xml version='1.0' encoding='US-ASCII'?><SWDE><OBJECT name='G5DZE'/></SWDE>", "G5DZE"},
+      // The Polish letters, capital and small, in the other code pages a document may declare.
+      {"<?xml version='1.0' encoding='latin2'?><SWDE><OBJECT name='\xA1\xC6\xCA\xA3\xD1\xD3\xA6"
+       "\xAC\xAF\xB1\xE6\xEA\xB3\xF1\xF3\xB6\xBC\xBF'/></SWDE>",
+       kPolishLetters},
+      {"<?xml version='1.0' encoding='cp852'?><SWDE><OBJECT name='\xA4\x8F\xA8\x9D\xE3\xE0\x97"
+       "\x8D\xBD\xA5\x86\xA9\x88\xE4\xA2\x98\xAB\xBE'/></SWDE>",
+       kPolishLetters},
       {"\xEF\xBB\xBF<SWDE><OBJECT name='\xC5\x82'/></SWDE>", "\xB3"},  // UTF-8 with a BOM
       {swde_test::Utf16le(u"<?xml version='1.0' encoding='UTF-16'?>\n<SWDE><OBJECT "
                           u"name='\u0142\u20AC'/></SWDE>"),

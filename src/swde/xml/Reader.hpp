@@ -67,9 +67,11 @@
 // (from 1) and a column (from 1, counted in characters); 0:0 means no position in the input.
 //
 // Text: every name and value is handed on as CP1250 bytes. The input may be in UTF-8, UTF-16,
-// ISO-8859-1, US-ASCII or windows-1250 (declared as "windows-1250" or "cp1250", any case); a
-// character that CP1250 cannot hold is an error. Text other than white space is allowed only in
-// VALUE. Unknown attributes are ignored; unknown elements are errors.
+// ISO-8859-1, US-ASCII, windows-1250 ("windows-1250", "cp1250"), ISO-8859-2 ("ISO-8859-2",
+// "ISO8859-2", "ISO_8859-2", "latin2") or IBM852 ("IBM852", "cp852", "852"), names in any case;
+// a character that CP1250 cannot hold is an error. Bytes that do not fit the assumed encoding
+// fail with a message that names it and the encoding they look like, if any. Text other than white
+// space is allowed only in VALUE. Unknown attributes are ignored; unknown elements are errors.
 //
 // A schema description (annex) has only the two sections; objects are an error there, and so
 // is a second definition of a record type, of an attribute declaration, or of an attribute or

@@ -350,15 +350,6 @@ std::size_t Scanner::next(const char* data, std::size_t size, std::size_t from) 
 
 namespace {
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) {
-             return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-           };
-           return lower(x) == lower(y);
-         });
-}
-
 // A declared value that can be written back between double quotes as it is.
 bool isPlainValue(std::string_view value) {
   return std::all_of(value.begin(), value.end(), [](char c) {
@@ -475,11 +466,8 @@ bool DocumentCutter::startCutting() {
   }
   const std::string& encoding = prolog.encoding;
   const bool utf8 = encoding.empty() || detail::equalsIgnoringCase(encoding, "UTF-8");
-  const bool singleByte = detail::equalsIgnoringCase(encoding, "ISO-8859-1") ||
-                          detail::equalsIgnoringCase(encoding, "US-ASCII") ||
-                          detail::isCp1250Name(encoding);
-  if ((!utf8 && !singleByte) || (utf8Mark && !utf8) || !detail::isPlainValue(prolog.version) ||
-      !detail::isPlainValue(encoding)) {
+  if (!detail::isAsciiCompatible(encoding) || (utf8Mark && !utf8) ||
+      !detail::isPlainValue(prolog.version) || !detail::isPlainValue(encoding)) {
     return false;
   }
   utf8Columns_ = utf8;

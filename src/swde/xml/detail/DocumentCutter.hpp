@@ -32,11 +32,11 @@ class LineCursor;
 // `pieceBytes` after its start; it goes to `onPiece` with the PieceStart its reader needs
 // (DocumentReader::readPiece).
 //
-// Where it cannot be sure, the cutter does not cut: a document in an encoding other than UTF-8,
-// ISO-8859-1, US-ASCII or windows-1250 (UTF-16 above all), markup its scan does not know (a
-// declaration among the objects, a "<" that starts no markup), or no place to cut within
-// pieceBytes + ReaderLimits::maxObjectBytes. From the last cut on, the rest of the document is
-// then read in one stream by a reader of the cutter's own, whose objects go to `onObject` too.
+// Where it cannot be sure, the cutter does not cut: a document in an encoding that is not ASCII
+// in its bytes below 0x80 (detail::isAsciiCompatible; UTF-16 above all), markup its scan does
+// not know (a declaration among the objects, a "<" that starts no markup), or no place to cut
+// within pieceBytes + ReaderLimits::maxObjectBytes. From the last cut on, the rest of the document
+// is then read in one stream by a reader of the cutter's own, whose objects go to `onObject` too.
 //
 // The handlers are called from feed() and finish() only, in document order: whatever onObject
 // receives after a piece comes after that piece in the document. An XmlError of the head or of

@@ -1,9 +1,8 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 #include "swde/xml/detail/Encoding.hpp"
 
-#include <cstdio>
-
-#include "swde/platform/Cp1250.hpp"
+#include <algorithm>
+#include <array>
 
 namespace swde::xml::detail {
 namespace {
@@ -12,38 +11,91 @@ char lowerAscii(char c) noexcept {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-      return false;
-    }
-  }
-  return true;
+struct CodepageName {
+  std::string_view name;
+  Codepage codepage;
+};
+
+// The names users write, the canonical one of each code page first.
+constexpr std::array<CodepageName, 9> kCodepageNames = {{
+    {"windows-1250", Codepage::kWindows1250},
+    {"cp1250", Codepage::kWindows1250},
+    {"ISO-8859-2", Codepage::kIso8859_2},
+    {"ISO8859-2", Codepage::kIso8859_2},
+    {"ISO_8859-2", Codepage::kIso8859_2},
+    {"latin2", Codepage::kIso8859_2},
+    {"IBM852", Codepage::kIbm852},
+    {"cp852", Codepage::kIbm852},
+    {"852", Codepage::kIbm852},
+}};
+
+bool isPolishLetter(int cp) noexcept {
+  constexpr std::array<int, 18> kLetters = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
+                                            0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
+                                            0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
+  return std::find(kLetters.begin(), kLetters.end(), cp) != kLetters.end();
 }
 
-bool isContinuation(unsigned char byte) noexcept {
-  return (byte & 0xC0U) == 0x80U;
+// How well the bytes above 0x7F read in `codepage`: +1 for a Polish letter, -4 for a byte it
+// leaves undefined.
+int weigh(Codepage codepage, std::string_view bytes) noexcept {
+  int weight = 0;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      const int cp = CodepageToUnicode(codepage, byte);
+      weight += cp < 0 ? -4 : isPolishLetter(cp) ? 1 : 0;
+    }
+  }
+  return weight;
+}
+
+// True when a well-formed UTF-8 sequence of two or more bytes covers bytes[at].
+bool insideUtf8Sequence(std::string_view bytes, std::size_t at) noexcept {
+  for (std::size_t back = 0; back < 4 && back <= at; ++back) {
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(bytes, at - back, cp);
+    if (length > back && length > 1) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
-bool isCp1250Name(std::string_view encodingName) noexcept {
-  return equalsIgnoringCase(encodingName, "windows-1250") ||
-         equalsIgnoringCase(encodingName, "cp1250");
+bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lowerAscii(x) == lowerAscii(y);
+         });
+}
+
+std::optional<Codepage> codepageOf(std::string_view encodingName) noexcept {
+  for (const CodepageName& known : kCodepageNames) {
+    if (equalsIgnoringCase(encodingName, known.name)) {
+      return known.codepage;
+    }
+  }
+  return std::nullopt;
+}
+
+bool isAsciiCompatible(std::string_view encodingName) noexcept {
+  return encodingName.empty() || equalsIgnoringCase(encodingName, "UTF-8") ||
+         equalsIgnoringCase(encodingName, "US-ASCII") ||
+         equalsIgnoringCase(encodingName, "ISO-8859-1") || codepageOf(encodingName).has_value();
 }
 
 int XMLCALL unknownEncodingHandler(void* /*handlerData*/, const XML_Char* name,
                                    XML_Encoding* info) noexcept {
-  if (name == nullptr || !isCp1250Name(name)) {
+  const std::optional<Codepage> codepage =
+      name != nullptr ? codepageOf(name) : std::optional<Codepage>();
+  if (!codepage) {
     return XML_STATUS_ERROR;
   }
-  // A single-byte table: every byte is one character, and the five bytes that CP1250 leaves
+  // A single-byte table: every byte is one character, and the bytes the code page leaves
   // undefined are -1, which expat reports as an invalid token.
   for (int byte = 0; byte < 256; ++byte) {
-    info->map[byte] = Cp1250ToUnicode(static_cast<unsigned char>(byte));
+    info->map[byte] = CodepageToUnicode(*codepage, static_cast<unsigned char>(byte));
   }
   info->data = nullptr;
   info->convert = nullptr;
@@ -51,55 +103,32 @@ int XMLCALL unknownEncodingHandler(void* /*handlerData*/, const XML_Char* name,
   return XML_STATUS_OK;
 }
 
-Position advance(Position from, std::string_view utf8) noexcept {
-  for (const char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == '\n') {
-      from.line += from.line < UINT32_MAX ? 1 : 0;  // lines past the range stay at its end
-      from.column = 1;
-    } else if (!isContinuation(byte)) {
-      ++from.column;
+std::string_view guessEncoding(std::string_view assumed, std::string_view bytes, std::size_t at) {
+  if (at >= bytes.size()) {
+    return {};
+  }
+  const std::optional<Codepage> read = codepageOf(assumed);
+  const bool readAsUtf8 = assumed.empty() || equalsIgnoringCase(assumed, "UTF-8");
+  if (!readAsUtf8 && insideUtf8Sequence(bytes, at)) {
+    return "UTF-8";
+  }
+  std::string_view best;
+  int bestWeight = 0;
+  for (const Codepage candidate :
+       {Codepage::kWindows1250, Codepage::kIso8859_2, Codepage::kIbm852}) {
+    if (read == candidate ||
+        CodepageToUnicode(candidate, static_cast<unsigned char>(bytes[at])) < 0) {
+      continue;
+    }
+    const int weight = weigh(candidate, bytes);
+    if (weight > bestWeight) {
+      bestWeight = weight;
+      best = std::find_if(kCodepageNames.begin(), kCodepageNames.end(),
+                          [&](const CodepageName& known) { return known.codepage == candidate; })
+                 ->name;
     }
   }
-  return from;
-}
-
-std::string describeCharacter(std::string_view utf8, std::size_t offset) {
-  char32_t codePoint = 0;
-  if (offset < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[offset]);
-    std::size_t length = 1;
-    if (lead >= 0xF0U) {
-      codePoint = lead & 0x07U;
-      length = 4;
-    } else if (lead >= 0xE0U) {
-      codePoint = lead & 0x0FU;
-      length = 3;
-    } else if (lead >= 0xC0U) {
-      codePoint = lead & 0x1FU;
-      length = 2;
-    } else {
-      codePoint = lead;
-    }
-    for (std::size_t i = 1; i < length && offset + i < utf8.size(); ++i) {
-      codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[offset + i]) & 0x3FU);
-    }
-  }
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(codePoint));
-  return buffer;
-}
-
-std::string quote(std::string_view text) {
-  constexpr std::size_t kShown = 40;
-  if (text.size() <= kShown) {
-    return "\"" + std::string(text) + "\"";
-  }
-  std::size_t cut = kShown;
-  while (cut > 0 && isContinuation(static_cast<unsigned char>(text[cut]))) {
-    --cut;
-  }
-  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+  return best;
 }
 
 }  // namespace swde::xml::detail

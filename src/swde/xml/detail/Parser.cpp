@@ -34,6 +34,7 @@
 #include <system_error>
 #include <utility>
 
+#include "swde/platform/Bytes.hpp"
 #include "swde/platform/Cp1250.hpp"
 #include "swde/platform/Sysutils.hpp"
 
@@ -41,6 +42,17 @@ namespace swde::xml::detail {
 namespace {
 
 constexpr std::size_t kSlice = std::size_t{64} * 1024;
+
+bool isContinuation(unsigned char byte) noexcept {
+  return (byte & 0xC0U) == 0x80U;
+}
+
+// "U+XXXX" for the character at `offset` of `utf8` (as expat hands it over: well-formed).
+std::string characterAt(std::string_view utf8, std::size_t offset) {
+  char32_t cp = 0;
+  DecodeUtf8(utf8, offset, cp);
+  return DescribeCodePoint(cp);
+}
 
 const char* elementName(Node node) {
   switch (node) {
@@ -135,6 +147,31 @@ bool isXmlSpace(char c) {
 }
 
 }  // namespace
+
+Position advance(Position from, std::string_view utf8) noexcept {
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '\n') {
+      from.line += from.line < UINT32_MAX ? 1 : 0;  // lines past the range stay at its end
+      from.column = 1;
+    } else if (!isContinuation(byte)) {
+      ++from.column;
+    }
+  }
+  return from;
+}
+
+std::string quote(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) {
+    return "\"" + std::string(text) + "\"";
+  }
+  std::size_t cut = kShown;
+  while (cut > 0 && isContinuation(static_cast<unsigned char>(text[cut]))) {
+    --cut;
+  }
+  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+}
 
 const char* Attributes::find(std::string_view key) const {
   for (const XML_Char** item = items_; *item != nullptr; item += 2) {
@@ -362,6 +399,10 @@ void Parser::raise(std::exception_ptr error) {
 }
 
 void Parser::parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd) {
+  if (bytesFed_ == 0 && size >= 2) {
+    const std::string_view first(data, 2);
+    wide_ = first[0] == '\0' || first[1] == '\0' || first == "\xFE\xFF" || first == "\xFF\xFE";
+  }
   bytesFed_ += size;
   busy_ = true;
   const XML_Status status =
@@ -373,10 +414,12 @@ void Parser::parseChunk(const char* data, std::size_t size, bool isFinal, bool a
   if (status != XML_STATUS_OK) {
     const XML_Error code = XML_GetErrorCode(parser_);
     std::string message = XML_ErrorString(code);
-    if (code == XML_ERROR_UNKNOWN_ENCODING) {
-      message += " (known: UTF-8, UTF-16, ISO-8859-1, US-ASCII, windows-1250)";
-    }
     const Position at = here();
+    if (code == XML_ERROR_UNKNOWN_ENCODING) {
+      message += " (known: UTF-8, UTF-16, ISO-8859-1, US-ASCII, windows-1250, ISO-8859-2, IBM852)";
+    } else if (code == XML_ERROR_INVALID_TOKEN || code == XML_ERROR_PARTIAL_CHAR) {
+      message += encodingHint(at);
+    }
     raise(std::make_exception_ptr(XmlError(fileName_, at.line, at.column, message)));
   }
   // Outside a callback expat's index and position are those of the first byte it has not
@@ -408,6 +451,37 @@ void Parser::readStream(std::istream& in) {
 
 void Parser::readFile(const std::string& path) {
   readStream(*openInput(path).stream);
+}
+
+std::string Parser::encodingHint(Position at) const {
+  int offset = 0;
+  int size = 0;
+  const char* context = XML_GetInputContext(parser_, &offset, &size);
+  const std::string& declared = prolog_.encoding;
+  if (context == nullptr || offset < 0 || offset >= size || wide_ ||
+      static_cast<unsigned char>(context[offset]) < 0x80 ||
+      equalsIgnoringCase(std::string_view(declared).substr(0, 6), "UTF-16")) {
+    return {};
+  }
+  std::string hint = declared.empty() ? " when read as UTF-8 (no encoding declared)"
+                                      : " when read as " + declared + " (as declared)";
+  // Only the bytes of the failing token up to the failing byte are weighed, at most 64 of them:
+  // those are at hand however the document was cut into pieces or slices, so that a reading in
+  // pieces says what a reading of the whole document says.
+  const std::string_view bytes(context, static_cast<std::size_t>(offset) + 1);
+  std::size_t start = bytes.size() - 1;
+  while (start > 0 && bytes.size() - start < 64 &&
+         std::strchr("<>\n", bytes[start - 1]) == nullptr) {
+    --start;
+  }
+  const std::string guess(guessEncoding(declared, bytes.substr(start), bytes.size() - 1 - start));
+  if (!guess.empty()) {
+    hint += "; the bytes at " + std::to_string(at.line) + ":" + std::to_string(at.column) +
+            " look like " + guess +
+            (declared.empty() ? "; is the declaration encoding=\"" + guess + "\" missing?"
+                              : "; should the declaration say encoding=\"" + guess + "\"?");
+  }
+  return hint;
 }
 
 void Parser::fail(Position where, const std::string& message) const {
@@ -561,14 +635,14 @@ void Parser::characterData(std::string_view utf8) {
   const std::size_t room = limits_.maxValueBytes - std::min(textBytes_, limits_.maxValueBytes);
   std::size_t within = std::min(room, utf8.size());
   while (within > 0 && within < utf8.size() &&
-         (static_cast<unsigned char>(utf8[within]) & 0xC0U) == 0x80U) {
+         isContinuation(static_cast<unsigned char>(utf8[within]))) {
     --within;  // a character cut by the limit lies beyond it
   }
   AnsiString converted;
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8.substr(0, within), converted, &offset)) {
     fail(advance(at, utf8.substr(0, offset)),
-         "character " + describeCharacter(utf8, offset) + " cannot be represented in windows-1250");
+         "character " + characterAt(utf8, offset) + " cannot be represented in windows-1250");
   }
   textBytes_ += utf8.size();
   if (textBytes_ > limits_.maxValueBytes) {
@@ -592,7 +666,7 @@ AnsiString Parser::toCp1250(std::string_view utf8, std::string_view key) const {
   AnsiString out;
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8, out, &offset)) {
-    fail(stack_.back().start, "character " + describeCharacter(utf8, offset) + " in attribute '" +
+    fail(stack_.back().start, "character " + characterAt(utf8, offset) + " in attribute '" +
                                   std::string(key) + "' cannot be represented in windows-1250");
   }
   return out;

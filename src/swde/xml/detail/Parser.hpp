@@ -27,6 +27,20 @@
 
 namespace swde::xml::detail {
 
+// A place in the input: line from 1, column from 1 counted in characters, as expat counts them
+// (expat's own columns start at 0).
+struct Position {
+  std::uint32_t line = 0;
+  std::uint32_t column = 0;
+};
+
+// The position just past `utf8` when it starts at `from`: a line feed begins a new line, every
+// other character (not byte) moves one column.
+Position advance(Position from, std::string_view utf8) noexcept;
+
+// `text` in double quotes, cut after 40 bytes (at a character boundary) with "..." added.
+std::string quote(std::string_view text);
+
 // Where an element stands in the format; each kind admits a fixed set of children.
 enum class Node : unsigned char {
   kDocument,      // before the root element
@@ -149,6 +163,9 @@ class Parser {
   [[noreturn]] void raise(std::exception_ptr error);
   [[noreturn]] void fail(Position where, const std::string& message) const;
   Position here() const;
+  // After a decoding error at `at`: which encoding was assumed, and the one the bytes there look
+  // like; empty when the byte there is ASCII or the document is in UTF-16.
+  std::string encodingHint(Position at) const;
   void checkObjectSize();
   void startElement(std::string_view name, const Attributes& attributes);
   void endElement();
@@ -204,6 +221,7 @@ class Parser {
   bool finished_ = false;
   std::string held_;  // fed, not given to expat before the next slice ends
   std::uint64_t bytesFed_ = 0;
+  bool wide_ = false;  // the document starts as UTF-16 does
   // Where the input stands in the document: a piece read after its prolog has its document
   // offset, line and column shifted by these (see continueAt).
   std::int64_t byteShift_ = 0;
