@@ -21,6 +21,7 @@
 #include "swde/swde.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "AnnexCheck.hpp"
 #include "Checker.hpp"
 #include "DescribeAnnex.hpp"
 #include "Filter.hpp"
@@ -232,6 +233,16 @@ int run(int argc, char** argv) {
     complain(std::string("reference schema: ") + e.what());
     return kExitTrouble;
   }
+  const std::string annexName = annexPath.empty() ? "<built-in annex>" : annexPath;
+  bool annexBroken = false;
+  for (const swde::cli::SchemaMistake& mistake : swde::cli::findSchemaMistakes(*annex)) {
+    complain("reference schema: " + annexName + ":" + std::to_string(mistake.line) + ": " +
+             (mistake.error ? "" : "warning: ") + mistake.message);
+    annexBroken = annexBroken || mistake.error;
+  }
+  if (annexBroken) {
+    return kExitTrouble;
+  }
 
   std::unique_ptr<swde::cli::ReportFile> report;
   if (toFile) {
@@ -244,8 +255,7 @@ int run(int argc, char** argv) {
   }
   std::ostream& out = report ? report->stream() : std::cout;
   if (describe) {
-    swde::cli::describeAnnex(*annex, annexPath.empty() ? "<built-in annex>" : annexPath,
-                             options.language, out);
+    swde::cli::describeAnnex(*annex, annexName, options.language, out);
     return deliver(report.get(), out, quiet);
   }
 

@@ -103,10 +103,12 @@ bool ReferenceDef::isRefTypeNamePresent(const AnsiString& typeName) const {
 RecordType::RecordType(const AnsiString& name, const AnsiString& baseType)
     : name(name), baseType(baseType) {}
 
-RecordType::RecordType(const RecordType& other) : name(other.name), baseType(other.baseType) {
+RecordType::RecordType(const RecordType& other)
+    : name(other.name), baseType(other.baseType), line(other.line) {
   for (const auto& def : other.attributes_) {
     AttributeDef* copy = addAttribute(def->name, def->code, def->mandatory, def->multiple);
     copy->key = def->key;
+    copy->line = def->line;
     for (const AnsiString& value : def->possibleValues()) {
       copy->addPossibleValue(value);
     }
@@ -115,6 +117,7 @@ RecordType::RecordType(const RecordType& other) : name(other.name), baseType(oth
     ReferenceDef* copy =
         addReference(def->name, def->code, def->mandatory, def->multiple, def->presenceExempt);
     copy->shares = def->shares;
+    copy->line = def->line;
     for (const AnsiString& typeName : def->refTypeNames()) {
       copy->addRefTypeName(typeName);
     }
@@ -181,13 +184,15 @@ ReferenceDef* RecordType::getNextReference() {
 
 AttribsSection::AttribsSection(const AttribsSection& other) {
   for (const auto& decl : other.decls_) {
-    addAttribute(decl->name, decl->baseType)->check = decl->check;
+    AttributeDecl* copy = addAttribute(decl->name, decl->baseType);
+    copy->check = decl->check;
+    copy->line = decl->line;
   }
 }
 
 AttributeDecl* AttribsSection::addAttribute(const AnsiString& name, const AnsiString& baseType) {
   return keep(decls_, byName_, name,
-              std::make_unique<AttributeDecl>(AttributeDecl{name, baseType, ValueCheck::kNone}));
+              std::make_unique<AttributeDecl>(AttributeDecl{name, baseType, ValueCheck::kNone, 0}));
 }
 
 AttributeDecl* AttribsSection::getAttribute(const AnsiString& name) const {

@@ -46,6 +46,7 @@ struct AttributeDecl {
   AnsiString name;
   AnsiString baseType;  // "FL", "NO", "LN", "UL", "DN", "HR", "DH" or a code without form rule
   ValueCheck check = ValueCheck::kNone;  // read by the document checks only
+  std::uint32_t line = 0;                // of its definition in a schema file; 0: unknown
 };
 
 // Definition of one attribute inside a record type.
@@ -64,9 +65,10 @@ class AttributeDef {
 
   AnsiString name;
   AnsiString code;
-  bool multiple = false;  // may occur more than once in one object
-  int mandatory = 0;      // 1: required; 2: required, reported as a warning; 3+: blank allowed
-  bool key = false;       // identifies the object among those of its record type (document checks)
+  bool multiple = false;   // may occur more than once in one object
+  int mandatory = 0;       // 1: required; 2: required, reported as a warning; 3+: blank allowed
+  bool key = false;        // identifies the object among those of its record type (document checks)
+  std::uint32_t line = 0;  // of the definition in a schema file; 0: unknown
 
  private:
   std::vector<AnsiString> values_;
@@ -94,6 +96,7 @@ class ReferenceDef {
   // Code of an attribute of the same record type holding a share: the shares of the objects
   // that point through this relation to one target add up to 1 (document checks). Empty: none.
   AnsiString shares;
+  std::uint32_t line = 0;  // of the definition in a schema file; 0: unknown
 
  private:
   std::vector<AnsiString> typeNames_;
@@ -135,6 +138,7 @@ class RecordType {
 
   AnsiString name;
   AnsiString baseType;
+  std::uint32_t line = 0;  // of the definition in a schema file; 0: unknown
 
  private:
   std::vector<std::unique_ptr<AttributeDef>> attributes_;

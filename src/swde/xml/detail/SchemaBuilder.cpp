@@ -80,6 +80,7 @@ void Parser::startAttribDecl(const Attributes& attributes) {
   }
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
+  decl->line = stack_.back().start.line;
   if (const char* check = attributes.find("check")) {
     if (!ParseValueCheck(check, decl->check)) {
       std::string known;
@@ -109,6 +110,7 @@ void Parser::startTypeDef(const Attributes& attributes) {
     relationLines_.clear();
   }
   type_ = metadata_->typesSection->addType(name, baseType);
+  type_->line = stack_.back().start.line;
   typeEntries_ = 0;
   typeShares_.clear();
 }
@@ -154,6 +156,7 @@ void Parser::startAttrDef(const Attributes& attributes) {
   }
   attrDef_ = type_->addAttribute(name, code, mandatory, multiple);
   attrDef_->key = key;
+  attrDef_->line = stack_.back().start.line;
 }
 
 void Parser::endAllowedValue() {
@@ -184,6 +187,7 @@ void Parser::startRelatDef(const Attributes& attributes) {
     relationLines_.push_back(stack_.back().start.line);
   }
   refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
+  refDef_->line = stack_.back().start.line;
   if (const char* shares = attributes.find("shares")) {
     refDef_->shares = toCp1250(shares, "shares");
     typeShares_.emplace_back(stack_.back().start, refDef_);
