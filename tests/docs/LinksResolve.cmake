@@ -1,0 +1,25 @@
+# Every relative link of the READMEs ([text](path) and ![image](path)) names a file that exists,
+# and the top README shows the HTML report's screenshot. Run as: cmake -DROOT=source -P ...
+cmake_minimum_required(VERSION 3.20)
+
+set(faults "")
+foreach(page README.md docs/pl/README.md)
+  file(READ "${ROOT}/${page}" text)
+  string(REPLACE "[" "{" text "${text}")  # brackets would hold a CMake list together
+  string(REPLACE "]" "}" text "${text}")
+  get_filename_component(dir "${ROOT}/${page}" DIRECTORY)
+  string(REGEX MATCHALL "}\\([^)# ]+" links "${text}")
+  foreach(link IN LISTS links)
+    string(SUBSTRING "${link}" 2 -1 target)
+    if(NOT target MATCHES "^[a-z]+:" AND NOT EXISTS "${dir}/${target}")
+      string(APPEND faults "\n  ${page}: ${target} does not exist")
+    endif()
+  endforeach()
+endforeach()
+file(READ "${ROOT}/README.md" text)
+if(NOT text MATCHES "!\\[[^]\n]*\\]\\(docs/report-html\\.png\\)")
+  string(APPEND faults "\n  README.md does not show docs/report-html.png")
+endif()
+if(faults)
+  message(FATAL_ERROR "Links:${faults}")
+endif()
