@@ -145,6 +145,11 @@ class Schema {
     });
   }
   const swde_schema* get() const { return schema_.get(); }
+  std::string warnings() const {
+    const char* text = nullptr;
+    ok(swde_schema_warnings(schema_.get(), &text));
+    return text;
+  }
 
  private:
   template <typename Load>
@@ -277,7 +282,8 @@ PYBIND11_MODULE(_swde, m) {
   py::class_<Schema>(m, "Schema")
       .def_static("builtin", &Schema::builtin)
       .def_static("load", &Schema::load)
-      .def_static("parse", &Schema::parse);
+      .def_static("parse", &Schema::parse)
+      .def_property_readonly("warnings", &Schema::warnings);
 
   py::class_<Object>(m, "Object")
       .def(py::init<const std::string&, const std::optional<std::string>&,

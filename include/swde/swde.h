@@ -76,11 +76,18 @@ SWDE_C_EXPORT const char* swde_last_error(void);
 
 /* The reference schema built into the library. */
 SWDE_C_EXPORT swde_status swde_schema_builtin(swde_schema** out);
-/* A reference schema (annex) read from the file at `path`. */
+/* A reference schema (annex) read from the file at `path`. SWDE_ERROR_SCHEMA when it cannot
+ * be read, and when it has semantic mistakes, each a line "NAME:LINE: MESSAGE" of
+ * swde_last_error(): an attribute base type of no known meaning, an attribute no ATTRIBS_SECT
+ * declares, a relation target no TYPES_SECT defines. */
 SWDE_C_EXPORT swde_status swde_schema_load_file(const char* path, swde_schema** out);
 /* The same from `size` bytes at `data`; `name` (may be NULL) stands for the file in errors. */
 SWDE_C_EXPORT swde_status swde_schema_load_memory(const char* data, size_t size, const char* name,
                                                   swde_schema** out);
+/* The schema's doubtful definitions, "NAME:LINE: MESSAGE" lines ("" when none): a declaration no
+ * record type uses, a record type without attributes, a relation without targets, shares summed
+ * over an attribute that is not a fraction. Owned by the schema. */
+SWDE_C_EXPORT swde_status swde_schema_warnings(const swde_schema* schema, const char** out);
 /* Frees the schema; NULL is allowed. REQUIRES: no call using it is running. */
 SWDE_C_EXPORT void swde_schema_free(swde_schema* schema);
 

@@ -29,7 +29,7 @@ class ArgumentError(Error, ValueError):
 
 
 class SchemaError(Error):
-    """A reference schema that cannot be opened or read."""
+    """A reference schema that cannot be opened or read, or has semantic mistakes."""
 
 
 class ReadError(Error):
@@ -50,6 +50,13 @@ class Schema:
 
     def __init__(self, schema):
         self._schema = schema
+
+    @property
+    def warnings(self):
+        """Doubtful definitions, as "NAME:LINE: MESSAGE" lines; a schema with mistakes (an
+        unknown base type, an undeclared attribute, an undefined target) raises SchemaError."""
+        text = self._schema.warnings
+        return text.split("\n") if text else []
 
     @classmethod
     def builtin(cls):

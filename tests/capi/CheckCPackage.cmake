@@ -16,6 +16,8 @@ function(run)
 endfunction()
 
 set(faults "${SWDE_SOURCE_DIR}/examples/faults.xml")
+set(cases "${SWDE_SOURCE_DIR}/tests/cli/cases")
+set(consumer_args "${faults}" "${cases}/annex-mistakes/annex.xml" "${cases}/annex-doubtful/annex.xml")
 set(build "${SWDE_WORK_DIR}/c-${SWDE_STEP}")
 file(REMOVE_RECURSE "${build}")
 file(MAKE_DIRECTORY "${build}")
@@ -26,7 +28,7 @@ if(SWDE_STEP STREQUAL "cmake")
     "-DCMAKE_PREFIX_PATH=${SWDE_PREFIX}" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
     "-DCMAKE_BUILD_TYPE=${SWDE_CONFIG}")
   run(${CMAKE_COMMAND} --build "${build}")
-  run("${build}/app" "${faults}")
+  run("${build}/app" ${consumer_args})
 
 elseif(SWDE_STEP STREQUAL "pkgconfig")
   find_program(pkg_config NAMES pkg-config pkgconf REQUIRED)
@@ -37,7 +39,7 @@ elseif(SWDE_STEP STREQUAL "pkgconfig")
   separate_arguments(flag_list UNIX_COMMAND "${flags}")
   run("${SWDE_C_COMPILER}" -std=c99 -Wall -Werror "${SWDE_SOURCE_DIR}/tests/capi/consumer.c"
     -o "${build}/app" ${flag_list} "-Wl,-rpath,${SWDE_PREFIX}/${SWDE_LIBDIR}")
-  run("${build}/app" "${faults}")
+  run("${build}/app" ${consumer_args})
 
 elseif(SWDE_STEP STREQUAL "python")
   # The installed package, not the build tree's: the interpreter runs in a scratch folder.

@@ -1,7 +1,8 @@
 /* swde — semantic checks of SWDE cadastral exchange objects.
  * A C99 host of the C interface: checks examples/faults.xml (argv[1]) and walks its findings,
- * builds one object field by field, and goes down the error paths. Exit status 0 when every
- * expectation holds; each failed one is printed. */
+ * builds one object field by field, and goes down the error paths (with the schemas of
+ * argv[2] and argv[3], one with mistakes and one with doubtful definitions). Exit status 0 when
+ * every expectation holds; each failed one is printed. */
 #include <stdio.h>
 #include <string.h>
 #include <swde/swde.h>
@@ -135,7 +136,7 @@ static void object(void) {
   swde_object_free(adr);
 }
 
-static void errors(void) {
+static void errors(const char* mistakes, const char* doubtful) {
   static const char truncated[] = "<?xml version=\"1.0\"?>\n<SWDE>\n  <OBJECT name=\"G5JEW\">\n";
   static const char badSchema[] = "<SWDE><TYPES_SECT><OBJECT name=\"X\"/></TYPES_SECT></SWDE>";
   swde_options* options = NULL;
@@ -163,6 +164,18 @@ static void errors(void) {
          schema == NULL);
   EXPECT(strncmp(swde_last_error(), "bad.xml:1:", 10) == 0);
   EXPECT(swde_schema_load_file("no/such/annex.xml", &schema) == SWDE_ERROR_SCHEMA);
+  /* Semantic mistakes: refused, every error named with its line; doubts kept as warnings. */
+  EXPECT(swde_schema_load_file(mistakes, &schema) == SWDE_ERROR_SCHEMA && schema == NULL);
+  EXPECT(strstr(swde_last_error(), "annex.xml:8: attribute \"G5DTU\" has the unknown base type") &&
+         strstr(swde_last_error(), "\n") && strstr(swde_last_error(), "annex.xml:18: relation"));
+  EXPECT(swde_schema_load_file(doubtful, &schema) == SWDE_OK);
+  EXPECT(
+      swde_schema_warnings(schema, &message) == SWDE_OK &&
+      strstr(message, "annex.xml:8: attribute \"G5UWG\" is declared but no record type uses it\n"));
+  swde_schema_free(schema);
+  EXPECT(swde_schema_builtin(&schema) == SWDE_OK);
+  EXPECT(swde_schema_warnings(schema, &message) == SWDE_OK && same(message, ""));
+  swde_schema_free(schema);
 
   EXPECT(swde_options_create(&options) == SWDE_OK);
   EXPECT(swde_options_select(options, "6001,9999") == SWDE_ERROR_ARGUMENT);
@@ -175,14 +188,14 @@ static void errors(void) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s examples/faults.xml\n", argv[0]);
+  if (argc != 4) {
+    fprintf(stderr, "usage: %s examples/faults.xml ANNEX-WITH-MISTAKES DOUBTFUL-ANNEX\n", argv[0]);
     return 2;
   }
   EXPECT(swde_c_api_version() == SWDE_C_API_VERSION);
   EXPECT(strchr(swde_version(), '.') != NULL);
   faults(argv[1]);
   object();
-  errors();
+  errors(argv[2], argv[3]);
   return failures == 0 ? 0 : 1;
 }

@@ -92,6 +92,15 @@ def test_read_errors_carry_location_and_partial_report(source):
     assert missing.value.line == 0 and "no-such-file.xml" in str(missing.value)
 
 
+def test_schema_mistakes_refused_and_doubts_kept(source):
+    cases = source / "tests/cli/cases"
+    with pytest.raises(swde.SchemaError, match=r"annex\.xml:15: attribute \"G5NAZ\""):
+        swde.Schema.load(cases / "annex-mistakes/annex.xml")
+    doubtful = swde.Schema.load(cases / "annex-doubtful/annex.xml")
+    assert [w.split(":")[1] for w in doubtful.warnings] == ["8", "17", "18", "21"]
+    assert swde.Schema.builtin().warnings == []
+
+
 def test_bad_schema_and_bad_arguments(tmp_path):
     with pytest.raises(swde.SchemaError, match=r"^bad\.xml:1:"):
         swde.Schema.parse("<SWDE><OBJECT/></SWDE>", "bad.xml")

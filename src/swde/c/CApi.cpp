@@ -28,6 +28,7 @@
 #include "swde/types/Smobjectfactory.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "AnnexCheck.hpp"
 #include "Checker.hpp"
 #include "Context.hpp"
 #include "Filter.hpp"
@@ -40,6 +41,7 @@ namespace cli = swde::cli;
 
 struct swde_schema {
   std::unique_ptr<swde::Metadata> metadata;
+  std::string warnings;  // "NAME:LINE: MESSAGE" lines of its doubtful definitions
   // The checks move walk cursors inside the metadata: one call at a time uses it.
   mutable std::mutex mutex;
 };
@@ -165,28 +167,43 @@ class MemoryBuffer final : public std::streambuf {
   }
 };
 
-std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata) {
+// A schema read by `load`, its semantic mistakes found: errors fail, warnings are kept.
+std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata,
+                                        const std::string& name) {
   auto schema = std::make_unique<swde_schema>();
+  std::string errors;
+  for (const cli::SchemaMistake& mistake : cli::findSchemaMistakes(*metadata)) {
+    std::string& list = mistake.error ? errors : schema->warnings;
+    list += (list.empty() ? "" : "\n") + name + ":" + std::to_string(mistake.line) + ": " +
+            mistake.message;
+  }
+  if (!errors.empty()) {
+    throw Failed{SWDE_ERROR_SCHEMA, errors};
+  }
   schema->metadata = std::move(metadata);
   return schema;
 }
 
 template <typename Load>
-swde_status loadSchema(swde_schema** out, Load&& load) {
+swde_status loadSchema(swde_schema** out, const std::string& name, Load&& load) {
   return guarded([&] {
     need(out, "out") = nullptr;
     try {
-      *out = makeSchema(load()).release();
+      *out = makeSchema(load(), name).release();
     } catch (const swde::xml::XmlError& e) {
       throw Failed{SWDE_ERROR_SCHEMA, e.what()};
     }
   });
 }
 
+constexpr const char* kBuiltinName = "<built-in annex>";
+
 // The built-in schema, read once.
 const swde_schema& builtinSchema() {
-  static const std::unique_ptr<swde_schema> schema = makeSchema(swde::xml::parseSchema(
-      std::string_view(swde_builtin_annex, swde_builtin_annex_size), "<built-in annex>"));
+  static const std::unique_ptr<swde_schema> schema =
+      makeSchema(swde::xml::parseSchema(
+                     std::string_view(swde_builtin_annex, swde_builtin_annex_size), kBuiltinName),
+                 kBuiltinName);
   return *schema;
 }
 
@@ -278,19 +295,24 @@ const char* swde_last_error(void) {
 }
 
 swde_status swde_schema_builtin(swde_schema** out) {
-  return loadSchema(out, [] { return builtinSchema().metadata->clone(); });
+  return loadSchema(out, kBuiltinName, [] { return builtinSchema().metadata->clone(); });
 }
 
 swde_status swde_schema_load_file(const char* path, swde_schema** out) {
-  return loadSchema(out, [&] { return swde::xml::loadSchema(needText(path, "path")); });
+  return loadSchema(out, path != nullptr ? path : "",
+                    [&] { return swde::xml::loadSchema(needText(path, "path")); });
 }
 
 swde_status swde_schema_load_memory(const char* data, size_t size, const char* name,
                                     swde_schema** out) {
-  return loadSchema(out, [&] {
-    return swde::xml::parseSchema(std::string_view(needText(data, "data"), size),
-                                  name != nullptr ? name : "<schema>");
+  const std::string label = name != nullptr ? name : "<schema>";
+  return loadSchema(out, label, [&] {
+    return swde::xml::parseSchema(std::string_view(needText(data, "data"), size), label);
   });
+}
+
+swde_status swde_schema_warnings(const swde_schema* schema, const char** out) {
+  return guarded([&] { need(out, "out") = need(schema, "schema").warnings.c_str(); });
 }
 
 void swde_schema_free(swde_schema* schema) {
