@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +18,11 @@ struct OneHash {
 };
 
 // 100,000 names that collide completely cost a bounded walk each, not a walk over all of them
-// (which takes minutes); the first item under a name keeps it, as in the table itself.
+// (which takes minutes); the first item under a name keeps it, as in the table itself. The bound
+// is on this process's CPU time, generous enough for a sanitized build on a busy machine.
 TEST(NameIndexHostile, CollidingNamesStayCheap) {
   std::vector<int> items(100000);
-  const auto start = std::chrono::steady_clock::now();
+  const std::clock_t start = std::clock();
   swde::NameIndex<int, OneHash> index;
   for (std::size_t pass = 0; pass < 2; ++pass) {  // the second adds every name again
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -32,7 +33,7 @@ TEST(NameIndexHostile, CollidingNamesStayCheap) {
     ASSERT_EQ(index.find("G5" + std::to_string(i)), &items[i]) << i;
   }
   EXPECT_EQ(index.find("G5-1"), nullptr);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 20.0);
 }
 
 // A host may remove a section of a set; the set then defines nothing there.
