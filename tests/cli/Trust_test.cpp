@@ -106,7 +106,8 @@ std::string Report(swde::cli::Checker& checker, const std::string& text) {
 
 // Every format of every document, whole and broken off, is the same with three jobs reading
 // pieces of 64 bytes as with one job: objects the cutter reads itself, pieces and failures are
-// written in document order.
+// written in document order, and the document checks see the objects in that order too (a
+// repeated key, a share sum settled at the end, none of these after a failure).
 TEST_F(CheckerTest, JobsNeverChangeTheReport) {
   const std::string faults = Slurp(kSource + "/examples/faults.xml");
   const std::string body = faults.substr(faults.find("<OBJECT"));
@@ -119,6 +120,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
       "<SWDE>\n" + object + object + object + body,
       faults.substr(0, faults.size() / 2) + "<OBJECT name=\"A\"x/>" +
           faults.substr(faults.size() / 2),
+      Slurp(kSource + "/examples/document-faults.xml"),
   };
   swde::cli::Checker single(*annex_, {});
   swde::cli::Checker pieces(*annex_, {3, 64, {}, {}, true, {}});
@@ -129,6 +131,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
     }
   }
   EXPECT_NE(Report(pieces, documents[1]).find("doc.xml:2: 6024 G5JEW error"), std::string::npos);
+  EXPECT_NE(Report(pieces, documents[3]).find("doc.xml:234: 7030 G5UDZ error"), std::string::npos);
 }
 
 // An exception other than the reader's (out of memory) ends the file with a named failure; the
