@@ -10,6 +10,7 @@
 
 #include "swde/errors/Smerrors.hpp"
 #include "swde/package/Orvane.hpp"
+#include "swde/platform/Bytes.hpp"
 #include "swde/platform/Cp1250.hpp"
 #include "swde/xml/Reader.hpp"
 
@@ -22,35 +23,6 @@ namespace {
 std::unique_ptr<Metadata>& annexHolder() {
   static std::unique_ptr<Metadata> annex;
   return annex;
-}
-
-// Every byte of a UTF-8 text: an undefined CP1250 byte must have become U+FFFD, never a
-// lone continuation byte. A cheap shape check of the conversion the tool prints through.
-bool looksLikeUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    if (lead >= 0xF0U) {
-      length = 4;
-    } else if (lead >= 0xE0U) {
-      length = 3;
-    } else if (lead >= 0xC0U) {
-      length = 2;
-    } else if (lead >= 0x80U) {
-      return false;
-    }
-    if (i + length > text.size()) {
-      return false;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0U) != 0x80U) {
-        return false;
-      }
-    }
-    i += length;
-  }
-  return true;
 }
 
 }  // namespace
@@ -84,8 +56,8 @@ void walkErrors(smObject& object) {
     // What the tool prints: both texts converted to UTF-8, and the numbers.
     const std::string message = Cp1250ToUtf8(error->message);
     const std::string typeName = Cp1250ToUtf8(error->typeName);
-    SWDE_FUZZ_CHECK(looksLikeUtf8(message));
-    SWDE_FUZZ_CHECK(looksLikeUtf8(typeName));
+    SWDE_FUZZ_CHECK(IsUtf8(message));
+    SWDE_FUZZ_CHECK(IsUtf8(typeName));
     const std::string line = std::to_string(error->line) + ":" + std::to_string(error->id) + ":" +
                              std::to_string(static_cast<int>(error->code));
     SWDE_FUZZ_CHECK(!line.empty());
@@ -97,10 +69,7 @@ void walkErrors(smObject& object) {
 }
 
 std::uint64_t hashOf(const std::uint8_t* data, std::size_t size) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (std::size_t i = 0; i < size; ++i) {
-    hash = (hash ^ data[i]) * 1099511628211ull;
-  }
+  const std::uint64_t hash = Fnv1a(std::string_view(reinterpret_cast<const char*>(data), size));
   return hash ^ (hash >> 31);
 }
 

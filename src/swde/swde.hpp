@@ -14,6 +14,7 @@
 #include "swde/model/Smrelation.hpp"
 #include "swde/package/Orvane.hpp"
 #include "swde/platform/AnsiString.hpp"
+#include "swde/platform/Bytes.hpp"
 #include "swde/platform/Cp1250.hpp"
 #include "swde/platform/Sysutils.hpp"
 #include "swde/schema/Smxmldef.hpp"

@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "swde/platform/Bytes.hpp"
+
 namespace swde::cli {
 
 void Totals::add(const Totals& other) {
@@ -29,23 +31,6 @@ std::string describe(const Failure& failure) {
          ": " + failure.message;
 }
 
-std::string oneLine(const std::string& text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      constexpr char kHex[] = "0123456789ABCDEF";
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0x0F];
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
 ProgressBar::~ProgressBar() {
   if (shown_) {
     out_ << "\r\033[K" << std::flush;
@@ -61,7 +46,8 @@ void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
   shown_ = true;
   constexpr int kWidth = 30;
   const int filled = percent * kWidth / 100;
-  out_ << '\r' << oneLine(label_) << " [" << std::string(static_cast<std::size_t>(filled), '#')
+  out_ << '\r' << EscapeControls(label_) << " ["
+       << std::string(static_cast<std::size_t>(filled), '#')
        << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << percent << '%'
        << std::flush;
 }
@@ -165,11 +151,13 @@ class TextSink final : public OutputSink {
   void beginFile(const std::string&) override {}
 
   void finding(const std::string& file, const Finding& f) override {
-    out_ << oneLine(file) << ':' << f.line << ": " << f.code << ' ' << oneLine(f.typeName) << ' '
-         << (f.msgType == 0 ? words_.error : words_.warning) << ": " << oneLine(f.message);
+    out_ << EscapeControls(file) << ':' << f.line << ": " << f.code << ' '
+         << EscapeControls(f.typeName) << ' ' << (f.msgType == 0 ? words_.error : words_.warning)
+         << ": " << EscapeControls(f.message);
     const char* separator = " [";
     const auto part = [&](const char* word, const std::string& text, bool quoted) {
-      out_ << separator << word << (quoted ? " \"" : " ") << oneLine(text) << (quoted ? "\"" : "");
+      out_ << separator << word << (quoted ? " \"" : " ") << EscapeControls(text)
+           << (quoted ? "\"" : "");
       separator = ", ";
     };
     if (f.value) {
@@ -188,11 +176,11 @@ class TextSink final : public OutputSink {
     if (failure == nullptr) {
       return;
     }
-    out_ << oneLine(failure->file);
+    out_ << EscapeControls(failure->file);
     if (failure->line != 0) {
       out_ << ':' << failure->line << ':' << failure->column;
     }
-    out_ << ": " << words_.fatal << ": " << oneLine(failure->message) << '\n';
+    out_ << ": " << words_.fatal << ": " << EscapeControls(failure->message) << '\n';
   }
 
   void finish(const Totals& t, std::size_t files, const Summary& summary) override {
@@ -204,7 +192,7 @@ class TextSink final : public OutputSink {
       }
       out_ << words_.byType << '\n';
       for (const auto& [type, count] : summary.byType) {
-        out_ << "  " << oneLine(type) << ' ' << count << '\n';
+        out_ << "  " << EscapeControls(type) << ' ' << count << '\n';
       }
     }
     out_.flush();

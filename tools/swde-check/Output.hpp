@@ -50,10 +50,6 @@ struct Failure {
 // wording of a failure on standard error and in the reports.
 std::string describe(const Failure& failure);
 
-// `text` with control characters shown as \xHH, so that it stays one line of a report or of
-// standard error whatever a document or a file name holds.
-std::string oneLine(const std::string& text);
-
 // Counts of one input, or of all inputs together. Findings that --select, --ignore or
 // --severity leave out are only counted as filtered; findings beyond --max-findings count as
 // errors and warnings (they decide the exit status) and as unlisted.

@@ -52,7 +52,7 @@ std::unique_ptr<swde::Metadata> loadAnnex(const std::string& path) {
 }
 
 void complain(const std::string& text) {
-  std::cerr << "swde-check: " << swde::cli::oneLine(text) << '\n';
+  std::cerr << "swde-check: " << swde::EscapeControls(text) << '\n';
 }
 
 // Puts the finished report in place: commits the report file, or flushes standard output.

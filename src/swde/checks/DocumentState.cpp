@@ -22,15 +22,13 @@
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
+#include "swde/platform/Bytes.hpp"
 
 namespace SWDE_API swde {
 namespace {
 
 std::uint64_t hashOf(std::uint32_t type, std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ull ^ type;
-  for (const char c : text) {
-    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  }
+  const std::uint64_t hash = Fnv1a(text, kFnv1aOffset ^ type);
   return hash ^ (hash >> 29);
 }
 
