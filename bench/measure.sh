@@ -17,7 +17,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSWDE_BENCH=ON
   -DSWDE_BUILD_TESTS=OFF -DSWDE_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build "$build" --target swde-gen swde-parse-only swde-check >/dev/null
 
-gen="$build/bench/gen/swde-gen"
+gen="$build/tools/swde-gen/swde-gen"
 parse="$build/bench/parse-only/swde-parse-only"
 check="$build/tools/swde-check/swde-check"
 
