@@ -4,6 +4,9 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 CTEST_ARGS ?=
+# Stands for "the packages of a build were there": made when the installer found nothing missing
+# (or installed it), so that make build/run/test skip it afterwards. `make deps` checks again.
+DEPS_STAMP := $(BUILD_DIR)/.deps-build
 
 .PHONY: all deps configure build run test sanitize fuzz coverage bench measure memcheck clean
 
@@ -11,15 +14,22 @@ all: build
 
 deps:
 	@scripts/install-deps.sh
+	@mkdir -p $(BUILD_DIR) && touch $(DEPS_STAMP)
 
-configure: deps
+$(DEPS_STAMP): scripts/install-deps.sh
+	@scripts/install-deps.sh build
+	@mkdir -p $(BUILD_DIR) && touch $@
+
+configure: $(DEPS_STAMP)
 	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Checks the sample document full of faults; exit status 1 (faults found) is the expected one.
-run: build
+# Builds the tool alone and checks the sample document full of faults; exit status 1 (faults
+# found) is the expected one.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target swde-check
 	@$(BUILD_DIR)/tools/swde-check/swde-check examples/faults.xml; status=$$?; [ $$status -le 1 ]
 
 # CTEST_ARGS narrows the run, e.g. CTEST_ARGS="-LE slow" or "-L unit".
@@ -50,7 +60,7 @@ measure: deps
 	@bench/measure.sh
 
 # make run under valgrind's memcheck: any error or leak fails.
-memcheck: build
+memcheck: deps build
 	@valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \
 	  $(BUILD_DIR)/tools/swde-check/swde-check examples/faults.xml >/dev/null; \
 	  status=$$?; [ $$status -le 1 ]

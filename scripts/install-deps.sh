@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and benchmarking swde need, when missing.
-# Usage: scripts/install-deps.sh [--check]   (--check only reports what is missing)
+# Installs the Debian packages swde needs, when missing.
+# Usage: scripts/install-deps.sh [--check] [build]
+#   build    only what `make build`, `make run` and `make test` need (else everything below)
+#   --check  only reports what is missing (exit status 1 then)
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ clang pkg-config make
-  libexpat1-dev libcli11-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libclang-rt-dev gcovr valgrind
-  python3-jsonschema chromium chromium-driver python3-selenium
+# Configuring, building and running the whole test suite: the compiler and build tools, the
+# libraries (expat, CLI11, nlohmann-json, GoogleTest), the Python package's pybind11 and headers,
+# and the test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML report).
+build_packages=(
+  cmake ninja-build g++ pkg-config make
+  libexpat1-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
   pybind11-dev python3-dev python3-pytest
+  python3-jsonschema chromium chromium-driver python3-selenium
 )
+# Sanitizers and fuzzing (clang), coverage, memcheck and the micro-benchmark.
+extra_packages=(clang libclang-rt-dev gcovr valgrind libbenchmark-dev)
 
+check=false
+packages=("${build_packages[@]}" "${extra_packages[@]}")
+for arg in "$@"; do
+  case "$arg" in
+    --check) check=true ;;
+    build) packages=("${build_packages[@]}") ;;
+    *) echo "usage: $0 [--check] [build]" >&2; exit 2 ;;
+  esac
+done
+
+# One dpkg-query for the whole list; a package it does not know is missing too.
+installed=$(dpkg-query -W -f='${db:Status-Status} ${Package}\n' "${packages[@]}" 2>/dev/null |
+            awk '$1 == "installed" {print $2}' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+  if ! grep -qxF "$p" <<<"$installed"; then
     missing+=("$p")
   fi
 done
@@ -22,7 +40,7 @@ done
 if [ "${#missing[@]}" -eq 0 ]; then
   exit 0
 fi
-if [ "${1:-}" = "--check" ]; then
+if [ "$check" = true ]; then
   echo "missing: ${missing[*]}"
   exit 1
 fi
