@@ -10,7 +10,7 @@ import pytest
 import swde
 
 OBJECTS = 100_000
-RUNS = 3
+RUNS = 5
 
 
 @pytest.fixture(scope="module")
@@ -24,13 +24,14 @@ def document(tmp_path_factory):
     return path
 
 
-def best(action):
-    times = []
-    for _ in range(RUNS):
-        start = time.perf_counter()
-        action()
-        times.append(time.perf_counter() - start)
-    return min(times)
+def timed(action):
+    """Wall and CPU seconds of `action`, the CPU of child processes included."""
+    def cpu():
+        own, children = os.times(), os.times()
+        return own.user + own.system + children.children_user + children.children_system
+    wall, used = time.perf_counter(), cpu()
+    action()
+    return time.perf_counter() - wall, cpu() - used
 
 
 def test_python_keeps_pace_with_the_tool(document, tool):
@@ -41,11 +42,19 @@ def test_python_keeps_pace_with_the_tool(document, tool):
 
     report = swde.check(document)
     assert report.objects == OBJECTS and len(report.findings) > 0
-    tool_seconds = best(run_tool)
-    python_seconds = best(lambda: swde.check(document).findings)
-    print(f"{OBJECTS} objects, {len(report.findings)} findings: tool {tool_seconds:.3f} s, "
-          f"Python {python_seconds:.3f} s ({python_seconds / tool_seconds:.1%} of the tool)")
-    assert python_seconds <= 1.10 * tool_seconds
+    # Taken in turns, best of each: a busy machine slows both alike. CPU time decides, as wall
+    # time on a shared machine says more about the neighbours than about the code.
+    tool_runs, python_runs = [], []
+    for _ in range(RUNS):
+        tool_runs.append(timed(run_tool))
+        python_runs.append(timed(lambda: swde.check(document).findings))
+    tool_wall, tool_cpu = min(r[0] for r in tool_runs), min(r[1] for r in tool_runs)
+    python_wall, python_cpu = min(r[0] for r in python_runs), min(r[1] for r in python_runs)
+    print(f"{OBJECTS} objects, {len(report.findings)} findings, best of {RUNS}: "
+          f"tool {tool_wall:.3f} s wall, {tool_cpu:.3f} s CPU; "
+          f"Python {python_wall:.3f} s wall, {python_cpu:.3f} s CPU "
+          f"({python_cpu / tool_cpu:.1%} of the tool's CPU)")
+    assert python_cpu <= 1.10 * tool_cpu
 
 
 def test_gil_released_while_checking(document):
