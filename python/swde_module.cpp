@@ -93,16 +93,19 @@ class Report {
  public:
   explicit Report(swde_report* report) : report_(report, swde_report_free) {}
 
-  std::vector<Finding> findings() const {
-    std::vector<Finding> all;
-    const std::uint64_t size = count(SWDE_COUNT_FINDINGS);
-    all.reserve(size);
-    for (std::size_t i = 0; i < size; ++i) {
-      const swde_finding* finding = nullptr;
-      ok(swde_report_finding(report_.get(), i, &finding));
-      all.emplace_back(report_, finding);
+  // One tuple, made on first use: indexing it in a loop stays cheap.
+  py::tuple findings() {
+    if (!findings_) {
+      py::list all;
+      const std::uint64_t size = count(SWDE_COUNT_FINDINGS);
+      for (std::size_t i = 0; i < size; ++i) {
+        const swde_finding* finding = nullptr;
+        ok(swde_report_finding(report_.get(), i, &finding));
+        all.append(py::cast(Finding(report_, finding)));
+      }
+      findings_ = py::tuple(std::move(all));
     }
-    return all;
+    return *findings_;
   }
   std::uint64_t count(swde_count which) const {
     std::uint64_t value = 0;
@@ -127,6 +130,7 @@ class Report {
 
  private:
   ReportPtr report_;
+  std::optional<py::tuple> findings_;
 };
 
 class Schema {

@@ -140,7 +140,7 @@ class Object:
 
     def check(self, schema=None):
         """The object's findings (a list of Finding) against `schema` (None: the built-in)."""
-        return self._object.check(_schema(schema)).findings
+        return list(self._object.check(_schema(schema)).findings)
 
 
 def _to_dict(report):
