@@ -54,16 +54,6 @@ int localToday() {
   return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
-bool separatorsAt(std::string_view value,
-                  std::initializer_list<std::pair<std::size_t, char>> seps) {
-  for (const auto& [position, separator] : seps) {
-    if (value[position] != separator) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool fractionForm(std::string_view value) {
   return checks::ReadFraction(value).wellFormed;
 }
@@ -77,13 +67,13 @@ Verdict judgeBaseType(const AnsiString& baseType, std::string_view value, int to
   bool (*catalogueForm)(std::string_view) = nullptr;
   const std::size_t size = value.size();
   if (isCode(baseType, "DN")) {
-    if (size != 10 || !separatorsAt(value, {{4, '.'}, {7, '.'}})) {
+    if (size != 10 || !checks::SeparatorsAt(value, {{4, '.'}, {7, '.'}})) {
       return {};
     }
     verdict = document::JudgeDate(value, today, futureOk);
     catalogueForm = checks::IsDateForm;
   } else if (isCode(baseType, "HR")) {
-    if ((size != 8 && size != 14) || !separatorsAt(value, {{2, ':'}, {5, ':'}}) ||
+    if ((size != 8 && size != 14) || !checks::SeparatorsAt(value, {{2, ':'}, {5, ':'}}) ||
         (size == 14 && value[8] != '.')) {
       return {};
     }
@@ -91,7 +81,7 @@ Verdict judgeBaseType(const AnsiString& baseType, std::string_view value, int to
     catalogueForm = checks::IsTimeForm;
   } else if (isCode(baseType, "DH")) {
     if ((size != 19 && size != 25) ||
-        !separatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}}) ||
+        !checks::SeparatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}}) ||
         (size == 25 && value[19] != '.')) {
       return {};
     }

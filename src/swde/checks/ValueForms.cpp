@@ -44,10 +44,11 @@ bool fieldsReadable(std::string_view value, const Field (&fields)[N], std::size_
   return true;
 }
 
-// Each (zero-based position, character) pair must match.
-bool separatorsAt(std::string_view value,
-                  std::initializer_list<std::pair<std::size_t, char>> seps) {
-  for (const auto& [position, separator] : seps) {
+}  // namespace
+
+bool SeparatorsAt(std::string_view value,
+                  std::initializer_list<std::pair<std::size_t, char>> separators) {
+  for (const auto& [position, separator] : separators) {
     if (value[position] != separator) {
       return false;
     }
@@ -55,20 +56,18 @@ bool separatorsAt(std::string_view value,
   return true;
 }
 
-}  // namespace
-
 bool IsDateForm(std::string_view value) {
   return value.size() == 10 && fieldsReadable(value, kDateFields, 3) &&
-         separatorsAt(value, {{4, '.'}, {7, '.'}});
+         SeparatorsAt(value, {{4, '.'}, {7, '.'}});
 }
 
 bool IsTimeForm(std::string_view value) {
   if (value.size() == 8) {
-    return fieldsReadable(value, kTimeFields, 3) && separatorsAt(value, {{2, ':'}, {5, ':'}});
+    return fieldsReadable(value, kTimeFields, 3) && SeparatorsAt(value, {{2, ':'}, {5, ':'}});
   }
   if (value.size() == 14) {
     return fieldsReadable(value, kTimeFields, 4) &&
-           separatorsAt(value, {{2, ':'}, {5, ':'}, {8, '.'}});
+           SeparatorsAt(value, {{2, ':'}, {5, ':'}, {8, '.'}});
   }
   return false;
 }
@@ -79,7 +78,7 @@ bool IsDateTimeForm(std::string_view value) {
   }
   const bool withFraction = value.size() == 25;
   if (!fieldsReadable(value, kDateTimeFields, withFraction ? 7 : 6) ||
-      !separatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}})) {
+      !SeparatorsAt(value, {{4, '.'}, {7, '.'}, {10, '-'}, {13, ':'}, {16, ':'}})) {
     return false;
   }
   return !withFraction || value[19] == '.';

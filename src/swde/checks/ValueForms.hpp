@@ -6,7 +6,10 @@
 // report from them, and the document checks use them to judge further only what the catalogue
 // let pass. Internal to the library.
 
+#include <cstddef>
+#include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "swde/platform/Api.hpp"
 
@@ -19,6 +22,11 @@ namespace checks {
 bool IsDateForm(std::string_view value);
 bool IsTimeForm(std::string_view value);
 bool IsDateTimeForm(std::string_view value);
+
+// True when every (zero-based position, character) pair matches `value`.
+// REQUIRES: every position lies inside `value`.
+bool SeparatorsAt(std::string_view value,
+                  std::initializer_list<std::pair<std::size_t, char>> separators);
 
 // The catalogue's reading of a fraction ("UL") value.
 struct FractionForm {

@@ -183,6 +183,13 @@ class Parser {
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
   [[noreturn]] void failRepeated(const std::string& what, std::uint32_t firstLine) const;
+  // In a schema description: fails with "KIND "NAME" VERB twice" and the line of `first` (an
+  // earlier one of `items`, whose lines `lines` holds) unless `first` is null; then keeps the
+  // current element's line as that of the next one.
+  template <typename T>
+  void noteDefinition(const std::vector<std::unique_ptr<T>>& items, const T* first,
+                      std::vector<std::uint32_t>& lines, const char* kind, const char* name,
+                      const char* verb);
   std::string inType() const;
   void startValue(const Attributes& attributes);
   AnsiString takeValue();

@@ -67,16 +67,24 @@ void Parser::failRepeated(const std::string& what, std::uint32_t firstLine) cons
   fail(stack_.back().start, what + " (first on line " + std::to_string(firstLine) + ")");
 }
 
+template <typename T>
+void Parser::noteDefinition(const std::vector<std::unique_ptr<T>>& items, const T* first,
+                            std::vector<std::uint32_t>& lines, const char* kind, const char* name,
+                            const char* verb) {
+  if (first != nullptr) {
+    failRepeated(std::string(kind) + " " + quote(name) + " " + verb + " twice",
+                 lines[positionOf(items, first)]);
+  }
+  lines.push_back(stack_.back().start.line);
+}
+
 void Parser::startAttribDecl(const Attributes& attributes) {
   countSchemaItem();
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   if (mode_ == Mode::kSchema) {
-    AttribsSection& section = *metadata_->attribsSection;
-    if (const AttributeDecl* first = section.getAttribute(name)) {
-      failRepeated("attribute " + quote(required(attributes, "name")) + " declared twice",
-                   declarationLines_[positionOf(section.declarations(), first)]);
-    }
-    declarationLines_.push_back(stack_.back().start.line);
+    const AttribsSection& section = *metadata_->attribsSection;
+    noteDefinition(section.declarations(), section.getAttribute(name), declarationLines_,
+                   "attribute", required(attributes, "name"), "declared");
   }
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
@@ -100,12 +108,9 @@ void Parser::startTypeDef(const Attributes& attributes) {
   const AnsiString name = toCp1250(required(attributes, "name"), "name");
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   if (mode_ == Mode::kSchema) {
-    TypesSection& section = *metadata_->typesSection;
-    if (const RecordType* first = section.getType(name)) {
-      failRepeated("record type " + quote(required(attributes, "name")) + " defined twice",
-                   typeLines_[positionOf(section.types(), first)]);
-    }
-    typeLines_.push_back(stack_.back().start.line);
+    const TypesSection& section = *metadata_->typesSection;
+    noteDefinition(section.types(), section.getType(name), typeLines_, "record type",
+                   required(attributes, "name"), "defined");
     attributeLines_.clear();
     relationLines_.clear();
   }
