@@ -130,26 +130,37 @@ void Parser::endTypeDef() {
   }
 }
 
-void Parser::startAttrDef(const Attributes& attributes) {
+Parser::EntryDef Parser::startEntryDef(const Attributes& attributes) {
   countEntry(typeEntries_);
   countSchemaItem();
-  const AnsiString name = toCp1250(required(attributes, "name"), "name");
-  const AnsiString code = codeOf(attributes, name);
-  const int mandatory = mandatoryLevel(attributes);
-  const bool multiple = flag(attributes, "multiple");
+  EntryDef def;
+  def.name = toCp1250(required(attributes, "name"), "name");
+  def.code = codeOf(attributes, def.name);
+  def.mandatory = mandatoryLevel(attributes);
+  def.multiple = flag(attributes, "multiple");
+  return def;
+}
+
+template <typename T>
+void Parser::noteEntryDef(const T* byName, const T* byCode, const char* kind, const char* name,
+                          const AnsiString& code, std::vector<std::uint32_t>& lines,
+                          T* (RecordType::*first)(), T* (RecordType::*next)()) {
+  if (byName != nullptr || byCode != nullptr) {
+    const std::string what = byName != nullptr
+                                 ? std::string(kind) + " " + quote(name)
+                                 : std::string(kind) + " code " + quote(Cp1250ToUtf8(code));
+    failRepeated(what + inType(),
+                 lines[positionOf(*type_, byName != nullptr ? byName : byCode, first, next)]);
+  }
+  lines.push_back(stack_.back().start.line);
+}
+
+void Parser::startAttrDef(const Attributes& attributes) {
+  const EntryDef def = startEntryDef(attributes);
   if (mode_ == Mode::kSchema) {
-    const AttributeDef* byName = type_->getAttribute(name);
-    const AttributeDef* byCode = type_->getAttributeByCode(code);
-    if (byName != nullptr || byCode != nullptr) {
-      const std::string what = byName != nullptr
-                                   ? "attribute " + quote(required(attributes, "name"))
-                                   : "attribute code " + quote(Cp1250ToUtf8(code));
-      failRepeated(
-          what + inType(),
-          attributeLines_[positionOf(*type_, byName != nullptr ? byName : byCode,
-                                     &RecordType::getFirstAttr, &RecordType::getNextAttr)]);
-    }
-    attributeLines_.push_back(stack_.back().start.line);
+    noteEntryDef(type_->getAttribute(def.name), type_->getAttributeByCode(def.code), "attribute",
+                 required(attributes, "name"), def.code, attributeLines_, &RecordType::getFirstAttr,
+                 &RecordType::getNextAttr);
   }
   const bool key = flag(attributes, "key");
   if (key) {
@@ -159,7 +170,7 @@ void Parser::startAttrDef(const Attributes& attributes) {
                                     Cp1250ToUtf8(other->name) + ")");
     }
   }
-  attrDef_ = type_->addAttribute(name, code, mandatory, multiple);
+  attrDef_ = type_->addAttribute(def.name, def.code, def.mandatory, def.multiple);
   attrDef_->key = key;
   attrDef_->line = stack_.back().start.line;
 }
@@ -170,28 +181,15 @@ void Parser::endAllowedValue() {
 }
 
 void Parser::startRelatDef(const Attributes& attributes) {
-  countEntry(typeEntries_);
-  countSchemaItem();
-  const AnsiString name = toCp1250(required(attributes, "name"), "name");
-  const AnsiString code = codeOf(attributes, name);
-  const int mandatory = mandatoryLevel(attributes);
-  const bool multiple = flag(attributes, "multiple");
+  const EntryDef def = startEntryDef(attributes);
   const char* type = attributes.find("type");
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
   if (mode_ == Mode::kSchema) {
-    const ReferenceDef* byName = type_->getReference(name);
-    const ReferenceDef* byCode = type_->getReferenceByCode(code);
-    if (byName != nullptr || byCode != nullptr) {
-      const std::string what = byName != nullptr ? "relation " + quote(required(attributes, "name"))
-                                                 : "relation code " + quote(Cp1250ToUtf8(code));
-      failRepeated(what + inType(),
-                   relationLines_[positionOf(*type_, byName != nullptr ? byName : byCode,
-                                             &RecordType::getFirstReference,
-                                             &RecordType::getNextReference)]);
-    }
-    relationLines_.push_back(stack_.back().start.line);
+    noteEntryDef(type_->getReference(def.name), type_->getReferenceByCode(def.code), "relation",
+                 required(attributes, "name"), def.code, relationLines_,
+                 &RecordType::getFirstReference, &RecordType::getNextReference);
   }
-  refDef_ = type_->addReference(name, code, mandatory, multiple, inverse);
+  refDef_ = type_->addReference(def.name, def.code, def.mandatory, def.multiple, inverse);
   refDef_->line = stack_.back().start.line;
   if (const char* shares = attributes.find("shares")) {
     refDef_->shares = toCp1250(shares, "shares");
