@@ -141,19 +141,27 @@ std::optional<std::string> allowedFor(const smAttribute& attribute, const smObje
   return form != nullptr ? std::optional<std::string>(form) : std::nullopt;
 }
 
+// The fields a catalogue error and a document finding share, taken alike from either.
+template <typename Reported>
+Finding headed(const Reported& reported, std::uint32_t id, std::uint32_t objectId,
+               std::uint32_t objectLine) {
+  Finding finding;
+  finding.line = reported.line;
+  finding.id = id;
+  finding.code = reported.code;
+  finding.msgType = reported.msgType;
+  finding.typeName = Cp1250ToUtf8(reported.typeName);
+  finding.message = Cp1250ToUtf8(reported.message);
+  finding.objectId = objectId;
+  finding.objectLine = objectLine;
+  return finding;
+}
+
 }  // namespace
 
 Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
                   const Metadata& file) {
-  Finding finding;
-  finding.line = error.line;
-  finding.id = error.id;
-  finding.code = error.code;
-  finding.msgType = error.msgType;
-  finding.typeName = Cp1250ToUtf8(error.typeName);
-  finding.message = Cp1250ToUtf8(error.message);
-  finding.objectId = object.id;
-  finding.objectLine = object.line;
+  Finding finding = headed(error, error.id, object.id, object.line);
   finding.key = keyOf(object, annex);
 
   const int code = error.code;
@@ -248,15 +256,8 @@ Finding findingOf(const smDocumentFinding& found) {
   const auto text = [](const AnsiString& value) {
     return value.empty() ? std::nullopt : std::optional<std::string>(Cp1250ToUtf8(value));
   };
-  Finding finding;
-  finding.line = found.line;
-  finding.id = found.hasEntry ? found.entryId : found.objectId;
-  finding.code = found.code;
-  finding.msgType = found.msgType;
-  finding.typeName = Cp1250ToUtf8(found.typeName);
-  finding.message = Cp1250ToUtf8(found.message);
-  finding.objectId = found.objectId;
-  finding.objectLine = found.objectLine;
+  Finding finding = headed(found, found.hasEntry ? found.entryId : found.objectId, found.objectId,
+                           found.objectLine);
   finding.hasEntry = found.hasEntry;
   finding.entryId = found.entryId;
   finding.entry = Cp1250ToUtf8(found.entry);
