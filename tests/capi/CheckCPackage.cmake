@@ -6,14 +6,7 @@
 #   SWDE_PYTHON_EXECUTABLE, SWDE_PYTHON_DIR        the interpreter, the package's directory
 cmake_minimum_required(VERSION 3.20)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "failed (${rc}): ${command}\n${out}\n${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../packaging/RunCommand.cmake)
 
 set(faults "${SWDE_SOURCE_DIR}/examples/faults.xml")
 set(cases "${SWDE_SOURCE_DIR}/tests/cli/cases")

@@ -264,7 +264,6 @@ Finding findingOf(const smDocumentFinding& found) {
   finding.key = text(found.key);
   finding.value = text(found.value);
   finding.expected = text(found.expected);
-  finding.relatedLine = found.relatedLine;
   return finding;
 }
 

@@ -34,7 +34,6 @@ struct Finding {
   std::optional<std::string> key;       // the object's identifying value (schema mark key="1")
   std::optional<std::string> value;     // the offending value ("" for an empty one)
   std::optional<std::string> expected;  // what the rule expected
-  std::uint32_t relatedLine = 0;        // another line the finding names (a repeated key), or 0
 };
 
 // Why an input could not be checked to its end: it cannot be opened or read, it is not a
