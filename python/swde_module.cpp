@@ -1,14 +1,17 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
 // The Python module swde._swde: the C interface (swde/swde.h) as Python types. The package's
-// __init__.py adds what is easier said in Python (paths, the exceptions, to_dict). Handles are
-// held by shared pointers, so a finding keeps its report alive; the GIL is released while a
-// document or an object is checked.
+// __init__.py adds what is easier said in Python (paths, the exceptions, argument ranges,
+// to_dict). Handles are held by shared pointers, so a finding keeps its report alive; the GIL is
+// released while a document or an object is checked, and taken back now and then during a
+// document check so that Ctrl-C can stop it.
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "swde/swde.h"
@@ -44,10 +47,73 @@ py::object text(const char* value) {
   return value == nullptr ? py::none() : py::object(py::str(value));
 }
 
+// `value` for the C interface, which would end it at a NUL.
+const char* cText(const std::string& value, const char* what) {
+  if (value.find('\0') != std::string::npos) {
+    throw py::value_error(std::string(what) + ": embedded null character");
+  }
+  return value.c_str();
+}
+
+const char* cText(const std::optional<std::string>& value, const char* what) {
+  return value ? cText(*value, what) : nullptr;
+}
+
+// The cancel callback of a document check run from the main thread: no more often than every
+// kInterval it takes the GIL and runs the signal handlers that are due (Ctrl-C's raises
+// KeyboardInterrupt); what a handler raises stops the check and is raised when it has ended.
+class Interrupt {
+ public:
+  static constexpr std::chrono::milliseconds kInterval{100};
+
+  Interrupt() = default;
+  Interrupt(const Interrupt&) = delete;
+  Interrupt& operator=(const Interrupt&) = delete;
+  ~Interrupt() {  // what was never raised
+    Py_XDECREF(type_);
+    Py_XDECREF(value_);
+    Py_XDECREF(traceback_);
+  }
+
+  static int poll(void* self) { return static_cast<Interrupt*>(self)->poll(); }
+
+  // Raises what a handler raised, if one did. REQUIRES: the GIL.
+  void raiseIfAny() {
+    if (type_ != nullptr) {
+      PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
+                    std::exchange(traceback_, nullptr));
+      throw py::error_already_set();
+    }
+  }
+
+ private:
+  int poll() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_) {
+      return 0;
+    }
+    next_ = now + kInterval;
+    const py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() == 0) {
+      return 0;
+    }
+    PyErr_Fetch(&type_, &value_, &traceback_);
+    return 1;
+  }
+
+  std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kInterval;
+  PyObject* type_ = nullptr;
+  PyObject* value_ = nullptr;
+  PyObject* traceback_ = nullptr;
+};
+
 class Finding {
  public:
-  Finding(ReportPtr report, const swde_finding* finding)
-      : report_(std::move(report)), finding_(finding) {}
+  Finding(ReportPtr report, const swde_finding* finding, py::object file)
+      : report_(std::move(report)), finding_(finding), file_(std::move(file)) {}
+
+  // The name the document was given, as it was given (the C interface's is UTF-8).
+  py::object file() const { return file_.is_none() ? string(swde_finding_file) : file_; }
 
   py::object string(swde_status (*get)(const swde_finding*, const char**)) const {
     const char* value = nullptr;
@@ -87,11 +153,14 @@ class Finding {
 
   ReportPtr report_;
   const swde_finding* finding_;
+  py::object file_;  // None: the C interface's
 };
 
 class Report {
  public:
-  explicit Report(swde_report* report) : report_(report, swde_report_free) {}
+  // `file`: what the findings and the failure give as their file (None: the C interface's name).
+  explicit Report(swde_report* report, py::object file = py::none())
+      : report_(report, swde_report_free), file_(std::move(file)) {}
 
   // One tuple, made on first use: indexing it in a loop stays cheap.
   py::tuple findings() {
@@ -101,7 +170,7 @@ class Report {
       for (std::size_t i = 0; i < size; ++i) {
         const swde_finding* finding = nullptr;
         ok(swde_report_finding(report_.get(), i, &finding));
-        all.append(py::cast(Finding(report_, finding)));
+        all.append(py::cast(Finding(report_, finding, file_)));
       }
       findings_ = py::tuple(std::move(all));
     }
@@ -124,12 +193,15 @@ class Report {
     std::uint32_t line = 0;
     std::uint32_t column = 0;
     ok(swde_report_failure(report_.get(), &file, &line, &column, &message));
-    return message == nullptr ? py::none()
-                              : py::object(py::make_tuple(file, line, column, message));
+    if (message == nullptr) {
+      return py::none();
+    }
+    return py::make_tuple(file_.is_none() ? text(file) : file_, line, column, message);
   }
 
  private:
   ReportPtr report_;
+  py::object file_;
   std::optional<py::tuple> findings_;
 };
 
@@ -139,13 +211,16 @@ class Schema {
   static Schema builtin() {
     return make([](swde_schema** out) { return swde_schema_builtin(out); });
   }
-  static Schema load(const std::string& path) {
-    return make([&](swde_schema** out) { return swde_schema_load_file(path.c_str(), out); });
+  // `path` and `name` are the bytes the package made of them (os.fsencode).
+  static Schema load(const py::bytes& path) {
+    const std::string bytes = path;
+    return make([&](swde_schema** out) { return swde_schema_load_file(bytes.c_str(), out); });
   }
-  static Schema parse(const py::bytes& data, const std::string& name) {
+  static Schema parse(const py::bytes& data, const py::bytes& name) {
     const std::string bytes = data;
+    const std::string label = name;
     return make([&](swde_schema** out) {
-      return swde_schema_load_memory(bytes.data(), bytes.size(), name.c_str(), out);
+      return swde_schema_load_memory(bytes.data(), bytes.size(), label.c_str(), out);
     });
   }
   const swde_schema* get() const { return schema_.get(); }
@@ -174,41 +249,53 @@ const swde_schema* schemaOf(const std::optional<Schema>& schema) {
   return schema ? schema->get() : nullptr;
 }
 
-// Checks a document (a path, or the bytes of `data` when given); returns the report and the
-// status, so that the package can raise ReadError with the report of what was found.
-py::tuple checkDocument(const std::optional<std::string>& path,
-                        const std::optional<py::bytes>& data, const std::string& name,
-                        const std::optional<Schema>& schema, unsigned jobs,
+// Checks a document: the file at `label` (os.fsencode of the path), or the bytes of `data`
+// when given, named `label`; `file` is what the report gives back as its file. Returns the
+// report and whether the document could not be read to its end, so that the package can raise
+// ReadError with the report of what was found. `interruptible`: Python's signal handlers run
+// during the check (called from the main thread), and what they raise ends it.
+py::tuple checkDocument(const py::bytes& label, const std::optional<py::bytes>& data,
+                        const py::str& file, const std::optional<Schema>& schema, unsigned jobs,
                         const std::string& profile, const std::vector<std::string>& select,
                         const std::vector<std::string>& ignore, bool errorsOnly,
-                        const std::string& today) {
+                        const std::string& today, bool interruptible) {
   std::unique_ptr<swde_options, void (*)(swde_options*)> options(nullptr, swde_options_free);
   swde_options* raw = nullptr;
   ok(swde_options_create(&raw));
   options.reset(raw);
   ok(swde_options_set_jobs(raw, jobs));
-  ok(swde_options_set_profile(raw, profile.c_str()));
+  ok(swde_options_set_profile(raw, cText(profile, "profile")));
   for (const std::string& codes : select) {
-    ok(swde_options_select(raw, codes.c_str()));
+    ok(swde_options_select(raw, cText(codes, "select")));
   }
   for (const std::string& codes : ignore) {
-    ok(swde_options_ignore(raw, codes.c_str()));
+    ok(swde_options_ignore(raw, cText(codes, "ignore")));
   }
   ok(swde_options_set_errors_only(raw, errorsOnly ? 1 : 0));
-  ok(swde_options_set_today(raw, today.c_str()));
+  ok(swde_options_set_today(raw, cText(today, "today")));
+  Interrupt interrupt;
+  if (interruptible) {
+    ok(swde_options_set_cancel(raw, &Interrupt::poll, &interrupt));
+  }
+  const std::string name = label;
   const std::string bytes = data ? std::string(*data) : std::string();
-  swde_report* report = nullptr;
+  swde_report* made = nullptr;
   swde_status status = SWDE_OK;
   {
     const py::gil_scoped_release release;
-    status = path ? swde_check_file(schemaOf(schema), path->c_str(), raw, &report)
-                  : swde_check_memory(schemaOf(schema), bytes.data(), bytes.size(), name.c_str(),
-                                      raw, &report);
+    status = data ? swde_check_memory(schemaOf(schema), bytes.data(), bytes.size(), name.c_str(),
+                                      raw, &made)
+                  : swde_check_file(schemaOf(schema), name.c_str(), raw, &made);
   }
-  if (report == nullptr) {
+  std::optional<Report> report;
+  if (made != nullptr) {
+    report.emplace(made, file);
+  }
+  interrupt.raiseIfAny();
+  if (!report) {
     raise(status);
   }
-  return py::make_tuple(Report(report), status == SWDE_ERROR_READ);
+  return py::make_tuple(*report, status == SWDE_ERROR_READ);
 }
 
 class Object {
@@ -217,21 +304,21 @@ class Object {
          const std::optional<std::string>& baseType, std::uint32_t line, std::uint32_t id)
       : object_(nullptr, swde_object_free) {
     swde_object* raw = nullptr;
-    ok(swde_object_create(type.c_str(), status ? status->c_str() : nullptr,
-                          baseType ? baseType->c_str() : nullptr, &raw));
+    ok(swde_object_create(cText(type, "type"), cText(status, "status"),
+                          cText(baseType, "base_type"), &raw));
     object_.reset(raw);
     ok(swde_object_set_location(raw, line, id));
   }
   void addAttribute(const std::string& name, const std::optional<std::string>& value,
                     std::uint32_t line, std::uint32_t id) {
-    ok(swde_object_add_attribute(object_.get(), name.c_str(), value ? value->c_str() : nullptr,
-                                 line, id));
+    ok(swde_object_add_attribute(object_.get(), cText(name, "name"), cText(value, "value"), line,
+                                 id));
   }
   void addRelation(const std::string& name, const std::optional<std::string>& targetType,
                    const std::optional<std::string>& target, std::uint32_t line, std::uint32_t id) {
-    ok(swde_object_add_relation(object_.get(), name.c_str(),
-                                targetType ? targetType->c_str() : nullptr,
-                                target ? target->c_str() : nullptr, line, id));
+    ok(swde_object_add_relation(object_.get(), cText(name, "name"),
+                                cText(targetType, "target_type"), cText(target, "target"), line,
+                                id));
   }
   Report check(const std::optional<Schema>& schema) const {
     swde_report* report = nullptr;
@@ -256,7 +343,7 @@ PYBIND11_MODULE(_swde, m) {
   m.attr("c_api_version") = swde_c_api_version();
 
   py::class_<Finding>(m, "Finding")
-      .def_property_readonly("file", [](const Finding& f) { return f.string(swde_finding_file); })
+      .def_property_readonly("file", &Finding::file)
       .def_property_readonly("line", &Finding::line)
       .def_property_readonly("code", &Finding::code)
       .def_property_readonly("severity", &Finding::severity)

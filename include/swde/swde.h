@@ -8,15 +8,20 @@
  * not public, and the functions of one SWDE_C_API_VERSION keep their signatures; later versions
  * only add functions and enumerators. Handles are created and freed by the library. No C++ type
  * or exception crosses this interface: every function that can fail returns a swde_status, and
- * swde_last_error() says why. Every string, in and out, is UTF-8 and ends with a NUL; strings
- * handed out belong to the handle they came from and stay valid until it is freed.
+ * swde_last_error() says why. Every string, in and out, ends with a NUL. Texts passed in are
+ * UTF-8, except paths, which go to the system as they are, and the names that label a document
+ * or a schema, which may hold any bytes. Strings handed out are always UTF-8: where one repeats a
+ * path or name, each of its bytes that is not part of well-formed UTF-8 is written as the four
+ * characters "\xHH" (HH: its value in upper-case hexadecimal). Strings handed out belong to the
+ * handle they came from and stay valid until it is freed.
  *
  * See docs/c-api.md for the reference: each function, who owns what, and threads. */
 
 #include <stddef.h>
 #include <stdint.h>
 
-#define SWDE_C_API_VERSION 1
+/* 2 added swde_options_set_cancel and SWDE_CANCELLED. */
+#define SWDE_C_API_VERSION 2
 
 #if defined(_WIN32) && defined(SWDE_C_SHARED)
 #if defined(SWDE_C_BUILDING)
@@ -41,7 +46,8 @@ typedef enum swde_status {
   SWDE_ERROR_SCHEMA = 3,   /* a reference schema could not be opened or read */
   SWDE_ERROR_RANGE = 4,    /* an index past the end */
   SWDE_ERROR_MEMORY = 5,   /* out of memory */
-  SWDE_ERROR_INTERNAL = 6  /* anything else; a defect of the library */
+  SWDE_ERROR_INTERNAL = 6, /* anything else; a defect of the library */
+  SWDE_CANCELLED = 7       /* the options' cancel callback stopped the check */
 } swde_status;
 
 typedef enum swde_severity { SWDE_SEVERITY_ERROR = 0, SWDE_SEVERITY_WARNING = 1 } swde_severity;
@@ -109,6 +115,13 @@ SWDE_C_EXPORT swde_status swde_options_select(swde_options* options, const char*
 SWDE_C_EXPORT swde_status swde_options_ignore(swde_options* options, const char* codes);
 /* Leaves out warnings when `errors_only` is non-zero. */
 SWDE_C_EXPORT swde_status swde_options_set_errors_only(swde_options* options, int errors_only);
+/* A document check with these options calls `cancel(user)` on the thread that called
+ * swde_check_*, between objects and, while it waits for its workers, every 10 ms or so; a
+ * non-zero answer stops the check within about that time: it returns SWDE_CANCELLED, *out NULL,
+ * its worker threads ended. Keep it quick: it may be called a million times a second. NULL
+ * `cancel`: never cancelled (the default). */
+SWDE_C_EXPORT swde_status swde_options_set_cancel(swde_options* options, int (*cancel)(void* user),
+                                                  void* user);
 
 /* --- Checking a document */
 
@@ -116,10 +129,11 @@ SWDE_C_EXPORT swde_status swde_options_set_errors_only(swde_options* options, in
  * `options` (NULL: the defaults) and makes a report that the caller frees. Returns SWDE_OK when
  * the document was read to its end, whatever it holds. Returns SWDE_ERROR_READ when it could not
  * be: *out then still holds a report of what was found before the failure, and
- * swde_report_failure gives the failure's location. Any other failure leaves *out NULL. */
+ * swde_report_failure gives the failure's location. SWDE_CANCELLED: see swde_options_set_cancel.
+ * Any other failure leaves *out NULL. */
 SWDE_C_EXPORT swde_status swde_check_file(const swde_schema* schema, const char* path,
                                           const swde_options* options, swde_report** out);
-/* The same for `size` bytes at `data`; `name` (may be NULL) labels the findings. */
+/* The same for `size` bytes at `data`; `name` (may be NULL: "<memory>") labels the findings. */
 SWDE_C_EXPORT swde_status swde_check_memory(const swde_schema* schema, const char* data,
                                             size_t size, const char* name,
                                             const swde_options* options, swde_report** out);

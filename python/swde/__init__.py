@@ -4,11 +4,16 @@
     for f in report.findings:
         print(f.file, f.line, f.code, f.severity, f.type, f.key, f.message)
 
-Texts go in and come out as str; documents are read in the encoding they declare.
+Texts go in and come out as str; documents are read in the encoding they declare. Paths are
+taken as open() takes them (str, bytes, os.PathLike) and given back as str, bytes that are not
+UTF-8 as surrogate escapes (os.fsdecode). A check started from the main thread can be stopped by
+Ctrl-C: KeyboardInterrupt comes within a fraction of a second.
 """
 
 import json as _json
+import operator as _operator
 import os as _os
+import threading as _threading
 
 from . import _swde
 
@@ -25,7 +30,8 @@ class Error(Exception):
 
 
 class ArgumentError(Error, ValueError):
-    """A bad argument: an unknown profile, a bad list of codes, text windows-1250 cannot hold."""
+    """A bad argument: an unknown profile, a bad list of codes, text windows-1250 cannot hold, a
+    number out of its range (jobs=-1)."""
 
 
 class SchemaError(Error):
@@ -64,16 +70,36 @@ class Schema:
 
     @classmethod
     def load(cls, path):
-        return cls(_swde.Schema.load(_os.fspath(path)))
+        return cls(_swde.Schema.load(_path(path, "path")))
 
     @classmethod
     def parse(cls, text, name="<schema>"):
         """`text` is bytes, or str sent as UTF-8 (so it must not declare another encoding)."""
-        return cls(_swde.Schema.parse(_bytes(text), name))
+        return cls(_swde.Schema.parse(_bytes(text), _path(name, "name")))
 
 
 def _bytes(text):
     return text.encode("utf-8") if isinstance(text, str) else bytes(text)
+
+
+def _path(path, what):
+    """A path (or a name standing for a file) as the bytes the system gets: str, with surrogate
+    escapes, bytes or os.PathLike, as open() takes it."""
+    raw = _os.fsencode(path)
+    if b"\0" in raw:
+        raise ValueError(f"{what}: embedded null byte")
+    return raw
+
+
+def _number(value, what, limit):
+    """An integer in 0..limit: TypeError when it is no integer, ArgumentError out of range."""
+    value = _operator.index(value)
+    if not 0 <= value <= limit:
+        raise ArgumentError(f"{what}: {value} is not in 0..{limit}")
+    return value
+
+
+_UINT32 = 0xFFFFFFFF
 
 
 def _schema(annex):
@@ -90,10 +116,12 @@ def _codes(codes):
     return [str(codes)] if isinstance(codes, (str, int)) else [str(c) for c in codes]
 
 
-def _run(path, data, name, annex, jobs, profile, select, ignore, errors_only, today):
+def _run(label, data, annex, jobs, profile, select, ignore, errors_only, today):
+    interruptible = _threading.current_thread() is _threading.main_thread()
     report, failed = _swde.check_document(
-        path, data, name, _schema(annex), 0 if jobs is None else jobs, profile,
-        _codes(select), _codes(ignore), errors_only, today or "")
+        label, data, _os.fsdecode(label), _schema(annex),
+        0 if jobs is None else _number(jobs, "jobs", 256), profile, _codes(select),
+        _codes(ignore), bool(errors_only), today or "", interruptible)
     if failed:
         file, line, column, message = report.failure
         raise ReadError(f"{file}:{line}:{column}: {message}" if line else f"{file}: {message}",
@@ -109,17 +137,19 @@ def check(path, annex=None, jobs=None, profile="all", select=None, ignore=None,
     jobs: threads (None: one per core). profile: "all" or "catalogue".
     select, ignore: codes as "6001,6020-6022" or a list of such. errors_only: no warnings.
     today: the day of the check, "rrrr.mm.dd" (None: the day it runs).
-    Raises ReadError when the document cannot be read to its end. The GIL is released meanwhile.
+    Raises ReadError when the document cannot be read to its end. The GIL is released meanwhile;
+    from the main thread, Ctrl-C stops the check with KeyboardInterrupt.
     """
-    return _run(_os.fspath(path), None, "", annex, jobs, profile, select, ignore, errors_only,
+    return _run(_path(path, "path"), None, annex, jobs, profile, select, ignore, errors_only,
                 today)
 
 
 def check_bytes(data, name="<memory>", annex=None, jobs=None, profile="all", select=None,
                 ignore=None, errors_only=False, today=None):
-    """check() for a document held in memory: bytes, or str sent as UTF-8."""
-    return _run(None, _bytes(data), name, annex, jobs, profile, select, ignore, errors_only,
-                today)
+    """check() for a document held in memory: bytes, or str sent as UTF-8. `name` stands for the
+    file in the report, given as a path would be."""
+    return _run(_path(name, "name"), _bytes(data), annex, jobs, profile, select, ignore,
+                errors_only, today)
 
 
 class Object:
@@ -128,14 +158,17 @@ class Object:
     __slots__ = ("_object",)
 
     def __init__(self, type, status=None, base_type=None, line=0, id=0):
-        self._object = _swde.Object(type, status, base_type, line, id)
+        self._object = _swde.Object(type, status, base_type, _number(line, "line", _UINT32),
+                                    _number(id, "id", _UINT32))
 
     def add_attribute(self, name, value=None, line=0, id=0):
-        self._object.add_attribute(name, value, line, id)
+        self._object.add_attribute(name, value, _number(line, "line", _UINT32),
+                                   _number(id, "id", _UINT32))
         return self
 
     def add_relation(self, name, target_type=None, target=None, line=0, id=0):
-        self._object.add_relation(name, target_type, target, line, id)
+        self._object.add_relation(name, target_type, target, _number(line, "line", _UINT32),
+                                  _number(id, "id", _UINT32))
         return self
 
     def check(self, schema=None):
@@ -144,7 +177,8 @@ class Object:
 
 
 def _to_dict(report):
-    """The report as the JSON contract of swde-check --format json, in Python objects."""
+    """The report as the JSON contract of swde-check --format json, in Python objects (file
+    names as the C interface gives them: bytes that are not UTF-8 written as \\xHH)."""
     return _json.loads(report.to_json())
 
 

@@ -1,8 +1,9 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
 // What the golden cases cannot say about swde-check: three jobs reading pieces of 64 bytes give
-// the report of one job; an exception of the run closes the report; the output file survives
-// signals, concurrent runs and links to an input; a FIFO is read by several jobs.
+// the report of one job; an exception of the run closes the report; a cancelled check stops; the
+// output file survives signals, concurrent runs and links to an input; a FIFO is read by several
+// jobs.
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -123,7 +124,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
       Slurp(kSource + "/examples/document-faults.xml"),
   };
   swde::cli::Checker single(*annex_, {});
-  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}, true, {}});
+  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}, true, {}, {}});
   for (const std::string& document : documents) {
     for (std::size_t end = document.size(); end > 0; end = end > 997 ? end - 997 : 0) {
       const std::string text = document.substr(0, end);
@@ -153,7 +154,7 @@ TEST_F(CheckerTest, OutOfMemoryClosesTheReport) {
   };
   for (const unsigned jobs : {1U, 2U}) {
     Sink sink;
-    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}, true, {}});
+    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}, true, {}, {}});
     std::ifstream in(kSource + "/examples/faults.xml", std::ios::binary);
     swde::cli::Totals totals;
     const auto failure = checker.check("faults.xml", in, 0, nullptr, sink, nullptr, totals);
@@ -163,6 +164,41 @@ TEST_F(CheckerTest, OutOfMemoryClosesTheReport) {
     EXPECT_EQ(totals.unreadable, 1u);
     EXPECT_EQ(nlohmann::json::parse(sink.out.str()).at("files").at(0).at("fatal"),
               nlohmann::json({{"message", "out of memory"}}));
+  }
+}
+
+// A check is cancelled at the poll that says so, whichever thread holds the work then: with one
+// job, with three reading pieces of 64 bytes (the workers drop what is left) and with whole
+// pieces; it throws Cancelled, and asks nothing more. Never cancelled, the report is unchanged.
+TEST_F(CheckerTest, CancelledAtThePollThatSaysSo) {
+  const std::string faults = Slurp(kSource + "/examples/faults.xml");
+  std::string text = faults.substr(0, faults.find("<OBJECT"));
+  for (int i = 0; i < 100; ++i) {  // 1600 objects
+    text += faults.substr(faults.find("<OBJECT"), faults.rfind("</SWDE>") - faults.find("<OBJECT"));
+  }
+  text += "</SWDE>\n";
+  for (const auto& [jobs, piece] :
+       {std::pair<unsigned, std::size_t>{1, 1 << 20}, {3, 64}, {2, 4096}}) {
+    int polls = 0;
+    int cancelAt = 0;  // 0: never
+    swde::cli::CheckerSettings settings{jobs, piece, {}, {}, true, {}, {}};
+    settings.cancelled = [&] { return ++polls == cancelAt; };
+    swde::cli::Checker checker(*annex_, settings);
+    swde::cli::Checker plain(*annex_, {jobs, piece, {}, {}, true, {}, {}});
+    EXPECT_EQ(Report(checker, text), Report(plain, text)) << jobs;
+    EXPECT_GT(polls, 100) << jobs;
+    for (const int at : {1, 2, 7, 40, polls / 2}) {
+      polls = 0;
+      cancelAt = at;
+      std::ostringstream out;
+      const auto sink = swde::cli::makeOutputSink(OutputFormat::kText, out, {}, false);
+      swde::cli::Totals totals;
+      std::istringstream in(text);
+      EXPECT_THROW(checker.check("doc.xml", in, 0, nullptr, *sink, nullptr, totals),
+                   swde::cli::Cancelled);
+      EXPECT_EQ(polls, at) << jobs;
+      EXPECT_LT(totals.objects, 1600u) << jobs << " " << at;
+    }
   }
 }
 

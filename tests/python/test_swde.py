@@ -1,8 +1,14 @@
 """The Python package on the ground of the C consumer: examples/faults.xml, one object built by
-hand, the error paths; and the JSON contract, compared with the tool's own report."""
+hand, the error paths; the JSON contract, compared with the tool's own report; a table of edges
+(paths, NULs, numbers out of range) and Ctrl-C during a long check."""
 import json
+import os
+import pathlib
+import signal
 import subprocess
+import sys
 import threading
+import time
 
 import jsonschema
 import pytest
@@ -131,3 +137,110 @@ def test_checks_run_in_parallel_threads(source, monkeypatch):
     for t in threads:
         t.join()
     assert results[0] and all(r == results[0] for r in results)
+
+
+# --- Edges: paths and names as open() takes them, NULs, numbers out of range.
+
+ADR = (b'<?xml version="1.0"?>\n<SWDE>\n<OBJECT name="G5ADR" base_type="RD" status="00">'
+       b'<ATTRIBUTES>\n<ATTR name="G5KOD" value_str="32420"/>\n</ATTRIBUTES></OBJECT></SWDE>\n')
+
+
+def file_of(report):
+    return report.findings[0].file
+
+
+def raised(kind, call, *args, **kwargs):
+    with pytest.raises(kind) as caught:
+        call(*args, **kwargs)
+    return caught.value
+
+
+def listed():
+    """The name os.listdir gives the file written as b"caf\\xe9.xml": str, a surrogate escape."""
+    return next(n for n in os.listdir() if n.startswith("caf"))
+
+
+EDGES = {  # what each call gives, or (the exception it raises, a pattern of its message)
+    "str with a surrogate escape": (lambda: file_of(swde.check(listed())), "caf\udce9.xml"),
+    "bytes": (lambda: file_of(swde.check(b"caf\xe9.xml")), "caf\udce9.xml"),
+    "os.PathLike": (lambda: file_of(swde.check(pathlib.Path("caf\udce9.xml"))), "caf\udce9.xml"),
+    "bytes name": (lambda: file_of(swde.check_bytes(ADR, name=b"m\xe9.xml")), "m\udce9.xml"),
+    "missing, not UTF-8": (lambda: raised(swde.ReadError, swde.check, b"no\xff.xml").file,
+                           "no\udcff.xml"),
+    "its failure": (lambda: raised(swde.ReadError, swde.check, b"no\xff.xml").report.failure[0],
+                    "no\udcff.xml"),
+    "schema name, not UTF-8": (lambda: swde.Schema.parse("<SWDE><OBJECT/></SWDE>", b"\xffa.xml"),
+                               (swde.SchemaError, r"^\\xFFa\.xml:1:")),
+    "NUL in a str path": (lambda: swde.check("real.xml\0.other.xml"), (ValueError, "null byte")),
+    "NUL in a bytes path": (lambda: swde.check(b"real.xml\0"), (ValueError, "null byte")),
+    "NUL in a name": (lambda: swde.check_bytes(ADR, name="a\0b"), (ValueError, "null byte")),
+    "NUL in a schema path": (lambda: swde.Schema.load("real.xml\0"), (ValueError, "null byte")),
+    "NUL in a text": (lambda: swde.Object("G5ADR\0X"), (ValueError, "type: embedded null")),
+    "jobs=-1": (lambda: swde.check("real.xml", jobs=-1),
+                (swde.ArgumentError, r"^jobs: -1 is not in 0\.\.256$")),
+    "jobs=2**32": (lambda: swde.check("real.xml", jobs=2**32),
+                   (swde.ArgumentError, r"^jobs: 4294967296 is not in 0\.\.256$")),
+    "jobs=257": (lambda: swde.check_bytes(ADR, jobs=257), (swde.ArgumentError, "257")),
+    "jobs='2'": (lambda: swde.check("real.xml", jobs="2"), (TypeError, "")),
+    "line=-1": (lambda: swde.Object("G5ADR", line=-1),
+                (swde.ArgumentError, r"^line: -1 is not in 0\.\.4294967295$")),
+    "id=2**32": (lambda: swde.Object("G5ADR").add_attribute("G5KOD", id=2**32),
+                 (swde.ArgumentError, "^id: ")),
+    "relation line=2**64": (lambda: swde.Object("G5ADR").add_relation("G5RADR", line=2**64),
+                            (swde.ArgumentError, "^line: ")),
+    "select=-1": (lambda: swde.check_bytes(ADR, select=-1), (swde.ArgumentError, '"-1"')),
+}
+
+
+@pytest.mark.parametrize("case", EDGES)
+def test_edges(case, tmp_path, monkeypatch):
+    (tmp_path / "real.xml").write_bytes(ADR)
+    with open(os.path.join(os.fsencode(tmp_path), b"caf\xe9.xml"), "wb") as f:
+        f.write(ADR)
+    monkeypatch.chdir(tmp_path)
+    call, outcome = EDGES[case]
+    if isinstance(outcome, tuple):
+        with pytest.raises(outcome[0], match=outcome[1]):
+            call()
+    else:
+        assert call() == outcome
+
+
+# --- Ctrl-C: a check of a large document stops within a second, with any number of jobs.
+
+INTERRUPTED = """
+import sys, swde
+print("checking", flush=True)
+try:
+    swde.check(sys.argv[1], jobs=int(sys.argv[2]))
+except KeyboardInterrupt:
+    print("interrupted", flush=True)
+    sys.exit(3)
+print("finished")
+"""
+
+
+@pytest.fixture(scope="module")
+def large_document(tmp_path_factory):
+    """200k objects: some seconds of checking, much more than a second whatever the jobs."""
+    gen = os.environ.get("SWDE_GEN")
+    if not gen:
+        pytest.skip("SWDE_GEN (the swde-gen program) not given")
+    path = tmp_path_factory.mktemp("large") / "200k.xml"
+    subprocess.run([gen, "--objects", "200000", "--seed", "3", "--output", str(path)], check=True)
+    return path
+
+
+@pytest.mark.parametrize("jobs", [1, 2])
+def test_ctrl_c_stops_a_check(large_document, jobs):
+    run = subprocess.Popen([sys.executable, "-c", INTERRUPTED, str(large_document), str(jobs)],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert run.stdout.readline() == "checking\n"
+    time.sleep(0.5)
+    run.send_signal(signal.SIGINT)
+    sent = time.monotonic()
+    out, err = run.communicate(timeout=60)
+    took = time.monotonic() - sent
+    print(f"jobs={jobs}: the process ended {took:.3f} s after SIGINT")
+    assert (run.returncode, out) == (3, "interrupted\n"), err
+    assert took < 1.0

@@ -14,9 +14,15 @@
 // Memory: at most 2 * jobs tasks are in flight, and beyond `jobs` of them only while their bytes
 // stay within 2 * jobs pieces; a piece is at most pieceBytes plus one object, and a batch at most
 // kBatchObjects objects or about kBatchBytes of their values.
+//
+// Cancelling: the reading thread asks CheckerSettings::cancelled between objects and read
+// blocks, and every kPollInterval while it waits for a task; once it says so, the workers skip
+// the rest of their tasks (they look at a flag between objects) and check() throws Cancelled.
 #include "Checker.hpp"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -38,6 +44,7 @@ namespace {
 constexpr std::size_t kBatchObjects = 256;
 constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 constexpr std::size_t kReadBytes = std::size_t{1} << 16;
+constexpr std::chrono::milliseconds kPollInterval{10};
 
 // What checking one object gives: the catalogue's findings, then those about its values; and
 // what the document checks must remember of it.
@@ -160,6 +167,12 @@ class Checker::Pool {
     taskDone_.wait(lock, [&task] { return task.done; });
   }
 
+  // Waits no longer than `timeout`; true when the task is done.
+  bool waitDone(const Task& task, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return taskDone_.wait_for(lock, timeout, [&task] { return task.done; });
+  }
+
   bool isDone(const Task& task) {
     const std::lock_guard<std::mutex> lock(mutex_);
     return task.done;
@@ -243,15 +256,19 @@ class Checker::Run {
           if (progress) {
             progress(done, size);
           }
+          poll();
         }
         if (in.bad()) {
           throw xml::XmlError(label_, 0, 0, "read error");
         }
         finish();
       } catch (...) {
-        // What was read before the fault is written before it (or an earlier fault instead).
+        // What was read before the fault is written before it (or an earlier fault instead);
+        // nothing more once the check is cancelled.
         const std::exception_ptr error = std::current_exception();
-        writeAll();
+        if (!stop_) {
+          writeAll();
+        }
         std::rethrow_exception(error);
       }
       writeAll();
@@ -263,6 +280,7 @@ class Checker::Run {
       xml::DocumentReader oneStream(
           label_,
           [&](std::unique_ptr<smObject> object) {
+            poll();
             write(checkObject(*object, checker_.annex_, reader->fileMetadata(),
                               reader->hasSchemaSections(), values_));
           },
@@ -284,6 +302,24 @@ class Checker::Run {
   }
 
  private:
+  // Throws Cancelled once the settings' `cancelled` says so, and tells the workers.
+  void poll() {
+    const std::function<bool()>& cancelled = checker_.settings_.cancelled;
+    if (!stop_ && cancelled && cancelled()) {
+      stop_ = true;
+    }
+    if (stop_) {
+      throw Cancelled();
+    }
+  }
+
+  // For the workers, between objects.
+  static void stopIf(const std::atomic<bool>& stop) {
+    if (stop.load(std::memory_order_relaxed)) {
+      throw Cancelled();
+    }
+  }
+
   void write(const ObjectResult& result) {
     ++totals_.objects;
     totals_.checked += result.checked ? 1 : 0;
@@ -338,6 +374,7 @@ class Checker::Run {
   }
 
   void gather(std::unique_ptr<smObject> object) {
+    poll();
     startDocument();
     batchBytes_ += weightOf(*object);
     batch_.push_back(std::move(object));
@@ -354,9 +391,10 @@ class Checker::Run {
     batch_.clear();
     auto task = std::make_shared<Task>();
     task->bytes = std::exchange(batchBytes_, 0);
-    task->run = [objects, values = values_](WorkerSets& sets, Task& self) {
+    task->run = [objects, values = values_, &stop = stop_](WorkerSets& sets, Task& self) {
       self.results.reserve(objects->size());
       for (std::unique_ptr<smObject>& object : *objects) {
+        stopIf(stop);
         self.results.push_back(
             checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
         object.reset();
@@ -371,11 +409,13 @@ class Checker::Run {
     auto shared = std::make_shared<xml::DocumentCutter::Piece>(std::move(piece));
     auto task = std::make_shared<Task>();
     task->bytes = shared->text.size();
-    task->run = [label = label_, limits = checker_.settings_.limits, shared, values = values_](
-                    WorkerSets& sets, Task& self) {
+    task->run = [label = label_, limits = checker_.settings_.limits, shared, values = values_,
+                 &stop = stop_](WorkerSets& sets, Task& self) {
+      stopIf(stop);
       xml::DocumentReader reader(
           label,
           [&](std::unique_ptr<smObject> object) {
+            stopIf(stop);
             self.results.push_back(
                 checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
           },
@@ -402,9 +442,12 @@ class Checker::Run {
   }
 
   void writeOldest() {
-    const std::shared_ptr<Task> task = std::move(inFlight_.front());
+    // Still in flight while it is waited for: cancelled meanwhile, the run waits for it to end.
+    const std::shared_ptr<Task> task = inFlight_.front();
+    while (!checker_.pool_->waitDone(*task, kPollInterval)) {
+      poll();
+    }
     inFlight_.pop_front();
-    checker_.pool_->waitDone(*task);
     bytesInFlight_ -= task->bytes;
     for (const ObjectResult& result : task->results) {
       write(result);
@@ -416,7 +459,7 @@ class Checker::Run {
   }
 
   void writeAll() {
-    if (!checker_.pool_ || failed_) {
+    if (!checker_.pool_ || failed_ || stop_) {
       return;
     }
     submitBatch();
@@ -443,7 +486,8 @@ class Checker::Run {
   std::size_t batchBytes_ = 0;
   std::deque<std::shared_ptr<Task>> inFlight_;
   std::size_t bytesInFlight_ = 0;
-  bool failed_ = false;  // a task failed: the document ends with it
+  bool failed_ = false;            // a task failed: the document ends with it
+  std::atomic<bool> stop_{false};  // cancelled: the workers skip what is left
 };
 
 Checker::Checker(Metadata& annex, const CheckerSettings& settings)
@@ -468,6 +512,8 @@ std::optional<Failure> Checker::check(const std::string& label, std::istream& in
   try {
     Run run(*this, label, sink, fileSummary, totals);
     run.read(in, size, progress);
+  } catch (const Cancelled&) {
+    throw;
   } catch (...) {
     failure = failureOf(label, std::current_exception());
   }

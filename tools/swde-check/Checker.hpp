@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -35,6 +36,16 @@ struct CheckerSettings {
   // The day of the check for the document checks, "rrrr.mm.dd"; empty: the date when the
   // checker is made. REQUIRES: a real day (see smObjectChecks).
   std::string today;
+  // Asked on the thread that calls Checker::check, between objects and read pieces of input,
+  // and every few milliseconds while that thread waits for the workers; true stops the check
+  // (see Cancelled). Empty: the check is never cancelled.
+  std::function<bool()> cancelled;
+};
+
+// What Checker::check throws when CheckerSettings::cancelled said so. The workers have then let
+// go of the document; the sink has had beginFile and some findings, but no endFile.
+struct Cancelled : std::exception {
+  const char* what() const noexcept override { return "the check was cancelled"; }
 };
 
 // Checks the objects of transfer documents against one reference schema and writes what it
@@ -63,7 +74,7 @@ class Checker {
   // failure when the document could not be read or checked to its end (bad input, out of
   // memory, any exception). Adds the input's counts to `totals` (and one unreadable input on a
   // failure) and its summary to `summary` (may be null). Returns the failure, if any; throws
-  // only what the sink throws.
+  // only what the sink throws, and Cancelled.
   std::optional<Failure> check(const std::string& label, std::istream& in, std::uint64_t size,
                                const ProgressFn& progress, OutputSink& sink, Summary* summary,
                                Totals& totals);

@@ -4,6 +4,9 @@
 // everything and turns it into a status and a thread-local message; the handles are the C++
 // objects themselves, never seen from outside. A report keeps what an output sink is told, so
 // its JSON form is the tool's own sink replaying the run.
+//
+// Strings handed out are UTF-8: what may hold other bytes (a path or a name the host gave, and
+// messages that quote one) goes out with each such byte written as "\xHH" (EscapeNonUtf8).
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -23,6 +26,7 @@
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/package/Orvane.hpp"
+#include "swde/platform/Bytes.hpp"
 #include "swde/platform/Cp1250.hpp"
 #include "swde/swde.h"
 #include "swde/types/Smobjectfactory.hpp"
@@ -99,13 +103,16 @@ swde_status guarded(Body&& body) noexcept {
     body();
     return SWDE_OK;
   } catch (const Failed& e) {
-    lastError = e.message;
+    lastError = swde::EscapeNonUtf8(e.message);
     return e.status;
   } catch (const std::bad_alloc&) {
     lastError = "out of memory";
     return SWDE_ERROR_MEMORY;
-  } catch (const std::exception& e) {
+  } catch (const cli::Cancelled& e) {
     lastError = e.what();
+    return SWDE_CANCELLED;
+  } catch (const std::exception& e) {
+    lastError = swde::EscapeNonUtf8(e.what());
     return SWDE_ERROR_INTERNAL;
   } catch (...) {
     lastError = "unknown error";
@@ -174,8 +181,8 @@ std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata
   std::string errors;
   for (const cli::SchemaMistake& mistake : cli::findSchemaMistakes(*metadata)) {
     std::string& list = mistake.error ? errors : schema->warnings;
-    list += (list.empty() ? "" : "\n") + name + ":" + std::to_string(mistake.line) + ": " +
-            mistake.message;
+    list += (list.empty() ? "" : "\n") + swde::EscapeNonUtf8(name) + ":" +
+            std::to_string(mistake.line) + ": " + mistake.message;
   }
   if (!errors.empty()) {
     throw Failed{SWDE_ERROR_SCHEMA, errors};
@@ -223,7 +230,7 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
   return guarded([&] {
     need(out, "out") = nullptr;
     auto report = std::make_unique<swde_report>();
-    report->file = label;
+    report->file = swde::EscapeNonUtf8(label);
     cli::CheckerSettings settings = options != nullptr ? options->settings : cli::CheckerSettings{};
     if (settings.jobs == 0) {
       settings.jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -240,7 +247,12 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
     if (!failure) {
       const std::unique_ptr<swde::Metadata> annex = copyOf(schemaOr(schema));
       cli::Checker checker(*annex, settings);
-      failure = checker.check(label, *input.stream, input.size, {}, sink, nullptr, report->totals);
+      failure =
+          checker.check(report->file, *input.stream, input.size, {}, sink, nullptr, report->totals);
+    }
+    if (failure) {
+      failure->file = swde::EscapeNonUtf8(failure->file);
+      failure->message = swde::EscapeNonUtf8(failure->message);
     }
     report->failure = failure;
     *out = report.release();
@@ -320,7 +332,10 @@ void swde_schema_free(swde_schema* schema) {
 }
 
 swde_status swde_options_create(swde_options** out) {
-  return guarded([&] { need(out, "out") = new swde_options(); });
+  return guarded([&] {
+    need(out, "out") = nullptr;
+    *out = new swde_options();
+  });
 }
 
 void swde_options_free(swde_options* options) {
@@ -371,6 +386,16 @@ swde_status swde_options_ignore(swde_options* options, const char* codes) {
 
 swde_status swde_options_set_errors_only(swde_options* options, int errors_only) {
   return guarded([&] { need(options, "options").settings.filter.errorsOnly = errors_only != 0; });
+}
+
+swde_status swde_options_set_cancel(swde_options* options, int (*cancel)(void* user), void* user) {
+  return guarded([&] {
+    std::function<bool()>& cancelled = need(options, "options").settings.cancelled;
+    cancelled = nullptr;
+    if (cancel != nullptr) {
+      cancelled = [cancel, user] { return cancel(user) != 0; };
+    }
+  });
 }
 
 swde_status swde_check_file(const swde_schema* schema, const char* path,
