@@ -1,7 +1,7 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
 // The runtime layer: trimming, the integer conversions and the scanf-like field read, Format,
-// and the CP1250 <-> UTF-8 conversions.
+// the CP1250 <-> UTF-8 conversions, and text escaped for a report.
 
 #include <cstdint>
 #include <limits>
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "swde/platform/Bytes.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 #include "TestSupport.hpp"
@@ -195,6 +196,38 @@ TEST(Cp1250, RejectsMalformedAndUnrepresentableInput) {
   AnsiString out = "stale";
   EXPECT_TRUE(swde::Utf8ToCp1250(std::string("a\0\x7F", 3), out));
   EXPECT_EQ(out, std::string("a\0\x7F", 3));
+}
+
+// A report shows every byte outside well-formed UTF-8 as \xHH, and the text report also every
+// byte of a control character (C0, DEL, C1); letters of any length stay, and so does everything
+// that is not a control, down to the first byte after a cut-short sequence.
+TEST(Bytes, EscapeBytesShowsInvalidBytesAndControls) {
+  using swde::Escape;
+  // clang-format off
+  const struct {
+    std::string text;
+    std::string invalid;   // with Escape::kInvalid
+    std::string controls;  // with Escape::kInvalidAndControls
+  } rows[] = {
+      {"caf\xE9.xml", "caf\\xE9.xml", "caf\\xE9.xml"},
+      {"\xC5\xBC\xC3\xB3\xC5\x82w \xE2\x82\xAC \xF0\x9F\x98\x80", "\xC5\xBC\xC3\xB3\xC5\x82w \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "\xC5\xBC\xC3\xB3\xC5\x82w \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"a\nb\tc\x7F", "a\nb\tc\x7F", "a\\x0Ab\\x09c\\x7F"},
+      {std::string("\0", 1), std::string("\0", 1), "\\x00"},
+      {"\xC2\x85\xC2\x9B[31m\xC2\xA0", "\xC2\x85\xC2\x9B[31m\xC2\xA0", "\\xC2\\x85\\xC2\\x9B[31m\xC2\xA0"},
+      {"\xC5x\xE2\x82", "\\xC5x\\xE2\\x82", "\\xC5x\\xE2\\x82"},
+      {"\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80", "\\xC0\\x80\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80",
+       "\\xC0\\x80\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
+      {"\x85\x9B", "\\x85\\x9B", "\\x85\\x9B"},
+      {"", "", ""},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    EXPECT_EQ(swde::EscapeBytes(row.text, Escape::kInvalid), row.invalid) << Shown(row.text);
+    EXPECT_EQ(swde::EscapeBytes(row.text, Escape::kInvalidAndControls), row.controls)
+        << Shown(row.text);
+    EXPECT_TRUE(swde::IsUtf8(swde::EscapeBytes(row.text, Escape::kInvalid)));
+  }
 }
 
 }  // namespace

@@ -101,6 +101,8 @@ TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
        "\x8D\xBD\xA5\x86\xA9\x88\xE4\xA2\x98\xAB\xBE'/></SWDE>",
        kPolishLetters},
       {"\xEF\xBB\xBF<SWDE><OBJECT name='\xC5\x82'/></SWDE>", "\xB3"},  // UTF-8 with a BOM
+      {"\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><SWDE><OBJECT name='\xC5\x82'/></SWDE>",
+       "\xB3"},
       {swde_test::Utf16le(u"<?xml version='1.0' encoding='UTF-16'?>\n<SWDE><OBJECT "
                           u"name='\u0142\u20AC'/></SWDE>"),
        "\xB3\x80"},

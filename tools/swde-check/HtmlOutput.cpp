@@ -20,6 +20,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "swde/platform/Bytes.hpp"
+
 #include "Output.hpp"
 
 extern const char swde_report_css[];
@@ -108,11 +110,16 @@ const PageWords& pageWordsOf(Language language) {
   return language == Language::kPolish ? kPolish : kEnglish;
 }
 
-// Text for an element or an attribute value.
+// A JSON string of `text`, whose bytes that are not UTF-8 (of a file name, say) are written \xHH.
+nlohmann::json textOf(const std::string& text) {
+  return EscapeBytes(text, Escape::kInvalid);
+}
+
+// Text for an element or an attribute value; bytes that are not UTF-8 are written \xHH.
 std::string escaped(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
+  for (const char c : EscapeBytes(text, Escape::kInvalid)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -133,10 +140,10 @@ std::string escaped(const std::string& text) {
   return out;
 }
 
-// JSON for a <script> block: bytes that are not UTF-8 replaced, and "<" written as \u003c so
-// that no text of a document can end the block ("<" stands only inside strings in JSON).
+// JSON for a <script> block (its strings made by textOf), "<" written as \u003c so that no text
+// of a document can end the block ("<" stands only inside strings in JSON).
 std::string scriptJson(const nlohmann::json& value) {
-  const std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string text = value.dump();
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {
@@ -150,7 +157,7 @@ std::string scriptJson(const nlohmann::json& value) {
 }
 
 nlohmann::json orNull(const std::optional<std::string>& text) {
-  return text ? nlohmann::json(*text) : nlohmann::json(nullptr);
+  return text ? textOf(*text) : nlohmann::json(nullptr);
 }
 
 class HtmlSink final : public OutputSink {
@@ -185,14 +192,14 @@ class HtmlSink final : public OutputSink {
     const nlohmann::json row = {f.line,
                                 f.code,
                                 f.msgType == 0 ? 0 : 1,
-                                f.typeName,
+                                textOf(f.typeName),
                                 f.objectId,
                                 f.hasEntry ? nlohmann::json(f.entryId) : nlohmann::json(nullptr),
-                                f.hasEntry ? nlohmann::json(f.entry) : nlohmann::json(nullptr),
+                                f.hasEntry ? textOf(f.entry) : nlohmann::json(nullptr),
                                 orNull(f.key),
                                 orNull(f.value),
                                 orNull(f.expected),
-                                f.message,
+                                textOf(f.message),
                                 f.objectLine};
     out_ << (first_ ? "\n" : ",\n") << scriptJson(row);
     first_ = false;

@@ -12,6 +12,20 @@
 #include "swde/platform/Bytes.hpp"
 
 namespace swde::cli {
+namespace {
+
+// Text for the text report and the terminal: invalid bytes and control characters as \xHH.
+std::string shown(std::string_view text) {
+  return EscapeBytes(text, Escape::kInvalidAndControls);
+}
+
+// Text for JSON, CSV and HTML, which quote control characters in their own ways: invalid bytes
+// as \xHH.
+std::string valid(std::string_view text) {
+  return EscapeBytes(text, Escape::kInvalid);
+}
+
+}  // namespace
 
 void Totals::add(const Totals& other) {
   objects += other.objects;
@@ -46,8 +60,7 @@ void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
   shown_ = true;
   constexpr int kWidth = 30;
   const int filled = percent * kWidth / 100;
-  out_ << '\r' << EscapeControls(label_) << " ["
-       << std::string(static_cast<std::size_t>(filled), '#')
+  out_ << '\r' << shown(label_) << " [" << std::string(static_cast<std::size_t>(filled), '#')
        << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << percent << '%'
        << std::flush;
 }
@@ -126,9 +139,9 @@ const char* severityOf(int msgType) {
   return msgType == 0 ? "error" : "warning";
 }
 
-// A JSON string literal; bytes that are not UTF-8 (a file name, say) are replaced.
+// A JSON string literal; bytes that are not UTF-8 (of a file name, say) are written \xHH.
 std::string jsonString(const std::string& text) {
-  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return nlohmann::json(valid(text)).dump();
 }
 
 class NullSink final : public OutputSink {
@@ -142,7 +155,7 @@ class NullSink final : public OutputSink {
 // FILE:LINE: CODE TYPE severity: message [value "V", expected E, key K]; FILE:LINE:COLUMN:
 // fatal: message for an input that could not be read to its end; then one line of totals.
 // Control characters in names, messages and values (which a document can carry through
-// character references) are shown as \xHH.
+// character references, a file name in any byte) and bytes that are not UTF-8 are shown as \xHH.
 class TextSink final : public OutputSink {
  public:
   TextSink(std::ostream& out, const OutputOptions& options)
@@ -151,13 +164,11 @@ class TextSink final : public OutputSink {
   void beginFile(const std::string&) override {}
 
   void finding(const std::string& file, const Finding& f) override {
-    out_ << EscapeControls(file) << ':' << f.line << ": " << f.code << ' '
-         << EscapeControls(f.typeName) << ' ' << (f.msgType == 0 ? words_.error : words_.warning)
-         << ": " << EscapeControls(f.message);
+    out_ << shown(file) << ':' << f.line << ": " << f.code << ' ' << shown(f.typeName) << ' '
+         << (f.msgType == 0 ? words_.error : words_.warning) << ": " << shown(f.message);
     const char* separator = " [";
     const auto part = [&](const char* word, const std::string& text, bool quoted) {
-      out_ << separator << word << (quoted ? " \"" : " ") << EscapeControls(text)
-           << (quoted ? "\"" : "");
+      out_ << separator << word << (quoted ? " \"" : " ") << shown(text) << (quoted ? "\"" : "");
       separator = ", ";
     };
     if (f.value) {
@@ -176,11 +187,11 @@ class TextSink final : public OutputSink {
     if (failure == nullptr) {
       return;
     }
-    out_ << EscapeControls(failure->file);
+    out_ << shown(failure->file);
     if (failure->line != 0) {
       out_ << ':' << failure->line << ':' << failure->column;
     }
-    out_ << ": " << words_.fatal << ": " << EscapeControls(failure->message) << '\n';
+    out_ << ": " << words_.fatal << ": " << shown(failure->message) << '\n';
   }
 
   void finish(const Totals& t, std::size_t files, const Summary& summary) override {
@@ -192,7 +203,7 @@ class TextSink final : public OutputSink {
       }
       out_ << words_.byType << '\n';
       for (const auto& [type, count] : summary.byType) {
-        out_ << "  " << EscapeControls(type) << ' ' << count << '\n';
+        out_ << "  " << shown(type) << ' ' << count << '\n';
       }
     }
     out_.flush();
@@ -343,7 +354,7 @@ class CsvSink final : public OutputSink {
 
  private:
   void field(const std::string& value) {
-    std::string text = value;
+    std::string text = valid(value);
     if (!text.empty() &&
         std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
       text.insert(text.begin(), '\'');

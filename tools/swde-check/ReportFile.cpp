@@ -2,7 +2,9 @@
 //
 // POSIX: mkstemp beside the target, write(2) through a small stream buffer (so a full disk is
 // reported with its reason), fsync, rename(2). The signal handler only calls unlink(2) on a path
-// kept in a static buffer, then dies of the signal as the default action would.
+// kept in a static buffer, then dies of the signal as the default action would. Links are read
+// one at a time with readlink(2), so that a name of an open descriptor (/dev/stdout is a link to
+// /proc/self/fd/1, itself a link to whatever the descriptor has open) is seen as such.
 #include "ReportFile.hpp"
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <pthread.h>
 #include <stdexcept>
 #include <streambuf>
 #include <sys/stat.h>
@@ -43,6 +46,12 @@ void arm(const std::string& path) {
   action.sa_handler = &removeTemporaryAndDie;
   sigemptyset(&action.sa_mask);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal ignored when the run began (under nohup, or in a shell's background job) stays
+    // ignored: whoever started the run meant it to outlive that signal.
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+      continue;
+    }
     ::sigaction(signal, &action, nullptr);
   }
 }
@@ -53,6 +62,30 @@ void disarm() {
 
 std::runtime_error cannotWrite(const std::string& path, int error) {
   return std::runtime_error(path + ": cannot write: " + std::strerror(error));
+}
+
+// The descriptor that `path` names as an entry of the process's descriptor directory
+// (/dev/fd/N, /proc/self/fd/N, /proc/PID/fd/N with our PID, through any spelling of the
+// directory); nothing for any other path.
+std::optional<int> descriptorNamed(const std::string& path) {
+  const std::filesystem::path name(path);
+  const std::string number = name.filename().string();
+  if (number.empty() || number.size() > 9 ||
+      !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  const std::string directory = name.has_parent_path() ? name.parent_path().string() : ".";
+  struct stat at {};
+  if (::stat(directory.c_str(), &at) != 0) {
+    return std::nullopt;
+  }
+  for (const char* descriptors : {"/proc/self/fd", "/dev/fd"}) {
+    struct stat own {};
+    if (::stat(descriptors, &own) == 0 && own.st_dev == at.st_dev && own.st_ino == at.st_ino) {
+      return std::stoi(number);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -103,31 +136,67 @@ class ReportFile::Buffer : public std::streambuf {
   int error_ = 0;
 };
 
-ReportFile::ReportFile(const std::string& path) : path_(path) {
-  std::error_code error;
-  if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
-    const std::filesystem::path target = std::filesystem::canonical(path, error);
-    if (!error) {
-      path_ = target.string();
+ReportFile::ReportFile(const std::string& path) : shown_(path), path_(path) {
+  // Follow the links one by one, up to a descriptor's name or a path that is no link (or does
+  // not exist: the target of a dangling link is created, and the link kept).
+  constexpr int kMostLinks = 40;  // as the kernel's own limit
+  for (int links = 0;; ++links) {
+    if (const std::optional<int> descriptor = descriptorNamed(path_)) {
+      // The descriptor itself, not the file it has open reopened: a shell's ">>" (O_APPEND) and
+      // its offset hold, and a pipe or a terminal is written like standard output.
+      fd_ = ::fcntl(*descriptor, F_DUPFD_CLOEXEC, 0);
+      if (fd_ < 0) {
+        throw cannotWrite(shown_, errno);
+      }
+      buffer_ = std::make_unique<Buffer>(fd_);
+      stream_ = std::make_unique<std::ostream>(buffer_.get());
+      return;
     }
+    struct stat link {};
+    if (::lstat(path_.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+      break;
+    }
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(path_, error);
+    if (error) {
+      throw cannotWrite(shown_, error.value());
+    }
+    if (links == kMostLinks) {
+      throw cannotWrite(shown_, ELOOP);
+    }
+    path_ = target.is_absolute() ? target.string()
+                                 : (std::filesystem::path(path_).parent_path() / target).string();
   }
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    // A terminal, /dev/null, a FIFO: written in place, there is nothing to replace.
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) {
-      throw cannotWrite(path, errno);
+      throw cannotWrite(shown_, errno);
     }
   } else {
     const std::filesystem::path target(path_);
     std::string pattern =
         (target.parent_path() / ("." + target.filename().string())).string() + ".swde-check-XXXXXX";
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) {
-      throw cannotWrite(path, errno);
+    // The signals wait while the file is made and the handler that removes it is set.
+    sigset_t signals;
+    sigset_t before;
+    sigemptyset(&signals);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&signals, signal);
     }
-    temporary_ = pattern;
-    arm(temporary_);
+    ::pthread_sigmask(SIG_BLOCK, &signals, &before);
+    fd_ = ::mkstemp(pattern.data());
+    const int made = errno;
+    if (fd_ >= 0) {
+      temporary_ = pattern;
+      arm(temporary_);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (fd_ < 0) {
+      throw cannotWrite(shown_, made);
+    }
     mode_t mode = 0;
     if (exists) {
       mode = existing.st_mode & 07777;
@@ -173,7 +242,7 @@ std::string ReportFile::commit() {
     error = errno;
   }
   if (error != 0) {
-    return cannotWrite(path_, error).what();
+    return cannotWrite(shown_, error).what();
   }
   committed_ = true;
   disarm();

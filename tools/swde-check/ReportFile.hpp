@@ -13,14 +13,20 @@ namespace swde::cli {
 // The file --output names, written so that it is never seen half-written: the report goes to a
 // temporary file beside it, which commit() renames into place once the report is complete. Until
 // then the old file stays as it was; a run that fails, or is stopped by SIGINT, SIGTERM or
-// SIGHUP, removes its temporary file and leaves the old one. Two runs writing one file each
-// write their own temporary file, so the last to finish wins, whole.
+// SIGHUP (unless the signal was ignored when the run began), removes its temporary file and
+// leaves the old one. Two runs writing one file each write their own temporary file, so the last
+// to finish wins, whole.
 //
-// A path that exists and is not a regular file (a terminal, /dev/null, a FIFO) is written
-// directly: there is nothing to replace. A symbolic link is followed: its target is replaced.
+// Only a regular file, or a name that does not exist yet, is replaced so. A symbolic link is
+// followed to its target, even one that does not exist yet: the target is replaced (or created)
+// and the link stays. A name of an open descriptor (/dev/stdout, /dev/fd/N, /proc/self/fd/N) is
+// written through that descriptor, at its offset and with its O_APPEND, so that
+// `--output /dev/stdout >> log` appends to the log. Anything else that exists (a terminal,
+// /dev/null, a FIFO) is opened and written in place.
 class ReportFile {
  public:
-  // Creates the temporary file. Throws std::runtime_error ("PATH: cannot write: REASON").
+  // Creates the temporary file, or opens what is written in place. Throws std::runtime_error
+  // ("PATH: cannot write: REASON").
   explicit ReportFile(const std::string& path);
   // Removes the temporary file unless commit() succeeded.
   ~ReportFile();
@@ -35,6 +41,7 @@ class ReportFile {
  private:
   class Buffer;
 
+  std::string shown_;      // the path as given, for messages
   std::string path_;       // where the report goes, links followed
   std::string temporary_;  // empty when writing to path_ directly
   int fd_ = -1;

@@ -5,6 +5,8 @@
 // Exit status: 0 no error reported (warnings allowed, unless --warnings-as-errors), 1 at least
 // one, 2 bad usage or unreadable input.
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -51,8 +53,42 @@ std::unique_ptr<swde::Metadata> loadAnnex(const std::string& path) {
   return swde::xml::loadSchema(path);
 }
 
+// A count written in decimal digits only, from `min` to `max` (a transform: CLI11 alone reads "-1"
+// as the largest number of the type, "-18446744073709551613" as 3, "0x10" as 16 and "010" as 8).
+CLI::Validator countFrom(std::uint64_t min, std::uint64_t max) {
+  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  return CLI::Validator(
+      [min, max, range](std::string& text) {
+        std::uint64_t value = 0;
+        const char* end = text.data() + text.size();
+        const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+          return c >= '0' && c <= '9';
+        });
+        const std::from_chars_result read = std::from_chars(text.data(), end, value);
+        if (!digits || read.ec != std::errc() || read.ptr != end || value < min || value > max) {
+          return "Value " + text + " is not a whole number from " + range;
+        }
+        text = std::to_string(value);  // CLI11 would read a leading 0 as octal
+        return std::string();
+      },
+      range);
+}
+
+// The field separator --csv-delimiter names: a comma, a semicolon, a tab (the character or the
+// word "tab") or a vertical bar; nothing for anything else. Each of them is distinct from every
+// byte of a number, of the words the rows hold bare and of a UTF-8 sequence.
+std::optional<char> csvDelimiter(const std::string& text) {
+  if (text == "tab") {
+    return '\t';
+  }
+  if (text.size() == 1 && std::string_view(",;\t|").find(text[0]) != std::string_view::npos) {
+    return text[0];
+  }
+  return std::nullopt;
+}
+
 void complain(const std::string& text) {
-  std::cerr << "swde-check: " << swde::EscapeControls(text) << '\n';
+  std::cerr << "swde-check: " << swde::EscapeBytes(text, swde::Escape::kInvalidAndControls) << '\n';
 }
 
 // Puts the finished report in place: commits the report file, or flushes standard output.
@@ -100,7 +136,7 @@ int run(int argc, char** argv) {
   app.add_flag("--quiet", quiet, "Write no report at all; the exit status tells the result");
   app.add_option("--jobs,-j", jobs,
                  "Objects checked in parallel by this many threads (default: the number of cores)")
-      ->check(CLI::Range(1u, 256u));
+      ->transform(countFrom(1, 256));
   std::vector<std::string> selected;
   std::vector<std::string> ignored;
   std::string severity = "warning";
@@ -119,12 +155,14 @@ int run(int argc, char** argv) {
                "Exit with status 1 when a warning is reported");
   const CLI::Option* maxOption =
       app.add_option("--max-findings", maxFindings,
-                     "List at most N findings per file (the rest are counted, not listed)");
+                     "List at most N findings per file (the rest are counted, not listed)")
+          ->transform(countFrom(0, UINT64_MAX));
   app.add_option("--lang", languageName,
                  "Language of the words around the messages in text and HTML: pl or en "
                  "(default: from LC_ALL, LC_MESSAGES or LANG)")
       ->check(CLI::IsMember({"pl", "en"}));
-  app.add_option("--csv-delimiter", delimiter, "CSV field separator, one character (default: ,)");
+  app.add_option("--csv-delimiter", delimiter,
+                 "CSV field separator: , ; | or tab (a tab character or the word; default: ,)");
   app.add_flag("--bom", byteOrderMark, "Begin a CSV report with the UTF-8 byte order mark");
   std::string profile = "all";
   std::string today;
@@ -165,12 +203,10 @@ int run(int argc, char** argv) {
     complain("--csv-delimiter and --bom apply to --format csv only");
     return kExitTrouble;
   }
-  // One byte that cannot stand for a quote or a line end, nor begin a UTF-8 sequence.
-  if (delimiter.size() != 1 || delimiter == "\"" || delimiter == "\r" || delimiter == "\n" ||
-      static_cast<unsigned char>(delimiter[0]) >= 0x80) {
-    complain(
-        "--csv-delimiter must be one ASCII character other than a quote or a line end, not \"" +
-        delimiter + "\"");
+  const std::optional<char> separator = csvDelimiter(delimiter);
+  if (!separator) {
+    complain("--csv-delimiter must be , ; | or tab (a tab character or the word), not \"" +
+             delimiter + "\"");
     return kExitTrouble;
   }
   swde::cli::CheckerSettings settings;
@@ -214,7 +250,7 @@ int run(int argc, char** argv) {
   options.summary = summaryWanted;
   options.filters = settings.filter.filters();
   options.capped = settings.filter.maxFindings.has_value();
-  options.csvDelimiter = delimiter[0];
+  options.csvDelimiter = *separator;
   options.byteOrderMark = byteOrderMark;
   const bool toFile = !outputPath.empty() && !quiet;
   if (toFile) {

@@ -135,19 +135,29 @@ std::string DescribeCodePoint(char32_t cp) {
   return buffer;
 }
 
-std::string EscapeControls(std::string_view text) {
+std::string EscapeBytes(std::string_view text, Escape what) {
+  constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
   shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      constexpr char kHex[] = "0123456789ABCDEF";
+  const auto escape = [&](std::string_view bytes) {
+    for (const char c : bytes) {
+      const auto byte = static_cast<unsigned char>(c);
       shown += "\\x";
       shown += kHex[byte >> 4];
       shown += kHex[byte & 0x0F];
-    } else {
-      shown += c;
     }
+  };
+  const bool controls = what == Escape::kInvalidAndControls;
+  for (std::size_t pos = 0; pos < text.size();) {
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text, pos, cp);
+    const std::string_view bytes = text.substr(pos, length == 0 ? 1 : length);
+    if (length == 0 || (controls && (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)))) {
+      escape(bytes);
+    } else {
+      shown += bytes;
+    }
+    pos += bytes.size();
   }
   return shown;
 }

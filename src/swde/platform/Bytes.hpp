@@ -37,9 +37,18 @@ bool IsUtf8(std::string_view text) noexcept;
 // "U+XXXX", with at least four hexadecimal digits.
 std::string DescribeCodePoint(char32_t cp);
 
-// `text` with each control byte (below 0x20, and 0x7F) written as "\xHH", so that it stays on
-// one line of a terminal or a log.
-std::string EscapeControls(std::string_view text);
+// What EscapeBytes writes as "\xHH".
+enum class Escape {
+  kInvalid,             // the bytes that are not part of well-formed UTF-8
+  kInvalidAndControls,  // those, and every byte of a control character: C0 (U+0000..U+001F),
+                        // DEL (U+007F) and C1 (U+0080..U+009F, written C2 80..C2 9F)
+};
+
+// `text` as well-formed UTF-8, for a report or a terminal: each byte that `what` names is written
+// "\xHH" (two capital hexadecimal digits), every other character stays as it is. Every report of
+// the tool shows text this way, so an invalid byte of a file name reads alike in all of them, and
+// with kInvalidAndControls a text stays on one line and cannot drive a terminal.
+std::string EscapeBytes(std::string_view text, Escape what);
 
 // `text` with each byte that is not part of well-formed UTF-8 (see DecodeUtf8) written as
 // "\xHH", so that the result is UTF-8 whatever `text` held; UTF-8 text comes back unchanged.

@@ -289,6 +289,7 @@ void XMLCALL Parser::onXmlDeclaration(void* self, const XML_Char* version, const
     prolog.version = version != nullptr ? version : "";
     prolog.encoding = encoding != nullptr ? encoding : "";
     prolog.standalone = standalone;
+    parser->checkDeclaredEncoding();
   });
 }
 
@@ -399,9 +400,11 @@ void Parser::raise(std::exception_ptr error) {
 }
 
 void Parser::parseChunk(const char* data, std::size_t size, bool isFinal, bool atSliceEnd) {
-  if (bytesFed_ == 0 && size >= 2) {
-    const std::string_view first(data, 2);
-    wide_ = first[0] == '\0' || first[1] == '\0' || first == "\xFE\xFF" || first == "\xFF\xFE";
+  if (firstBytes_.size() < 4) {  // however the input is split
+    firstBytes_.append(data, std::min(size, 4 - firstBytes_.size()));
+    const std::string_view first = std::string_view(firstBytes_).substr(0, 2);
+    wide_ = first.size() == 2 &&
+            (first[0] == '\0' || first[1] == '\0' || first == "\xFE\xFF" || first == "\xFF\xFE");
   }
   bytesFed_ += size;
   busy_ = true;
@@ -482,6 +485,46 @@ std::string Parser::encodingHint(Position at) const {
                               : "; should the declaration say encoding=\"" + guess + "\"?");
   }
   return hint;
+}
+
+void Parser::checkDeclaredEncoding() const {
+  const std::string& declared = prolog_.encoding;
+  const char* found = nullptr;
+  if (declared.empty()) {
+    return;
+  }
+  if (std::string_view(firstBytes_).substr(0, 3) == "\xEF\xBB\xBF" &&
+      !equalsIgnoringCase(declared, "UTF-8")) {
+    found = "the document begins with the UTF-8 byte order mark";
+  } else if (wide_ && codepageOf(declared)) {  // expat refuses the other single-byte names
+    found = "the document begins in UTF-16";
+  }
+  if (found == nullptr) {
+    return;
+  }
+  // The declaration is ASCII (in UTF-16 every other byte of it is 0): the name's place in it.
+  Position at = here();
+  int offset = 0;
+  int size = 0;
+  const char* context = XML_GetInputContext(parser_, &offset, &size);
+  if (context != nullptr && offset >= 0 && offset < size) {
+    const std::size_t length = std::min<std::size_t>(
+        static_cast<std::size_t>(size - offset),
+        static_cast<std::size_t>(std::max(0, XML_GetCurrentByteCount(parser_))));
+    std::string text;
+    for (const char c : std::string_view(context + offset, length)) {
+      if (c != '\0') {
+        text += c;
+      }
+    }
+    std::size_t name = text.find("encoding");
+    name = name == std::string::npos ? name : text.find_first_of("\"'", name);
+    if (name != std::string::npos) {
+      at = advance(at, std::string_view(text).substr(0, name + 1));
+    }
+  }
+  fail(at, "encoding specified in XML declaration is incorrect (" + std::string(found) +
+               ", the declaration says " + declared + ")");
 }
 
 void Parser::fail(Position where, const std::string& message) const {

@@ -166,6 +166,10 @@ class Parser {
   // After a decoding error at `at`: which encoding was assumed, and the one the bytes there look
   // like; empty when the byte there is ASCII or the document is in UTF-16.
   std::string encodingHint(Position at) const;
+  // Inside the XML declaration's callback: fails, at the encoding's name, when the first bytes
+  // contradict the encoding declared (a UTF-8 byte order mark and another name, UTF-16 and a
+  // single-byte code page), as expat itself does only for some of those pairs.
+  void checkDeclaredEncoding() const;
   void checkObjectSize();
   void startElement(std::string_view name, const Attributes& attributes);
   void endElement();
@@ -243,7 +247,8 @@ class Parser {
   bool finished_ = false;
   std::string held_;  // fed, not given to expat before the next slice ends
   std::uint64_t bytesFed_ = 0;
-  bool wide_ = false;  // the document starts as UTF-16 does
+  std::string firstBytes_;  // the first four bytes fed (fewer in a shorter input)
+  bool wide_ = false;       // the document starts as UTF-16 does
   // Where the input stands in the document: a piece read after its prolog has its document
   // offset, line and column shifted by these (see continueAt).
   std::int64_t byteShift_ = 0;

@@ -1,0 +1,442 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// swde-check run as a user runs it, for what the golden cases cannot hold: where --output leads
+// (descriptors, links, devices), a signal ignored by whoever started the run, file names that are
+// not UTF-8 (made here, at run time: not every file system can keep them in the repository), and
+// the options that must refuse what they cannot mean.
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "swde/platform/Bytes.hpp"
+
+#include "xml/ReadSupport.hpp"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using swde_test::Slurp;
+
+const std::string kSource = SWDE_SOURCE_DIR;
+const std::string kClean = kSource + "/examples/clean.xml";
+
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+struct TempDir {
+  TempDir() {
+    char pattern[] = "/tmp/swde-reports-XXXXXX";
+    path = mkdtemp(pattern);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+  std::string path;
+};
+
+// A run of swde-check: its standard output goes to `out` opened with `outFlags` (a scratch file
+// by default), standard error to a scratch file.
+struct Tool {
+  explicit Tool(std::vector<std::string> words, std::string stdoutPath = "",
+                int flags = O_WRONLY | O_CREAT | O_TRUNC)
+      : args(std::move(words)), out(std::move(stdoutPath)), outFlags(flags) {}
+
+  std::vector<std::string> args;
+  std::string out;
+  int outFlags;
+  TempDir scratch;
+
+  pid_t start() {
+    if (out.empty()) {
+      out = scratch / "out";
+    }
+    std::vector<std::string> words = args;
+    words.insert(words.begin(), SWDE_CHECK_PATH);
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+      argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), outFlags, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (scratch / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+  // Runs to the end: the wait status.
+  int wait(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+  }
+  int operator()() { return wait(start()); }
+  std::string err() { return Slurp(scratch / "err"); }
+};
+
+// The text report of `args`, on standard output.
+std::string ReportOf(std::vector<std::string> args) {
+  Tool run{std::move(args)};
+  run();
+  return Slurp(run.out);
+}
+
+// The temporary files a run left in `dir`.
+long Leftovers(const std::string& dir) {
+  long count = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    count += entry.path().filename().string().find(".swde-check-") != std::string::npos;
+  }
+  return count;
+}
+
+// Every kind of path --output may name: a regular file or a new name is replaced whole through a
+// temporary file beside it; a link leads to its target (even one not made yet), which is
+// replaced and the link kept; a name of a descriptor is written through that descriptor, so a
+// shell's ">>" appends; a FIFO or a device is written in place.
+TEST(OutputPaths, EachKindOfPathGetsTheReportAndKeepsTheRest) {
+  const std::string report = ReportOf({kClean});
+  ASSERT_NE(report.find("0 errors"), std::string::npos);
+  struct Case {
+    const char* what;
+    std::function<void(const TempDir&)> setup;
+    std::string output;     // --output, under the directory ("@/name") or absolute
+    bool stdoutAppendsLog;  // standard output is "log" opened as ">>" opens it
+    std::string file;       // the file that must hold...
+    std::string contents;   // ...this ("@R" stands for the report)
+    std::vector<std::pair<std::string, std::string>> links;  // that stay, with their targets
+  };
+  const auto keep = [](const TempDir& dir) { Write(dir / "log", "old\n"); };
+  const auto links = [](std::vector<std::pair<std::string, std::string>> made) {
+    return [made](const TempDir& dir) {
+      fs::create_directory(dir / "sub");
+      Write(dir / "old.txt", "old\n");
+      for (const auto& [link, target] : made) {
+        fs::create_symlink(target, dir / link);
+      }
+    };
+  };
+  const std::vector<Case> cases = {
+      {"/dev/stdout >> log", keep, "/dev/stdout", true, "log", "old\n@R", {}},
+      {"/dev/fd/1 >> log", keep, "/dev/fd/1", true, "log", "old\n@R", {}},
+      {"/proc/self/fd/1 >> log", keep, "/proc/self/fd/1", true, "log", "old\n@R", {}},
+      {"a regular file", keep, "@/log", false, "log", "@R", {}},
+      {"a new file", keep, "@/new.txt", false, "new.txt", "@R", {}},
+      {"a link to a file not made yet",
+       links({{"latest.txt", "sub/r.txt"}}),
+       "@/latest.txt",
+       false,
+       "sub/r.txt",
+       "@R",
+       {{"latest.txt", "sub/r.txt"}}},
+      {"a link to a file",
+       links({{"latest.txt", "old.txt"}}),
+       "@/latest.txt",
+       false,
+       "old.txt",
+       "@R",
+       {{"latest.txt", "old.txt"}}},
+      {"links in a chain, each relative to its own directory",
+       links({{"a", "sub/b"}, {"sub/b", "c"}}),
+       "@/a",
+       false,
+       "sub/c",
+       "@R",
+       {{"a", "sub/b"}, {"sub/b", "c"}}},
+      {"/dev/null", keep, "/dev/null", false, "log", "old\n", {}},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.what);
+    TempDir dir;
+    row.setup(dir);
+    Tool run{{kClean, "--output", Replace(row.output, "@", dir.path)}};
+    if (row.stdoutAppendsLog) {
+      run.out = dir / "log";
+      run.outFlags = O_WRONLY | O_APPEND;
+    }
+    const int status = run();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << run.err();
+    EXPECT_EQ(Slurp(dir / row.file), Replace(row.contents, "@R", report));
+    for (const auto& [link, target] : row.links) {
+      EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / link))) << link;
+      EXPECT_EQ(fs::read_symlink(dir / link), target);
+    }
+    EXPECT_EQ(Leftovers(dir.path), 0);
+  }
+
+  // A FIFO is written in place, to whoever reads it.
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::string read;
+  std::thread reader([&] { read = Slurp(dir / "fifo"); });
+  Tool toFifo{{kClean, "--output", dir / "fifo"}};
+  EXPECT_EQ(toFifo(), 0);
+  reader.join();
+  EXPECT_EQ(read, report);
+  // A descriptor that is not open, and standard output appending to the input itself.
+  Tool closed{{kClean, "--output", "/dev/fd/9"}};
+  EXPECT_EQ(WEXITSTATUS(closed()), 2);
+  EXPECT_EQ(closed.err(), "swde-check: /dev/fd/9: cannot write: Bad file descriptor\n");
+  const std::string input = dir / "doc.xml";
+  fs::copy_file(kClean, input);
+  Tool intoInput{{input, "--output", "/dev/stdout"}, input, O_WRONLY | O_APPEND};
+  EXPECT_EQ(WEXITSTATUS(intoInput()), 2);
+  EXPECT_EQ(intoInput.err(), "swde-check: --output /dev/stdout is the same file as " + input +
+                                 ", which the report would overwrite\n");
+  EXPECT_EQ(Slurp(input), Slurp(kClean));
+}
+
+// A signal that was ignored when the run began (nohup, a background job) stays ignored: the run
+// goes on and writes its report. One that was not still ends the run and leaves the old report.
+TEST(OutputPaths, SignalIgnoredAtStartStaysIgnored) {
+  const std::string expected = ReportOf({kSource + "/examples/faults.xml"});
+  const std::string document = Slurp(kSource + "/examples/faults.xml");
+  std::signal(SIGPIPE, SIG_IGN);  // a writer to a run that died gets EPIPE
+  for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+    for (const bool ignored : {true, false}) {
+      SCOPED_TRACE(std::to_string(signal) + (ignored ? " ignored" : " default"));
+      TempDir dir;
+      ASSERT_EQ(mkfifo((dir / "doc.xml").c_str(), 0600), 0);
+      Write(dir / "report", "old\n");
+      Tool run{{dir / "doc.xml", "--output", dir / "report"}};
+      struct sigaction was {};
+      struct sigaction now {};
+      now.sa_handler = ignored ? SIG_IGN : SIG_DFL;
+      sigaction(signal, &now, &was);
+      const pid_t pid = run.start();
+      sigaction(signal, &was, nullptr);
+      const int writer = open((dir / "doc.xml").c_str(), O_WRONLY);
+      ASSERT_EQ(write(writer, document.data(), 100), 100);
+      while (Leftovers(dir.path) == 0) {
+        std::this_thread::yield();  // until the temporary file is there
+      }
+      kill(pid, signal);
+      (void)!write(writer, document.data() + 100, document.size() - 100);
+      close(writer);
+      const int status = run.wait(pid);
+      if (ignored) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        EXPECT_EQ(Slurp(dir / "report"),
+                  Replace(expected, kSource + "/examples/faults.xml", dir / "doc.xml"));
+      } else {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(Slurp(dir / "report"), "old\n");
+      }
+      EXPECT_EQ(Leftovers(dir.path), 0);
+    }
+  }
+}
+
+// What every report must be, whatever the names and options: well-formed UTF-8, with a byte that
+// is not UTF-8 written \xHH in every format and on standard error (valid letters as they are),
+// control characters, C1 too, written so in text; CSV fields split by one of the separators
+// that no bare field can hold; counts in options whole decimal numbers, or a usage error.
+TEST(ReportIntegrity, EveryReportSaysWhatItHolds) {
+  TempDir dir;
+  const std::string doc =  // a finding on line 2, the document broken off on line 3
+      "<SWDE>\n<OBJECT name=\"XY\"><ATTRIBUTES><ATTR name=\"A\" value_str=\"=\"/></ATTRIBUTES>"
+      "</OBJECT>\n<OBJECT";
+  for (const char* name : {"caf\xE9.xml", "\xC5\xBC\xC3\xB3\xC5\x82w.xml", "c1\xC2\x85\xC2\x9B.xml",
+                           "cut\xC5.xml", "a;b.xml", "a|b.xml", "a\tb.xml"}) {
+    Write(dir / name, doc);
+  }
+  Write(dir / "bom.xml",
+        "\xEF\xBB\xBF<?xml version='1.0' encoding='windows-1250'?>\n<SWDE><OBJECT "
+        "name='\xC4\x85'/></SWDE>\n");
+  const std::string faults = kSource + "/examples/faults.xml";
+  const std::string finding = ":2: 6007 XY error: Brak definicji rekordu XY w sekcji metadanych\n";
+  const std::string text =
+      ":3:1: fatal: unclosed token\n1 file (1 unreadable), 1 object (0 "
+      "checked), 1 error, 0 warnings\n";
+  const std::string csv =
+      "file,line,code,severity,type,object_id,entry_id,entry,key,value,"
+      "expected,message\r\n";
+  const std::string csvRows =
+      ",2,6007,error,XY,1,,,,,,Brak definicji rekordu XY w sekcji "
+      "metadanych\r\n@/caf\\xE9.xml,3,fatal,fatal,,,,,,,,unclosed token\r\n";
+  const std::string usage = "\nRun with --help for more information.\n";
+  const std::string count = " is not a whole number from 0 to 18446744073709551615" + usage;
+  const std::string delimiter =
+      "swde-check: --csv-delimiter must be , ; | or tab (a tab "
+      "character or the word), not \"";
+  struct Case {
+    std::vector<std::string> args;  // "@" stands for the directory of the documents
+    int exit;
+    std::string out;  // "@" as in args; "..." first: standard output only has to hold the rest
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      // A byte that is not UTF-8, in every format and on standard error.
+      {{"@/caf\xE9.xml"},
+       2,
+       "@/caf\\xE9.xml" + finding + "@/caf\\xE9.xml" + text,
+       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
+      {{"--format", "csv", "@/caf\xE9.xml"},
+       2,
+       csv + "@/caf\\xE9.xml" + csvRows,
+       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
+      {{"--format", "json", "@/caf\xE9.xml"},
+       2,
+       "...{\"file\":\"@/caf\\\\xE9.xml\",\"findings\"",
+       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
+      {{"--format", "html", "@/caf\xE9.xml"},
+       2,
+       "...<h2>@/caf\\xE9.xml</h2>\n<p class=\"counts\">1 object (0 checked), 1 error, 0 "
+       "warnings</p>\n<p class=\"fatal\">Could not be read to its end: @/caf\\xE9.xml:3:1: "
+       "unclosed token</p>",
+       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
+      {{"@/cut\xC5.xml"},
+       2,
+       "@/cut\\xC5.xml" + finding + "@/cut\\xC5.xml" + text,
+       "swde-check: @/cut\\xC5.xml:3:1: unclosed token\n"},
+      // Letters stay letters; C1 controls are escaped in text and on standard error, and only
+      // there (JSON and CSV quote what they must).
+      {{"@/\xC5\xBC\xC3\xB3\xC5\x82w.xml"},
+       2,
+       "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + finding + "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + text,
+       "swde-check: @/\xC5\xBC\xC3\xB3\xC5\x82w.xml:3:1: unclosed token\n"},
+      {{"@/c1\xC2\x85\xC2\x9B.xml"},
+       2,
+       "@/c1\\xC2\\x85\\xC2\\x9B.xml" + finding + "@/c1\\xC2\\x85\\xC2\\x9B.xml" + text,
+       "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
+      {{"--format", "json", "@/c1\xC2\x85\xC2\x9B.xml"},
+       2,
+       "...{\"file\":\"@/c1\xC2\x85\xC2\x9B.xml\",",
+       "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
+      // A UTF-8 byte order mark that the declaration contradicts.
+      {{"@/bom.xml"},
+       2,
+       "@/bom.xml:1:32: fatal: encoding specified in XML declaration is incorrect (the document "
+       "begins with the UTF-8 byte order mark, the declaration says windows-1250)\n1 file (1 "
+       "unreadable), 0 objects (0 checked), 0 errors, 0 warnings\n",
+       "swde-check: @/bom.xml:1:32: encoding specified in XML declaration is incorrect (the "
+       "document begins with the UTF-8 byte order mark, the declaration says windows-1250)\n"},
+      // The separators, each quoted where a field holds it; nothing else is one.
+      {{"--format", "csv", "--csv-delimiter", ";", "@/a;b.xml"},
+       2,
+       "...\r\n\"@/a;b.xml\";2;6007;error;XY;1;;;;;;Brak definicji rekordu XY w sekcji "
+       "metadanych\r\n\"@/a;b.xml\";3;fatal;fatal;;;;;;;;unclosed token\r\n",
+       "swde-check: @/a;b.xml:3:1: unclosed token\n"},
+      {{"--format", "csv", "--csv-delimiter", "|", "@/a|b.xml"},
+       2,
+       "...\r\n\"@/a|b.xml\"|2|6007|error|XY|1||||||Brak",
+       "swde-check: @/a|b.xml:3:1: unclosed token\n"},
+      {{"--format", "csv", "--csv-delimiter", "tab", "@/a\tb.xml"},
+       2,
+       "...\r\n\"@/a\tb.xml\"\t2\t6007\terror\tXY\t1\t\t\t\t\t\tBrak",
+       "swde-check: @/a\\x09b.xml:3:1: unclosed token\n"},
+      {{"--format", "csv", "--csv-delimiter", "1", faults}, 2, "", delimiter + "1\"\n"},
+      {{"--format", "csv", "--csv-delimiter", "e", faults}, 2, "", delimiter + "e\"\n"},
+      {{"--format", "csv", "--csv-delimiter", "", faults}, 2, "", delimiter + "\"\n"},
+      {{"--format", "csv", "--csv-delimiter", ";;", faults}, 2, "", delimiter + ";;\"\n"},
+      // Counts: whole decimal numbers in range, a leading 0 read as decimal.
+      {{"--max-findings", "-1", faults}, 2, "", "--max-findings: Value -1" + count},
+      {{"--max-findings", "-18446744073709551613", faults},
+       2,
+       "",
+       "--max-findings: Value -18446744073709551613" + count},
+      {{"--max-findings", "18446744073709551616", faults},
+       2,
+       "",
+       "--max-findings: Value 18446744073709551616" + count},
+      {{"--max-findings=0x10", faults}, 2, "", "--max-findings: Value 0x10" + count},
+      {{"--max-findings", "+3", faults}, 2, "", "--max-findings: Value +3" + count},
+      {{"--max-findings", "010", faults}, 1, "...9 warnings (25 not listed)\n", ""},
+      {{"--jobs", "-4294967295", faults},
+       2,
+       "",
+       "--jobs: Value -4294967295 is not a whole number from 1 to 256" + usage},
+      {{"-j", "0", faults}, 2, "", "--jobs: Value 0 is not a whole number from 1 to 256" + usage},
+  };
+  for (const Case& row : cases) {
+    std::vector<std::string> args;
+    for (const std::string& arg : row.args) {
+      args.push_back(Replace(arg, "@", dir.path));
+    }
+    Tool run{args};
+    SCOPED_TRACE(swde::EscapeBytes(args.back(), swde::Escape::kInvalidAndControls));
+    const int status = run();
+    const std::string out = Slurp(run.out);
+    const std::string err = run.err();
+    EXPECT_EQ(WEXITSTATUS(status), row.exit);
+    EXPECT_TRUE(swde::IsUtf8(out) && swde::IsUtf8(err));
+    const std::string expected = Replace(row.out, "@", dir.path);
+    if (expected.compare(0, 3, "...") == 0) {
+      EXPECT_NE(out.find(expected.substr(3)), std::string::npos) << out;
+    } else {
+      EXPECT_EQ(out, expected);
+    }
+    EXPECT_EQ(err, Replace(row.err, "@", dir.path));
+  }
+}
+
+// With each separator, every row of a report of many findings has the twelve fields of the
+// header, and the file name field reads back as the name.
+TEST(ReportIntegrity, EveryCsvRowHasTwelveFields) {
+  TempDir dir;
+  const std::string name = dir / "x,y;z|w\t\"v\".xml";
+  fs::copy_file(kSource + "/examples/faults.xml", name);
+  for (const auto& [option, separator] : std::vector<std::pair<std::string, char>>{
+           {",", ','}, {";", ';'}, {"|", '|'}, {"\t", '\t'}, {"tab", '\t'}}) {
+    SCOPED_TRACE(option);
+    const std::string report = ReportOf({"--format", "csv", "--csv-delimiter", option, name});
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t at = 0; at < report.size(); ++at) {
+      const char c = report[at];
+      if (quoted) {
+        if (c == '"' && at + 1 < report.size() && report[at + 1] == '"') {
+          field += c;
+          ++at;
+        } else if (c == '"') {
+          quoted = false;
+        } else {
+          field += c;
+        }
+      } else if (c == '"') {
+        quoted = true;
+      } else if (c == separator || c == '\r') {
+        rows.back().push_back(std::exchange(field, std::string()));
+        at += c == '\r';  // CRLF
+        if (c == '\r') {
+          rows.emplace_back();
+        }
+      } else {
+        field += c;
+      }
+    }
+    rows.pop_back();
+    ASSERT_EQ(rows.size(), 36u);  // the header and 35 findings
+    for (const auto& row : rows) {
+      EXPECT_EQ(row.size(), 12u) << row[0];
+    }
+    EXPECT_EQ(rows[1][0], name);
+  }
+}
+
+}  // namespace
