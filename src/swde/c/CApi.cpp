@@ -6,7 +6,7 @@
 // its JSON form is the tool's own sink replaying the run.
 //
 // Strings handed out are UTF-8: what may hold other bytes (a path or a name the host gave, and
-// messages that quote one) goes out with each such byte written as "\xHH" (EscapeNonUtf8).
+// messages that quote one) goes out with each such byte written as "\xHH" (EscapeBytes).
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -103,7 +103,7 @@ swde_status guarded(Body&& body) noexcept {
     body();
     return SWDE_OK;
   } catch (const Failed& e) {
-    lastError = swde::EscapeNonUtf8(e.message);
+    lastError = swde::EscapeBytes(e.message, swde::Escape::kInvalid);
     return e.status;
   } catch (const std::bad_alloc&) {
     lastError = "out of memory";
@@ -112,7 +112,7 @@ swde_status guarded(Body&& body) noexcept {
     lastError = e.what();
     return SWDE_CANCELLED;
   } catch (const std::exception& e) {
-    lastError = swde::EscapeNonUtf8(e.what());
+    lastError = swde::EscapeBytes(e.what(), swde::Escape::kInvalid);
     return SWDE_ERROR_INTERNAL;
   } catch (...) {
     lastError = "unknown error";
@@ -181,7 +181,7 @@ std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata
   std::string errors;
   for (const cli::SchemaMistake& mistake : cli::findSchemaMistakes(*metadata)) {
     std::string& list = mistake.error ? errors : schema->warnings;
-    list += (list.empty() ? "" : "\n") + swde::EscapeNonUtf8(name) + ":" +
+    list += (list.empty() ? "" : "\n") + swde::EscapeBytes(name, swde::Escape::kInvalid) + ":" +
             std::to_string(mistake.line) + ": " + mistake.message;
   }
   if (!errors.empty()) {
@@ -230,7 +230,7 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
   return guarded([&] {
     need(out, "out") = nullptr;
     auto report = std::make_unique<swde_report>();
-    report->file = swde::EscapeNonUtf8(label);
+    report->file = swde::EscapeBytes(label, swde::Escape::kInvalid);
     cli::CheckerSettings settings = options != nullptr ? options->settings : cli::CheckerSettings{};
     if (settings.jobs == 0) {
       settings.jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -251,8 +251,8 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
           checker.check(report->file, *input.stream, input.size, {}, sink, nullptr, report->totals);
     }
     if (failure) {
-      failure->file = swde::EscapeNonUtf8(failure->file);
-      failure->message = swde::EscapeNonUtf8(failure->message);
+      failure->file = swde::EscapeBytes(failure->file, swde::Escape::kInvalid);
+      failure->message = swde::EscapeBytes(failure->message, swde::Escape::kInvalid);
     }
     report->failure = failure;
     *out = report.release();

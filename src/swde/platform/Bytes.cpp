@@ -162,26 +162,6 @@ std::string EscapeBytes(std::string_view text, Escape what) {
   return shown;
 }
 
-std::string EscapeNonUtf8(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  char32_t cp = 0;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = DecodeUtf8(text, pos, cp);
-    if (length > 0) {
-      shown.append(text, pos, length);
-      pos += length;
-      continue;
-    }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    const auto byte = static_cast<unsigned char>(text[pos++]);
-    shown += "\\x";
-    shown += kHex[byte >> 4];
-    shown += kHex[byte & 0x0F];
-  }
-  return shown;
-}
-
 std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash) noexcept {
   for (const char c : bytes) {
     hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;

@@ -50,10 +50,6 @@ enum class Escape {
 // with kInvalidAndControls a text stays on one line and cannot drive a terminal.
 std::string EscapeBytes(std::string_view text, Escape what);
 
-// `text` with each byte that is not part of well-formed UTF-8 (see DecodeUtf8) written as
-// "\xHH", so that the result is UTF-8 whatever `text` held; UTF-8 text comes back unchanged.
-std::string EscapeNonUtf8(std::string_view text);
-
 // The 64-bit FNV-1a hash of `bytes`, continuing from `hash`.
 constexpr std::uint64_t kFnv1aOffset = 14695981039346656037ull;
 std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = kFnv1aOffset) noexcept;
