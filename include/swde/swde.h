@@ -92,7 +92,9 @@ SWDE_C_EXPORT swde_status swde_schema_load_memory(const char* data, size_t size,
                                                   swde_schema** out);
 /* The schema's doubtful definitions, "NAME:LINE: MESSAGE" lines ("" when none): a declaration no
  * record type uses, a record type without attributes, a relation without targets, shares summed
- * over an attribute that is not a fraction. Owned by the schema. */
+ * over an attribute that is not a fraction. A loaded schema without key, check or shares marks of
+ * its own takes the built-in schema's, and its first line says so: "NAME:0: marks: built-in
+ * (...)", or "NAME:0: marks: none (...)" when the two share nothing marked. Owned by the schema. */
 SWDE_C_EXPORT swde_status swde_schema_warnings(const swde_schema* schema, const char** out);
 /* Frees the schema; NULL is allowed. REQUIRES: no call using it is running. */
 SWDE_C_EXPORT void swde_schema_free(swde_schema* schema);

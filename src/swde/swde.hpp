@@ -4,8 +4,10 @@
 
 // Everything of the namespace swde.
 
+#include "swde/checks/CheckDay.hpp"
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
+#include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smattribute.hpp"
 #include "swde/model/Smelemrelation.hpp"

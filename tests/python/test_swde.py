@@ -4,6 +4,7 @@ hand, the error paths; the JSON contract, compared with the tool's own report; a
 import json
 import os
 import pathlib
+import re
 import signal
 import subprocess
 import sys
@@ -106,6 +107,17 @@ def test_schema_mistakes_refused_and_doubts_kept(source):
     doubtful = swde.Schema.load(cases / "annex-doubtful/annex.xml")
     assert [w.split(":")[1] for w in doubtful.warnings] == ["8", "17", "18", "21"]
     assert swde.Schema.builtin().warnings == []
+
+
+def test_a_schema_without_marks_takes_the_builtin_ones(source, monkeypatch):
+    monkeypatch.chdir(source)
+    text = re.sub(r' (check|shares)="[^"]+"| key="1"', "", (source / "data/annex.xml").read_text())
+    schema = swde.Schema.parse(text, "official.xml")
+    assert schema.warnings[0].startswith("official.xml:0: marks: built-in (")
+    for document in ("examples/document-faults.xml", FAULTS):
+        lent = swde.check(document, annex=schema, today="2026.06.15")
+        assert lent.to_json() == swde.check(document, today="2026.06.15").to_json()
+        assert 7002 in [f.code for f in lent.findings]
 
 
 def test_bad_schema_and_bad_arguments(tmp_path):

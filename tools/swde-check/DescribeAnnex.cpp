@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "swde/platform/Cp1250.hpp"
 
@@ -25,6 +26,8 @@ struct Texts {
   const char* noRelations;
   const char* code;
   const char* undeclared;
+  const char* lentMarks;  // "%c checks, %k keys, %s shares" filled in
+  const char* noMarks;
 };
 
 const Texts& textsOf(Language language) {
@@ -44,7 +47,13 @@ const Texts& textsOf(Language language) {
       "No attributes.",
       "No relations.",
       "code",
-      "undeclared"};
+      "undeclared",
+      "Marks: built-in. This schema has no key, check or shares mark of its own; the built-in "
+      "schema's apply to the record types and attributes the two share (%c checks, %k keys, "
+      "%s shares), and are shown below.",
+      "Marks: none. This schema has no key, check or shares mark of its own and shares none of "
+      "its record types and attributes with the built-in schema: keys, identifiers and shares "
+      "go unchecked."};
   static const Texts kPolish{
       "Schemat referencyjny",
       {"typ rekordu", "typy rekordów", "typów rekordów"},
@@ -62,7 +71,13 @@ const Texts& textsOf(Language language) {
       "Brak atrybutów.",
       "Brak relacji.",
       "kod",
-      "niezadeklarowany"};
+      "niezadeklarowany",
+      "Oznaczenia: wbudowane. Ten schemat nie ma własnych oznaczeń `key`, `check` ani `shares`; "
+      "obowiązują oznaczenia schematu wbudowanego dla typów rekordów i atrybutów wspólnych obu "
+      "schematom (`check`: %c, `key`: %k, `shares`: %s), pokazane niżej.",
+      "Oznaczenia: brak. Ten schemat nie ma własnych oznaczeń `key`, `check` ani `shares` i nie "
+      "ma typów rekordów ani atrybutów wspólnych ze schematem wbudowanym: klucze, identyfikatory "
+      "i udziały nie są sprawdzane."};
   return language == Language::kPolish ? kPolish : kEnglish;
 }
 
@@ -144,12 +159,24 @@ void describeType(RecordType& type, const AttribsSection& declarations, const Te
 
 }  // namespace
 
-void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out) {
+void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out,
+                   const LentMarks& lent) {
   const Texts& texts = textsOf(language);
   out << "# " << texts.title << ": `" << source << "`\n\n"
       << counted(annex.typesSection->size(), texts.recordTypes, language) << ", "
       << counted(annex.attribsSection->size(), texts.declarations, language) << ".\n\n"
       << texts.legend << "\n";
+  if (lent.lent) {
+    std::string line = lent.checks + lent.keys + lent.shares == 0 ? texts.noMarks : texts.lentMarks;
+    for (const auto& [tag, count] :
+         {std::pair{"%c", lent.checks}, {"%k", lent.keys}, {"%s", lent.shares}}) {
+      const std::size_t at = line.find(tag);
+      if (at != std::string::npos) {
+        line.replace(at, 2, std::to_string(count));
+      }
+    }
+    out << "\n" << line << "\n";
+  }
   for (const auto& type : annex.typesSection->types()) {
     describeType(*type, *annex.attribsSection, texts, out);
   }

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <string_view>
 
+#include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 
 #include "Language.hpp"
@@ -15,8 +16,11 @@ namespace swde::cli {
 // in order of definition its base type, a table of its attributes (base type, mandatory level,
 // occurrences, value set, marks) and one of its relations (level, occurrences, target types,
 // marks). `source` names the schema in the heading; headings, column names and the legend are
-// in `language`. Moves the walk cursors of the record types.
-void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out);
+// in `language`. When `lent.lent`, a paragraph after the legend says that the marks are the
+// built-in schema's, lent to a schema without marks of its own. Moves the walk cursors of the
+// record types.
+void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out,
+                   const LentMarks& lent = {});
 
 }  // namespace swde::cli
 

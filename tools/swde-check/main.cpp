@@ -279,6 +279,12 @@ int run(int argc, char** argv) {
   if (annexBroken) {
     return kExitTrouble;
   }
+  // A given schema without marks of its own takes the built-in schema's (swde/metadata/Marks.hpp).
+  const swde::LentMarks lent =
+      annexPath.empty() ? swde::LentMarks{} : swde::LendMarks(*annex, *loadAnnex(""));
+  if (lent.lent && !quiet) {
+    complain("reference schema: " + annexName + ": " + swde::BuiltinMarksNotice(lent));
+  }
 
   std::unique_ptr<swde::cli::ReportFile> report;
   if (toFile) {
@@ -291,7 +297,7 @@ int run(int argc, char** argv) {
   }
   std::ostream& out = report ? report->stream() : std::cout;
   if (describe) {
-    swde::cli::describeAnnex(*annex, annexName, options.language, out);
+    swde::cli::describeAnnex(*annex, annexName, options.language, out, lent);
     return deliver(report.get(), out, quiet);
   }
 

@@ -202,6 +202,7 @@ Generator::Generator(Metadata& schema, const GeneratorOptions& options)
       if (def->key && plan.keyAttribute == kNone) {
         plan.keyAttribute = plan.attributes.size();
         plan.precinct = attribute.check == ValueCheck::kPrecinct;
+        plan.unit = attribute.check == ValueCheck::kTeryt;
       }
       plan.attributes.push_back(std::move(attribute));
     }
@@ -596,14 +597,19 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
     ++stats_.byFault[static_cast<std::size_t>(fault.kind)];
   }
   const std::vector<Link> links = planLinks(type, fault, share);
-  // A parcel identifier names the precinct the object points to.
+  // A parcel identifier names the precinct the object points to, and that precinct's unit.
   std::string precinct;
+  std::string unit;
   for (const Link& link : links) {
     if (link.target != kNone && types_[link.target].precinct && precinct.empty()) {
       precinct = link.name;
+      const auto found = precinctUnits_.find(types_[link.target].name + "/" + link.name);
+      if (found != precinctUnits_.end()) {
+        unit = found->second;
+      }
     }
   }
-  values_.nextObject(type.name, precinct);
+  values_.nextObject(type.name, precinct, unit);
 
   // The opening tag, after a blank line between objects.
   if (stats_.objects > 1) {
@@ -729,6 +735,14 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
   }
   out.append("  </OBJECT>\n");
 
+  if (type.precinct && !key.empty()) {
+    for (const Link& link : links) {
+      if (link.target != kNone && types_[link.target].unit) {
+        precinctUnits_.emplace(type.name + "/" + key, link.name);
+        break;
+      }
+    }
+  }
   if (type.keyAttribute == kNone) {
     type.lastKey = std::to_string(stats_.objects);  // the object's id: its ordinal
   } else if (!key.empty()) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "swde/metadata/Metadata.hpp"
@@ -125,6 +126,7 @@ class Generator {
     std::vector<Fault> faults;         // the faults this type can take
     std::size_t keyAttribute;          // the schema's key; npos: objects are named by id
     bool precinct = false;             // the key is a precinct number (check="precinct")
+    bool unit = false;                 // the key is a cadastral unit code (check="teryt")
     std::size_t shareRelation;         // the relation grouping its shares; npos when none
     double cumulativeWeight = 0;
     std::string lastKey;          // how relations name the last object written; empty: none yet
@@ -169,6 +171,8 @@ class Generator {
   std::vector<TypePlan> types_;
   std::vector<Declaration> declarations_;
   std::vector<bool> inProgress_;  // types whose targets are being written, against cycles
+  // "precinct type/precinct key" -> the unit its relation names, for the parcels in it.
+  std::unordered_map<std::string, std::string> precinctUnits_;
   GeneratorStats stats_;
 };
 

@@ -183,9 +183,10 @@ std::string Values::make(std::string_view code, Form form, ValueCheck check) {
   return text(code);
 }
 
-void Values::nextObject(std::string_view type, std::string precinct) {
+void Values::nextObject(std::string_view type, std::string precinct, std::string unit) {
   parcel_.clear();
   precinct_ = std::move(precinct);
+  unit_ = std::move(unit);
   precinctCount_ = &precincts_[std::string(type)];
 }
 
@@ -223,6 +224,9 @@ std::string Values::nip() {
 std::string Values::regon() {
   static constexpr int kWeights[] = {8, 9, 2, 3, 4, 5, 6, 7};
   std::string out = digits(8);
+  if (out == "00000000") {
+    out[7] = '1';  // zeros only are no REGON
+  }
   int sum = 0;
   for (std::size_t i = 0; i < 8; ++i) {
     sum += kWeights[i] * (out[i] - '0');
@@ -231,15 +235,16 @@ std::string Values::regon() {
 }
 
 std::string Values::teryt() {
-  // Voivodeships 02 to 32 (even), counties and communes from 01, the seven commune types.
-  static constexpr char kTypes[] = "1234589";
+  // Voivodeships 02 to 32 (even), counties and communes from 01, the commune types 1 to 5 (the
+  // types 8 and 9 belong to a few counties only).
+  static constexpr char kTypes[] = "12345";
   const std::uint64_t n = communes_++;
   std::string out;
   appendPadded(out, 2 + 2 * static_cast<int>(n % 16), 2);
   appendPadded(out, 1 + static_cast<int>(n / 16 % 99), 2);
   appendPadded(out, 1 + static_cast<int>(n / 1584 % 99), 2);
   out += '_';
-  out += kTypes[n / 156816 % 7];
+  out += kTypes[n / 156816 % 5];
   return out;
 }
 
@@ -262,6 +267,9 @@ std::string Values::digits(int count) {
 std::string Values::parcelId() {
   if (parcel_.empty()) {
     parcel_ = pick(random_, kUnits);
+    if (!unit_.empty()) {
+      parcel_ = unit_;  // the random number is drawn all the same: the other values stay
+    }
     parcel_ += '.';
     if (precinct_.empty()) {
       appendPadded(parcel_, random_.between(1, 40), 4);
@@ -299,9 +307,17 @@ std::string Values::text(std::string_view code) {
     return pick(random_, kPropertyKinds);
   }
   if (codeIs(code, "G5NKW")) {
-    const std::string check = digits(1);
+    // The court, eight digits and the check digit: the weighted sum (1 3 7 ...) of the values of
+    // the twelve characters, mod 10. The court's letters count K 21, L 22, P 26, S 28.
+    digits(1);  // once the check digit; still drawn, so that the other values stay
     const std::string number = digits(8);
-    return "KR1" + std::string(1, "PKSL"[random_.below(4)]) + "/" + number + "/" + check;
+    const std::size_t court = random_.below(4);
+    static constexpr int kWeights[] = {1, 3, 7};
+    int sum = 21 + 27 * 3 + 1 * 7 + std::array<int, 4>{26, 21, 28, 22}[court];
+    for (std::size_t i = 0; i < number.size(); ++i) {
+      sum += kWeights[(i + 4) % 3] * (number[i] - '0');
+    }
+    return "KR1" + std::string(1, "PKSL"[court]) + "/" + number + "/" + std::to_string(sum % 10);
   }
   if (codeIs(code, "G5UWG") || codeIs(code, "G5OPD") || codeIs(code, "G5OPZ")) {
     return pick(random_, kRemarks);

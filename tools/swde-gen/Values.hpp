@@ -59,8 +59,9 @@ class Values {
   int creationDay();
 
   // Starts a new object of record type `type`: the next identifiers refer to a fresh parcel, in
-  // `precinct` (four digits) when it is not empty.
-  void nextObject(std::string_view type, std::string precinct = {});
+  // `precinct` (four digits) when it is not empty, of the cadastral unit `unit` (WWPPGG_R) when
+  // that is not empty.
+  void nextObject(std::string_view type, std::string precinct = {}, std::string unit = {});
 
   std::string pesel();
   std::string nip();
@@ -75,6 +76,7 @@ class Values {
   Random& random_;
   std::string parcel_;          // identifier of the object's parcel; empty until asked for
   std::string precinct_;        // the object's precinct; empty: any
+  std::string unit_;            // the unit of the object's precinct; empty: any
   std::uint64_t serial_ = 0;    // numbers the parcels and other identifiers
   std::uint64_t communes_ = 0;  // numbers the communes apart: their range is smaller
   std::unordered_map<std::string, std::uint64_t> precincts_;  // per record type

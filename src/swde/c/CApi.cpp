@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
+#include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/package/Orvane.hpp"
@@ -191,12 +192,28 @@ std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata
   return schema;
 }
 
+const swde_schema& builtinSchema();
+
+// A schema without marks of its own takes the built-in schema's (swde/metadata/Marks.hpp); the
+// notice "NAME:0: marks: ..." leads its warnings.
+void lendBuiltinMarks(swde_schema& schema, const std::string& name) {
+  const swde_schema& builtin = builtinSchema();
+  const std::lock_guard<std::mutex> lock(builtin.mutex);
+  const swde::LentMarks lent = swde::LendMarks(*schema.metadata, *builtin.metadata);
+  if (lent.lent) {
+    schema.warnings = name + ":0: " + swde::BuiltinMarksNotice(lent) +
+                      (schema.warnings.empty() ? "" : "\n") + schema.warnings;
+  }
+}
+
 template <typename Load>
 swde_status loadSchema(swde_schema** out, const std::string& name, Load&& load) {
   return guarded([&] {
     need(out, "out") = nullptr;
     try {
-      *out = makeSchema(load(), name).release();
+      std::unique_ptr<swde_schema> schema = makeSchema(load(), name);
+      lendBuiltinMarks(*schema, name);
+      *out = schema.release();
     } catch (const swde::xml::XmlError& e) {
       throw Failed{SWDE_ERROR_SCHEMA, e.what()};
     }

@@ -41,6 +41,7 @@ enum smDocumentCode : std::int16_t {
   dcDanglingReference = 7002,  // warning: the relation's target is not in the document
   dcUnnamedTarget = 7003,      // warning: DEST_OBJECT names no target object
   dcPrecinctMismatch = 7004,   // error: the parcel identifier's precinct is not the related one
+  dcUnitMismatch = 7005,       // error: the parcel identifier's unit is not its precinct's unit
   dcDateDigits = 7010,         // error: a date or time field holds something else than digits
   dcNoSuchDay = 7011,          // error: the date does not exist in the calendar
   dcTimeRange = 7012,          // error: the time is outside 00:00:00 to 23:59:59 (or :60)
@@ -54,6 +55,8 @@ enum smDocumentCode : std::int16_t {
   dcParcelId = 7023,           // error: not a valid parcel identifier
   dcTeryt = 7024,              // error: not a valid commune code WWPPGG_R
   dcPrecinct = 7025,           // error: not a precinct number of four digits
+  dcKw = 7026,                 // error: not a valid land and mortgage register number
+  dcNipForm = 7027,            // warning: a valid NIP written with separators or a PL prefix
   dcShareSum = 7030,           // error: the shares of a group do not add up to 1
   dcShareSumRange = 7031,      // warning: a group's sum does not fit 128 bits; not checked
 };
@@ -89,7 +92,7 @@ struct smDocumentFinding {
 
 struct smDocumentOptions {
   // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
-  // Empty: the local date when the checks are constructed.
+  // Empty: the date in Poland when the checks are constructed (PolishDay).
   AnsiString today;
 };
 
@@ -105,6 +108,9 @@ struct smObjectDigest {
     // The object's parcel identifier (see below) names another precinct than `target`;
     // reported only when the target is in the document.
     bool precinctDiffers = false;
+    // The target is a precinct: the unit WWPPGG_R of the object's parcel identifier, which must
+    // be the precinct's own `unit` (7005); empty when the object has no valid one.
+    AnsiString parcelUnit;
   };
   struct Share {
     std::size_t reference = 0;  // the relation that groups the share, in `references`
@@ -129,6 +135,9 @@ struct smObjectDigest {
   std::uint32_t parcelLine = 0;
   std::uint32_t parcelId = 0;
   AnsiString parcelValue;
+  // A precinct (its key is marked `precinct`): the unit it belongs to, the target of its first
+  // relation to a record type whose key is marked `teryt`; else empty.
+  AnsiString unit;
   std::vector<Reference> references;
   std::vector<Share> shares;
 };

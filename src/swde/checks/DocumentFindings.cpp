@@ -15,7 +15,7 @@ namespace SWDE_API swde {
 namespace {
 
 // Texts in CP1250, in ascending code order.
-constexpr std::array<smDocumentCodeInfo, 19> kCodes = {{
+constexpr std::array<smDocumentCodeInfo, 22> kCodes = {{
     {dcDuplicateKey, smError::rmError,
      "Wielokrotne wyst\xB9pienie obiektu %s o identyfikatorze %s, poprzednio w wierszu %s"},
     {dcDanglingReference, smError::rmWarning,
@@ -27,6 +27,10 @@ constexpr std::array<smDocumentCodeInfo, 19> kCodes = {{
      "Numer obr\xEA"
      "bu w identyfikatorze dzia\xB3ki %s w obiekcie %s niezgodny z obr\xEA"
      "bem %s wskazywanym przez relacj\xEA %s"},
+    {dcUnitMismatch, smError::rmError,
+     "Jednostka ewidencyjna w identyfikatorze dzia\xB3ki %s w obiekcie %s niezgodna z jednostk\xB9 "
+     "%s obr\xEA"
+     "bu %s"},
     {dcDateDigits, smError::rmError,
      "Niepoprawna warto\x9C\xE6 atrybutu %s w obiekcie %s - pola daty i czasu mog\xB9 zawiera\xE6 "
      "tylko cyfry"},
@@ -49,6 +53,10 @@ constexpr std::array<smDocumentCodeInfo, 19> kCodes = {{
     {dcPrecinct, smError::rmError,
      "Niepoprawny numer obr\xEA"
      "bu w atrybucie %s w obiekcie %s"},
+    {dcKw, smError::rmError, "Niepoprawny numer ksi\xEAgi wieczystej w atrybucie %s w obiekcie %s"},
+    {dcNipForm, smError::rmWarning,
+     "Numer NIP w atrybucie %s w obiekcie %s zapisany z separatorami lub przedrostkiem PL zamiast "
+     "samych cyfr"},
     {dcShareSum, smError::rmError,
      "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
      "cych relacj\xB9 %s na obiekt %s %s wynosi %s zamiast 1"},

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/metadata/Metadata.hpp"
@@ -80,9 +83,36 @@ class ShareSum {
   bool overflowed_ = false;
 };
 
-// Identifiers.cpp. The identifier checks of `check` (kPesel to kPrecinct) on a trimmed value;
-// a valid parcel identifier leaves its precinct number in `precinct`.
-Verdict JudgeIdentifier(ValueCheck check, std::string_view value, std::string_view* precinct);
+// Identifiers.cpp. What a valid parcel identifier names: views into its value.
+struct ParcelParts {
+  std::string_view unit;      // the cadastral unit WWPPGG_R
+  std::string_view precinct;  // the precinct OOOO
+};
+// The identifier checks of `check` (pesel, nip, regon, teryt, precinct, parcel-id, kw) on a
+// trimmed value, `today` the day of the check (yyyymmdd); a valid parcel identifier leaves its
+// parts in `parcel`.
+Verdict JudgeIdentifier(ValueCheck check, std::string_view value, int today, ParcelParts* parcel);
+
+// Units.cpp. The cadastral unit of a parcel identifier against the unit of the precinct the
+// parcel relates to (7005): the unit of every precinct is kept, and the references to a precinct
+// that has not come yet wait, their texts in one buffer.
+class PrecinctUnits {
+ public:
+  // Notes the unit of a precinct's digest; judges the references of a parcel's digest to a
+  // precinct already seen at once, appending to `findings`, and keeps the others for finish().
+  void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
+  // Appends the findings of the references that waited for their precinct.
+  void finish(std::vector<smDocumentFinding>& findings) const;
+
+ private:
+  struct Waiting {
+    std::size_t texts;  // in texts_: type, attribute, key, value, target type, target, unit
+    std::uint32_t objectLine, objectId, line, id;
+  };
+  std::unordered_map<std::string, AnsiString> units_;  // "target type\0key" -> the unit
+  std::vector<Waiting> waiting_;
+  std::string texts_;
+};
 
 // DocumentFindings.cpp. The object a finding is about.
 struct Subject {

@@ -273,6 +273,7 @@ struct smDocumentChecks::State {
   std::deque<Group> groups;  // in order of creation; never moved, so the index may view them
   std::unordered_map<std::string_view, Group*> groupIndex;
   AnsiString scratch;
+  document::PrecinctUnits units;  // 7005
 };
 
 smDocumentChecks::smDocumentChecks(const Metadata* annex, const smDocumentOptions& options)
@@ -359,6 +360,7 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
       group->sum.add(share.numerator, share.denominator);
     }
   }
+  s.units.add(digest, findings);
 }
 
 void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
@@ -401,6 +403,7 @@ void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
     found.push_back(std::move(finding));
   }
 
+  s.units.finish(found);
   std::stable_sort(found.begin(), found.end(),
                    [](const smDocumentFinding& a, const smDocumentFinding& b) {
                      return a.line != b.line ? a.line < b.line : a.code < b.code;

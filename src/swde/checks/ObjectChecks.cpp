@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "swde/checks/CheckDay.hpp"
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
 #include "swde/checks/MetadataAccess.hpp"
@@ -41,17 +42,6 @@ bool isCode(const AnsiString& baseType, const char (&code)[3]) {
 
 bool isLeftOut(const AnsiString& status) {
   return status == "20" || status == "21" || status == "22";
-}
-
-int localToday() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
 bool fractionForm(std::string_view value) {
@@ -100,13 +90,14 @@ Verdict judgeBaseType(const AnsiString& baseType, std::string_view value, int to
 }
 
 // The judgement that the declaration's `check` mark asks for; a valid parcel identifier leaves
-// its precinct in `precinct`.
-Verdict judgeMark(ValueCheck check, std::string_view value, std::string_view* precinct) {
+// its parts in `parcel`.
+Verdict judgeMark(ValueCheck check, std::string_view value, int today,
+                  document::ParcelParts* parcel) {
   if (check == ValueCheck::kArea) {
     return value.find(';') == std::string_view::npos ? document::JudgeArea(value) : Verdict{};
   }
   const std::string_view trimmed = TrimView(value);
-  return trimmed.empty() ? Verdict{} : document::JudgeIdentifier(check, trimmed, precinct);
+  return trimmed.empty() ? Verdict{} : document::JudgeIdentifier(check, trimmed, today, parcel);
 }
 
 // The value of a share attribute as the sum of its group needs it; false when there is none
@@ -122,7 +113,7 @@ bool readShare(const smAttribute& attribute, std::uint64_t& numerator, std::uint
 
 smObjectChecks::smObjectChecks(const Metadata* annex, const smDocumentOptions& options)
     : annex_(annex) {
-  day_ = options.today.empty() ? localToday() : document::ReadDay(options.today);
+  day_ = document::ReadDay(options.today.empty() ? PolishDay(std::time(nullptr)) : options.today);
   if (day_ == 0) {
     throw std::invalid_argument("the day of the check must be a real day rrrr.mm.dd, not '" +
                                 options.today + "'");
@@ -177,7 +168,7 @@ smObjectDigest smObjectChecks::check(const smObject& object,
   };
 
   const smAttribute* parcel = nullptr;  // the first valid parcel identifier
-  std::string_view parcelPrecinct;
+  document::ParcelParts parcelParts;
   bool keySeen = false;
   for (const auto& [name, attribute] : object.attributes) {
     if (keyDef != nullptr && !keySeen && attribute->code == keyDef->code) {
@@ -191,15 +182,15 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     if (decl == nullptr) {
       continue;
     }
-    std::string_view precinct;
+    document::ParcelParts parts;
     Verdict verdict =
         judgeBaseType(decl->baseType, attribute->value, day_, decl->check == ValueCheck::kFutureOk);
     if (!verdict) {
-      verdict = judgeMark(decl->check, attribute->value, &precinct);
+      verdict = judgeMark(decl->check, attribute->value, day_, &parts);
     }
-    if (!verdict && !precinct.empty() && parcel == nullptr) {
+    if (!verdict && !parts.precinct.empty() && parcel == nullptr) {
       parcel = attribute;
-      parcelPrecinct = precinct;
+      parcelParts = parts;
       digest.parcelEntry = attribute->name;
       digest.parcelLine = attribute->line;
       digest.parcelId = attribute->id;
@@ -230,9 +221,16 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     reference.targetType = relation->destType;
     reference.target = AnsiString(target);
     reference.byId = targetInfo == nullptr || targetInfo->key == nullptr;
-    reference.precinctDiffers = parcel != nullptr && targetInfo != nullptr &&
-                                targetInfo->keyCheck == ValueCheck::kPrecinct &&
-                                parcelPrecinct != target;
+    const ValueCheck targetKey = targetInfo != nullptr ? targetInfo->keyCheck : ValueCheck::kNone;
+    reference.precinctDiffers =
+        parcel != nullptr && targetKey == ValueCheck::kPrecinct && parcelParts.precinct != target;
+    if (parcel != nullptr && targetKey == ValueCheck::kPrecinct) {
+      reference.parcelUnit = AnsiString(parcelParts.unit);
+    }
+    if (info != nullptr && info->keyCheck == ValueCheck::kPrecinct &&
+        targetKey == ValueCheck::kTeryt && digest.unit.empty()) {
+      digest.unit = reference.target;  // the precinct's unit
+    }
 
     const ReferenceDef* def =
         info != nullptr ? info->type->getReferenceByCode(relation->code) : nullptr;

@@ -41,6 +41,7 @@ constexpr CheckName kCheckNames[] = {
     {ValueCheck::kRegon, "regon"}, {ValueCheck::kParcelId, "parcel-id"},
     {ValueCheck::kTeryt, "teryt"}, {ValueCheck::kPrecinct, "precinct"},
     {ValueCheck::kArea, "area"},   {ValueCheck::kFutureOk, "future-ok"},
+    {ValueCheck::kKw, "kw"},
 };
 
 }  // namespace

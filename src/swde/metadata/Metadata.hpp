@@ -34,6 +34,7 @@ enum class ValueCheck : std::uint8_t {
   kPrecinct,  // "precinct": a precinct number of four digits
   kArea,      // "area": a number that may not be negative
   kFutureOk,  // "future-ok": a date that may lie after the day of the check
+  kKw,        // "kw": a land and mortgage register number CCCC/NNNNNNNN/K with its check digit
 };
 
 // The schema name of `check` ("pesel", "parcel-id", ...; "" for kNone).

@@ -43,7 +43,7 @@
 // relation presence-exempt; any other type is a plain relation.
 //
 // Marks of the document checks (smDocumentChecks): check names a ValueCheck by its schema name
-// (ValueCheckName: pesel, nip, regon, parcel-id, teryt, precinct, area, future-ok), any other
+// (ValueCheckName: pesel, nip, regon, parcel-id, teryt, precinct, area, future-ok, kw), any other
 // name is an error. key is "0" or "1" and marks the record type's key attribute; a second one in
 // one record type is an error. shares is the code of an attribute of the same record type that
 // the relation groups into shares adding up to 1; a code the record type does not define is an

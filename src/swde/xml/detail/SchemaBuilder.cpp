@@ -92,8 +92,8 @@ void Parser::startAttribDecl(const Attributes& attributes) {
   if (const char* check = attributes.find("check")) {
     if (!ParseValueCheck(check, decl->check)) {
       std::string known;
-      for (int i = static_cast<int>(ValueCheck::kNone) + 1;
-           i <= static_cast<int>(ValueCheck::kFutureOk); ++i) {
+      for (int i = static_cast<int>(ValueCheck::kNone) + 1; i <= static_cast<int>(ValueCheck::kKw);
+           ++i) {
         known +=
             std::string(known.empty() ? "" : ", ") + ValueCheckName(static_cast<ValueCheck>(i));
       }

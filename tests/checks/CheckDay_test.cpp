@@ -1,0 +1,191 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The day of the check is the date in Poland. Fixed instants around midnight and the changes of
+// summer time; the TZif reader against the C library's own reading of the same zone, hour by
+// hour over years; the POSIX rules of other zones; a zone file made here; and the rule alone
+// when the time zone database cannot be read.
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "swde/checks/CheckDay.hpp"
+#include "swde/checks/DocumentChecks.hpp"
+
+namespace {
+
+// Seconds since 1970-01-01 UTC of a UTC date and time.
+std::int64_t Utc(int year, int month, int day, int hour, int minute) {
+  std::tm t{};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  return static_cast<std::int64_t>(timegm(&t));
+}
+
+struct Instant {
+  std::int64_t utc;
+  const char* day;  // in Poland
+};
+
+const std::vector<Instant>& Instants() {
+  static const std::vector<Instant> instants = {
+      {Utc(2026, 3, 28, 22, 59), "2026.03.28"},   // winter time: 23:59
+      {Utc(2026, 3, 28, 23, 30), "2026.03.29"},   // 00:30, the night summer time begins
+      {Utc(2026, 3, 29, 1, 30), "2026.03.29"},    // 03:30 CEST
+      {Utc(2026, 7, 1, 21, 59), "2026.07.01"},    // 23:59 CEST
+      {Utc(2026, 7, 1, 22, 30), "2026.07.02"},    // 00:30 CEST: still the 1st in UTC
+      {Utc(2026, 10, 24, 22, 30), "2026.10.25"},  // 00:30 CEST, the night it ends
+      {Utc(2026, 10, 25, 22, 59), "2026.10.25"},  // 23:59 CET
+      {Utc(2026, 12, 31, 23, 30), "2027.01.01"},  // 00:30 CET of the new year
+      {Utc(2024, 2, 28, 23, 0), "2024.02.29"},    // a leap day
+      {Utc(2100, 6, 30, 22, 30), "2100.07.01"},   // past any transition a file lists
+      {Utc(1969, 12, 31, 23, 30), "1970.01.01"},  // before the epoch
+  };
+  return instants;
+}
+
+TEST(CheckDay, TheDateInPolandAtFixedInstants) {
+  for (const Instant& instant : Instants()) {
+    EXPECT_EQ(swde::PolishDay(instant.utc), instant.day) << instant.utc;
+  }
+  // With no day given, the checks take today's Polish date.
+  EXPECT_EQ(swde::smObjectChecks(nullptr).today(), swde::PolishDay(std::time(nullptr)));
+}
+
+std::string ReadZone(const char* name) {
+  std::ifstream in(std::string("/usr/share/zoneinfo/") + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The C library's offset of the zone in $TZ at `now`.
+std::int32_t LibraryOffset(std::int64_t now) {
+  const std::time_t t = static_cast<std::time_t>(now);
+  std::tm local{};
+  localtime_r(&t, &local);
+  return static_cast<std::int32_t>(local.tm_gmtoff);
+}
+
+TEST(CheckDay, TheReaderAgreesWithTheCLibrary) {
+  const char* kZones[] = {"Europe/Warsaw", "America/New_York", "Australia/Sydney", "Asia/Kolkata",
+                          "America/Sao_Paulo"};
+  const char* saved = std::getenv("TZ");
+  const std::string before = saved != nullptr ? saved : "";
+  for (const char* zone : kZones) {
+    const std::string tzif = ReadZone(zone);
+    ASSERT_FALSE(tzif.empty()) << zone << ": the tzdata package is needed";
+    setenv("TZ", zone, 1);
+    tzset();
+    // Every 3 hours and a minute from 1990 to 2040 (every hour and minute of the day comes in
+    // turn), and every 97 days beyond, to 2200.
+    for (std::int64_t now = Utc(1990, 1, 1, 0, 30); now < Utc(2200, 1, 1, 0, 0);
+         now += now < Utc(2040, 1, 1, 0, 0) ? 3 * 3600 + 61 : 97 * 86400) {
+      std::int32_t offset = 0;
+      ASSERT_TRUE(swde::TzifOffset(tzif, now, offset)) << zone;
+      ASSERT_EQ(offset, LibraryOffset(now)) << zone << " at " << now;
+    }
+    std::int32_t offset = 0;
+    EXPECT_FALSE(swde::TzifOffset(tzif.substr(0, tzif.size() / 2), Utc(2100, 1, 1, 0, 0), offset))
+        << zone;
+  }
+  if (saved != nullptr) {
+    setenv("TZ", before.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+TEST(CheckDay, PosixRules) {
+  struct Rule {
+    const char* rule;
+    std::int64_t now;
+    std::int32_t offset;
+  };
+  const Rule kRules[] = {
+      {swde::kPolishRule, Utc(2026, 3, 29, 0, 59), 3600},
+      {swde::kPolishRule, Utc(2026, 3, 29, 1, 0), 7200},
+      {swde::kPolishRule, Utc(2026, 10, 25, 0, 59), 7200},
+      {swde::kPolishRule, Utc(2026, 10, 25, 1, 0), 3600},
+      {"EST5EDT,M3.2.0,M11.1.0", Utc(2026, 3, 8, 6, 59), -5 * 3600},
+      {"EST5EDT,M3.2.0,M11.1.0", Utc(2026, 3, 8, 7, 0), -4 * 3600},
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", Utc(2026, 1, 15, 0, 0), 11 * 3600},  // southern summer
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", Utc(2026, 7, 15, 0, 0), 10 * 3600},
+      {"<+0530>-5:30", Utc(2026, 7, 15, 0, 0), 19800},
+      {"XXX3YYY2,J60/0,J300/0", Utc(2024, 3, 1, 2, 59), -3 * 3600},  // J60 is March 1 even so
+      {"XXX3YYY2,J60/0,J300/0", Utc(2024, 3, 1, 3, 0), -2 * 3600},
+      {"XXX3YYY2,59/0,299/0", Utc(2024, 2, 29, 3, 0), -2 * 3600},  // day 59 counts February 29
+      {"ZZZ-1:30YYY-3,M1.1.1/-2,M12.5.6/167", Utc(2026, 6, 1, 0, 0), 3 * 3600},
+  };
+  for (const Rule& r : kRules) {
+    std::int32_t offset = 0;
+    EXPECT_TRUE(swde::TzRuleOffset(r.rule, r.now, offset)) << r.rule;
+    EXPECT_EQ(offset, r.offset) << r.rule << " at " << r.now;
+  }
+  for (const char* bad :
+       {"", "CE-1", "CET", "CET-1CEST", "CET-1CEST,M3.5.0", "CET-1CEST,M13.5.0,M10.5.0",
+        "CET-1CEST,M3.6.0,M10.5.0", "CET-1CEST,J0,J100", "<CET-1", "CET-1CEST,M3.5.0,M10.5.0/3x"}) {
+    std::int32_t offset = 0;
+    EXPECT_FALSE(swde::TzRuleOffset(bad, 0, offset)) << bad;
+  }
+}
+
+// A TZif file of version 2: `transitions` (time, type) over the types' offsets, and a footer.
+std::string Zone(const std::vector<std::pair<std::int64_t, unsigned char>>& transitions,
+                 const std::vector<std::int32_t>& offsets, const std::string& footer) {
+  const auto big = [](std::uint64_t value, int size) {
+    std::string out;
+    for (int i = size - 1; i >= 0; --i) {
+      out += static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+    return out;
+  };
+  const auto header = [&](std::size_t times) {
+    return std::string("TZif2") + std::string(15, '\0') + big(0, 4) + big(0, 4) + big(0, 4) +
+           big(times, 4) + big(offsets.size(), 4) + big(4, 4);
+  };
+  std::string types;
+  for (const std::int32_t offset : offsets) {
+    types += big(static_cast<std::uint32_t>(offset), 4) + '\0' + '\0';
+  }
+  std::string zone = header(0) + types + "UTC" + '\0' + header(transitions.size());
+  for (const auto& [time, type] : transitions) {
+    zone += big(static_cast<std::uint64_t>(time), 8);
+  }
+  for (const auto& [time, type] : transitions) {
+    zone += static_cast<char>(type);
+  }
+  return zone + types + "UTC" + '\0' + "\n" + footer + "\n";
+}
+
+TEST(CheckDay, ZoneFilesAndTheRuleAlone) {
+  const std::int64_t change = Utc(2030, 1, 1, 0, 0);
+  const std::string zone = Zone({{change, 1}}, {0, 14 * 3600}, "<+14>-14");
+  std::int32_t offset = -1;
+  EXPECT_TRUE(swde::TzifOffset(zone, change - 1, offset) && offset == 0);
+  EXPECT_TRUE(swde::TzifOffset(zone, change, offset) && offset == 14 * 3600);
+  const std::string slim = Zone({}, {3600}, swde::kPolishRule);  // only the rule
+  EXPECT_TRUE(swde::TzifOffset(slim, Utc(2026, 7, 1, 0, 0), offset) && offset == 7200);
+  EXPECT_FALSE(swde::TzifOffset(Zone({{change, 2}}, {0, 3600}, ""), change, offset));
+  EXPECT_FALSE(swde::TzifOffset("TZif2", 0, offset));
+
+  // $TZDIR names the database: a zone file of ours, then none at all (the rule alone).
+  const std::string dir = ::testing::TempDir() + "swde-zoneinfo";
+  ASSERT_EQ(std::system(("mkdir -p '" + dir + "/Europe'").c_str()), 0);
+  std::ofstream(dir + "/Europe/Warsaw", std::ios::binary) << zone;
+  setenv("TZDIR", dir.c_str(), 1);
+  EXPECT_EQ(swde::PolishDay(change - 60), "2029.12.31");
+  EXPECT_EQ(swde::PolishDay(Utc(2030, 1, 1, 10, 0)), "2030.01.02");
+  setenv("TZDIR", (dir + "/none").c_str(), 1);
+  for (const Instant& instant : Instants()) {
+    EXPECT_EQ(swde::PolishDay(instant.utc), instant.day) << instant.utc;
+  }
+  unsetenv("TZDIR");
+}
+
+}  // namespace
