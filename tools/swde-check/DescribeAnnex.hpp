@@ -15,8 +15,9 @@ namespace swde::cli {
 // in order of definition its base type, a table of its attributes (base type, mandatory level,
 // occurrences, value set, marks) and one of its relations (level, occurrences, target types,
 // marks). `source` names the schema in the heading; headings, column names and the legend are
-// in `language`. Moves the walk cursors of the record types.
-void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out);
+// in `language`.
+void describeAnnex(const Metadata& annex, std::string_view source, Language language,
+                   std::ostream& out);
 
 }  // namespace swde::cli
 
