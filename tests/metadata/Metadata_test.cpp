@@ -101,6 +101,31 @@ TEST(Metadata, WalksInOrderOfAdditionEachWithItsCursor) {
   EXPECT_EQ(type->getNextReference(), nullptr);
 }
 
+// The views list what the walks list, in the same order, and move no cursor.
+TEST(Metadata, ViewsListTheDefinitionsInOrder) {
+  Metadata meta;
+  RecordType* type = meta.typesSection->addType("T", "B");
+  EXPECT_TRUE(type->attributes().empty() && type->references().empty());
+  for (const char* name : {"Z", "A", "Z"}) {
+    type->addAttribute(name, std::string("c") + name);
+    type->addReference(std::string("r") + name, name);
+  }
+  const RecordType& view = *type;
+  EXPECT_EQ(type->getFirstAttr()->name + type->getFirstReference()->name, "ZrZ");
+  std::string seen;
+  for (const swde::AttributeDef* def : view.attributes()) {
+    seen += def->name + ":" + def->code + ",";
+  }
+  for (const swde::ReferenceDef* def : view.references()) {
+    seen += def->name + ",";
+  }
+  EXPECT_EQ(seen, "Z:cZ,A:cA,Z:cZ,rZ,rA,rZ,");
+  EXPECT_EQ(view.attributes().size(), 3u);
+  EXPECT_EQ(view.attributes()[0], type->getAttribute("Z"));  // lookups find the first of a repeat
+  EXPECT_EQ(view.references()[1], type->getReferenceByCode("A"));
+  EXPECT_EQ(type->getNextAttr()->name + type->getNextReference()->name, "ArA");
+}
+
 TEST(Metadata, CloneIsDeepAndIndependent) {
   std::unique_ptr<Metadata> original = Sample();
   const std::string before = swde_test::Dump(*original);

@@ -22,7 +22,7 @@ std::string quoted(std::string_view cp1250) {
 
 }  // namespace
 
-std::vector<SchemaMistake> findSchemaMistakes(Metadata& annex) {
+std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex) {
   std::vector<SchemaMistake> found;
   const AttribsSection& declarations = *annex.attribsSection;
   const TypesSection& types = *annex.typesSection;
@@ -33,8 +33,7 @@ std::vector<SchemaMistake> findSchemaMistakes(Metadata& annex) {
       found.push_back(
           {false, type->line, "record type " + quoted(type->name) + " defines no attributes"});
     }
-    for (const AttributeDef* def = type->getFirstAttr(); def != nullptr;
-         def = type->getNextAttr()) {
+    for (const AttributeDef* def : type->attributes()) {
       if (const AttributeDecl* decl = declarations.getAttribute(def->name)) {
         used.insert(decl);
       } else {
@@ -43,8 +42,7 @@ std::vector<SchemaMistake> findSchemaMistakes(Metadata& annex) {
              "attribute " + quoted(def->name) + in + " is not declared in ATTRIBS_SECT"});
       }
     }
-    for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
-         def = type->getNextReference()) {
+    for (const ReferenceDef* def : type->references()) {
       const std::string relation = "relation " + quoted(def->name) + in;
       if (def->refTypeNames().empty()) {
         found.push_back({false, def->line,

@@ -22,8 +22,7 @@ struct SchemaMistake {
 // does not declare, a relation target that TYPES_SECT does not define. Doubtful: a declaration
 // no record type uses, a record type without attributes, a relation without targets (every
 // such relation would be reported), a `shares` attribute that is not a fraction (UL).
-// Moves the walk cursors of the record types.
-std::vector<SchemaMistake> findSchemaMistakes(Metadata& annex);
+std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex);
 
 }  // namespace swde::cli
 

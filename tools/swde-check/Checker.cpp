@@ -5,15 +5,22 @@
 // Several jobs: expat is most of the work, so the parsing itself is spread. The reading thread
 // feeds the document to a DocumentCutter, which reads the head itself and hands out pieces that
 // end right after an object. Each piece becomes a task: a worker reads it with a DocumentReader
-// placed where the piece stands and checks its objects against the worker's own copies of the
-// metadata sets. Objects the cutter reads itself (the head, or the rest of a document it would
-// not cut) are gathered in batches that the workers check. Tasks are written in the order they
-// were made, which is document order; a task that failed (a fault in its piece, an exception)
-// ends the document there, after everything before it has been written, as with one job.
+// placed where the piece stands and checks its objects. Objects the cutter reads itself (the
+// head, or the rest of a document it would not cut) are gathered in batches that the workers
+// check. Tasks are written in the order they were made, which is document order; a task that
+// failed (a fault in its piece, an exception) ends the document there, after everything before
+// it has been written, as with one job.
+//
+// The metadata: every worker checks against the one reference schema and the one set of the
+// document's own sections that the cutter's reader holds; the checks only read them. The
+// sections are complete before the first object or piece is handed out (the reader refuses a
+// section after an object before adding anything of it), every task is submitted after that
+// through the pool's lock, and no task outlives the cutter that owns them.
 //
 // Memory: at most 2 * jobs tasks are in flight, and beyond `jobs` of them only while their bytes
 // stay within 2 * jobs pieces; a piece is at most pieceBytes plus one object, and a batch at most
-// kBatchObjects objects or about kBatchBytes of their values.
+// kBatchObjects objects or about kBatchBytes of their values. The metadata is there once,
+// whatever the number of jobs.
 //
 // Cancelling: the reading thread asks CheckerSettings::cancelled between objects and read
 // blocks, and every kPollInterval while it waits for a task; once it says so, the workers skip
@@ -46,30 +53,49 @@ constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 constexpr std::size_t kReadBytes = std::size_t{1} << 16;
 constexpr std::chrono::milliseconds kPollInterval{10};
 
-// What checking one object gives: the catalogue's findings, then those about its values; and
-// what the document checks must remember of it.
+// The metadata the workers check the current document against, shared by all of them.
+struct Sets {
+  Metadata* annex = nullptr;
+  Metadata* file = nullptr;
+  bool ownSections = false;
+};
+
+// The catalogue's checks of `object`; true unless a gate turned it away.
+bool checkMain(smObject& object, const Sets& sets) {
+  object.setExistMetadata(sets.ownSections);
+  return object.checkMain(sets.annex, sets.file);
+}
+
+// Hands `found` the findings of `object` after checkMain: the catalogue's, then those about its
+// values (`values` null: the catalogue's alone). Returns what the document checks must remember
+// of the object.
+smObjectDigest findingsOf(const smObject& object, const Sets& sets, const smObjectChecks* values,
+                          const std::function<void(Finding&&)>& found) {
+  findingsOf(object, *sets.annex, *sets.file, found);
+  if (values == nullptr) {
+    return {};
+  }
+  std::vector<smDocumentFinding> documentFindings;
+  smObjectDigest digest = values->check(object, documentFindings);
+  for (const smDocumentFinding& finding : documentFindings) {
+    found(findingOf(finding));
+  }
+  return digest;
+}
+
+// What checking one object on a worker gives, for the writer.
 struct ObjectResult {
   bool checked = false;
   std::vector<Finding> findings;
   smObjectDigest digest;
 };
 
-// `values` null: the catalogue's checks alone.
-ObjectResult checkObject(smObject& object, Metadata& annex, Metadata& file, bool ownSections,
-                         const smObjectChecks* values) {
+ObjectResult resultOf(smObject& object, const Sets& sets, const smObjectChecks* values) {
   ObjectResult result;
-  object.setExistMetadata(ownSections);
-  result.checked = object.checkMain(&annex, &file);
-  for (smError* error = object.getFirstError(); error != nullptr; error = object.getNextError()) {
-    result.findings.push_back(findingOf(*error, object, annex, file));
-  }
-  if (values != nullptr) {
-    std::vector<smDocumentFinding> found;
-    result.digest = values->check(object, found);
-    for (const smDocumentFinding& finding : found) {
-      result.findings.push_back(findingOf(finding));
-    }
-  }
+  result.checked = checkMain(object, sets);
+  result.digest = findingsOf(object, sets, values, [&result](Finding&& finding) {
+    result.findings.push_back(std::move(finding));
+  });
   return result;
 }
 
@@ -100,16 +126,9 @@ Failure failureOf(const std::string& label, std::exception_ptr error) {
   }
 }
 
-// The metadata one worker checks against for the current document.
-struct WorkerSets {
-  std::unique_ptr<Metadata> annex;
-  std::unique_ptr<Metadata> file;
-  bool ownSections = false;
-};
-
 // One unit of work for the pool and what it gave.
 struct Task {
-  std::function<void(WorkerSets&, Task&)> run;
+  std::function<void(Task&)> run;
   std::size_t bytes = 0;  // what it holds while in flight, for the window
   std::vector<ObjectResult> results;
   std::exception_ptr failure;  // what ended it early; its results before it stand
@@ -121,12 +140,9 @@ struct Task {
 // Worker threads and the queue of tasks waiting for them.
 class Checker::Pool {
  public:
-  Pool(Metadata& annex, unsigned jobs) : sets_(jobs) {
-    for (WorkerSets& sets : sets_) {
-      sets.annex = annex.clone();
-    }
+  explicit Pool(unsigned jobs) {
     for (unsigned i = 0; i < jobs; ++i) {
-      threads_.emplace_back([this, i] { work(sets_[i]); });
+      threads_.emplace_back([this] { work(); });
     }
   }
 
@@ -143,16 +159,6 @@ class Checker::Pool {
 
   Pool(const Pool&) = delete;
   Pool& operator=(const Pool&) = delete;
-
-  // Gives every worker its own copy of the document's sections.
-  // REQUIRES: no task in flight.
-  void startDocument(const Metadata& file, bool ownSections) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    for (WorkerSets& sets : sets_) {
-      sets.file = file.clone();
-      sets.ownSections = ownSections;
-    }
-  }
 
   void submit(std::shared_ptr<Task> task) {
     {
@@ -179,7 +185,7 @@ class Checker::Pool {
   }
 
  private:
-  void work(WorkerSets& sets) {
+  void work() {
     for (;;) {
       std::shared_ptr<Task> task;
       {
@@ -192,7 +198,7 @@ class Checker::Pool {
         queue_.pop_front();
       }
       try {
-        task->run(sets, *task);
+        task->run(*task);
       } catch (...) {
         task->failure = std::current_exception();
       }
@@ -205,7 +211,6 @@ class Checker::Pool {
     }
   }
 
-  std::vector<WorkerSets> sets_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;
   std::condition_variable workAvailable_;
@@ -228,11 +233,7 @@ class Checker::Run {
   }
 
   // However the document ends, no task outlives it (their results are not wanted any more).
-  ~Run() {
-    for (const std::shared_ptr<Task>& task : inFlight_) {
-      checker_.pool_->waitDone(*task);
-    }
-  }
+  ~Run() { waitInFlight(); }
 
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -281,8 +282,12 @@ class Checker::Run {
           label_,
           [&](std::unique_ptr<smObject> object) {
             poll();
-            write(checkObject(*object, checker_.annex_, reader->fileMetadata(),
-                              reader->hasSchemaSections(), values_));
+            // The findings go to the report as they are made: an object with many of them
+            // needs no list of them all.
+            const Sets sets{&checker_.annex_, &reader->fileMetadata(), reader->hasSchemaSections()};
+            count(checkMain(*object, sets));
+            remember(
+                findingsOf(*object, sets, values_, [this](Finding&& finding) { report(finding); }));
           },
           limits);
       reader = &oneStream;
@@ -296,6 +301,11 @@ class Checker::Run {
         [&](xml::DocumentCutter::Piece piece) { submitPiece(std::move(piece)); },
         checker_.settings_.pieceBytes, limits);
     cutter_ = &cutter;
+    // The tasks read the sections the cutter holds: however reading ends, they end before it.
+    struct Drain {
+      Run& run;
+      ~Drain() { run.waitInFlight(); }
+    } drain{*this};
     readAll([&](const char* data, std::size_t n) { cutter.feed(data, n); },
             [&] { cutter.finish(); });
     finishDocument();
@@ -321,13 +331,23 @@ class Checker::Run {
   }
 
   void write(const ObjectResult& result) {
-    ++totals_.objects;
-    totals_.checked += result.checked ? 1 : 0;
+    count(result.checked);
     for (const Finding& finding : result.findings) {
       report(finding);
     }
+    remember(result.digest);
+  }
+
+  // Counts an object before its findings are reported.
+  void count(bool checked) {
+    ++totals_.objects;
+    totals_.checked += checked ? 1 : 0;
+  }
+
+  // Gives the document checks what they must remember of an object, after its findings.
+  void remember(const smObjectDigest& digest) {
     if (document_) {
-      document_->add(result.digest, found_);
+      document_->add(digest, found_);
       reportFound();
     }
   }
@@ -365,11 +385,18 @@ class Checker::Run {
     sink_.finding(label_, finding);
   }
 
-  // Gives the workers the document's sections before its first task.
+  // Waits for every task in flight; their results stay unwritten.
+  void waitInFlight() {
+    for (const std::shared_ptr<Task>& task : inFlight_) {
+      checker_.pool_->waitDone(*task);
+    }
+  }
+
+  // Takes the document's sections for the workers before its first task: they are complete
+  // once the cutter hands out an object or a piece.
   void startDocument() {
-    if (!started_) {
-      checker_.pool_->startDocument(cutter_->fileMetadata(), cutter_->hasSchemaSections());
-      started_ = true;
+    if (sets_.annex == nullptr) {
+      sets_ = Sets{&checker_.annex_, &cutter_->fileMetadata(), cutter_->hasSchemaSections()};
     }
   }
 
@@ -391,12 +418,11 @@ class Checker::Run {
     batch_.clear();
     auto task = std::make_shared<Task>();
     task->bytes = std::exchange(batchBytes_, 0);
-    task->run = [objects, values = values_, &stop = stop_](WorkerSets& sets, Task& self) {
+    task->run = [objects, sets = sets_, values = values_, &stop = stop_](Task& self) {
       self.results.reserve(objects->size());
       for (std::unique_ptr<smObject>& object : *objects) {
         stopIf(stop);
-        self.results.push_back(
-            checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
+        self.results.push_back(resultOf(*object, sets, values));
         object.reset();
       }
     };
@@ -409,15 +435,14 @@ class Checker::Run {
     auto shared = std::make_shared<xml::DocumentCutter::Piece>(std::move(piece));
     auto task = std::make_shared<Task>();
     task->bytes = shared->text.size();
-    task->run = [label = label_, limits = checker_.settings_.limits, shared, values = values_,
-                 &stop = stop_](WorkerSets& sets, Task& self) {
+    task->run = [label = label_, limits = checker_.settings_.limits, shared, sets = sets_,
+                 values = values_, &stop = stop_](Task& self) {
       stopIf(stop);
       xml::DocumentReader reader(
           label,
           [&](std::unique_ptr<smObject> object) {
             stopIf(stop);
-            self.results.push_back(
-                checkObject(*object, *sets.annex, *sets.file, sets.ownSections, values));
+            self.results.push_back(resultOf(*object, sets, values));
           },
           limits);
       reader.readPiece(shared->start, shared->text, shared->last);
@@ -481,7 +506,7 @@ class Checker::Run {
   const smObjectChecks* values_ = nullptr;
   std::vector<smDocumentFinding> found_;
   xml::DocumentCutter* cutter_ = nullptr;
-  bool started_ = false;
+  Sets sets_;  // set by startDocument
   std::vector<std::unique_ptr<smObject>> batch_;
   std::size_t batchBytes_ = 0;
   std::deque<std::shared_ptr<Task>> inFlight_;
@@ -497,7 +522,7 @@ Checker::Checker(Metadata& annex, const CheckerSettings& settings)
     settings_.today = smObjectChecks(nullptr, smDocumentOptions{settings_.today}).today();
   }
   if (settings_.jobs > 1) {
-    pool_ = std::make_unique<Pool>(annex_, settings_.jobs);
+    pool_ = std::make_unique<Pool>(settings_.jobs);
   }
 }
 

@@ -50,11 +50,11 @@ struct Cancelled : std::exception {
 
 // Checks the objects of transfer documents against one reference schema and writes what it
 // finds, in document order, to a sink. With more than one job the document is cut into pieces
-// (xml::DocumentCutter) that workers read and check, each against its own copies of the
-// metadata sets (the checks move walk cursors inside them); objects the cutter reads itself go
-// to the workers in batches. A writer puts the results back in document order, so the report is
-// that of one job, byte for byte, faults included. No more than a bounded window of work is in
-// flight: about two pieces per job.
+// (xml::DocumentCutter) that workers read and check, all against the same reference schema and
+// the same set of the document's own sections (the checks only read them); objects the cutter
+// reads itself go to the workers in batches. A writer puts the results back in document order,
+// so the report is that of one job, byte for byte, faults included. No more than a bounded
+// window of work is in flight: about two pieces per job.
 //
 // The document checks judge each object's values where the object is checked (on the workers)
 // and keep what the document must remember (keys, references, share sums) in one state per
@@ -62,7 +62,8 @@ struct Cancelled : std::exception {
 // document read to its end comes after the document's other findings.
 class Checker {
  public:
-  // `annex` must outlive the checker and not change while it works.
+  // `annex` must outlive the checker; nobody may change it or walk it with the cursors of its
+  // record types while the checker works (its workers read it at the same time).
   Checker(Metadata& annex, const CheckerSettings& settings);
   ~Checker();
   Checker(const Checker&) = delete;

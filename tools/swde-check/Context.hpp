@@ -2,6 +2,8 @@
 #ifndef SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
 #define SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
 
+#include <functional>
+
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Metadata.hpp"
@@ -11,14 +13,16 @@
 
 namespace swde::cli {
 
-// The finding that an error record of `object` makes, after checkMain, with the context a
-// reader needs to mend the fault: the attribute or relation the code concerns (the error
-// carries its line and id), the object's key (the value of the attribute that `annex` marks
-// key="1" for its record type), the offending value and what the rule expected. `annex` and
-// `file` are the sets the object was checked against. An object that checkMain turned away has
-// no entries left, so its findings carry only the object's own context.
-Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
-                  const Metadata& file);
+// Hands `found` the findings that the error records of `object` make, after checkMain, in the
+// order of its errors, each with the context a reader needs to mend the fault: the attribute or
+// relation the code concerns (the error carries its line and id; of entries that share both, the
+// first in map order), the object's key (the value of the attribute that `annex` marks key="1" for
+// its record type), the offending value and what the rule expected. `annex` and `file` are the
+// sets the object was checked against. An object that checkMain turned away has no entries
+// left, so its findings carry only the object's own context. Costs about the same per finding
+// however many findings one object has. Moves no cursor of the object or of the sets.
+void findingsOf(const smObject& object, const Metadata& annex, const Metadata& file,
+                const std::function<void(Finding&&)>& found);
 
 // The finding of the document checks, which carries its context itself.
 Finding findingOf(const smDocumentFinding& finding);

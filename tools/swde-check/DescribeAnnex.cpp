@@ -118,7 +118,7 @@ std::string joined(const std::vector<AnsiString>& items) {
   return text;
 }
 
-void describeType(RecordType& type, const AttribsSection& declarations, const Texts& texts,
+void describeType(const RecordType& type, const AttribsSection& declarations, const Texts& texts,
                   std::ostream& out) {
   out << "\n## " << escaped(type.name) << "\n\n"
       << texts.baseType << ": " << escaped(type.baseType) << "\n\n";
@@ -126,7 +126,7 @@ void describeType(RecordType& type, const AttribsSection& declarations, const Te
     out << texts.noAttributes << "\n";
   } else {
     out << texts.attributeHeader << "\n|---|---|---|---|---|---|\n";
-    for (const AttributeDef* def = type.getFirstAttr(); def != nullptr; def = type.getNextAttr()) {
+    for (const AttributeDef* def : type.attributes()) {
       const AttributeDecl* decl = declarations.getAttribute(def->name);
       std::string marks = def->key ? "`key`" : "";
       if (decl != nullptr && decl->check != ValueCheck::kNone) {
@@ -145,8 +145,7 @@ void describeType(RecordType& type, const AttribsSection& declarations, const Te
     return;
   }
   out << texts.relationHeader << "\n|---|---|---|---|---|\n";
-  for (const ReferenceDef* def = type.getFirstReference(); def != nullptr;
-       def = type.getNextReference()) {
+  for (const ReferenceDef* def : type.references()) {
     std::string marks = def->presenceExempt ? "`inverse`" : "";
     if (!def->shares.empty()) {
       marks += (marks.empty() ? "" : ", ") + std::string("`shares ") + escaped(def->shares) + "`";
@@ -159,8 +158,8 @@ void describeType(RecordType& type, const AttribsSection& declarations, const Te
 
 }  // namespace
 
-void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out,
-                   const LentMarks& lent) {
+void describeAnnex(const Metadata& annex, std::string_view source, Language language,
+                   std::ostream& out, const LentMarks& lent) {
   const Texts& texts = textsOf(language);
   out << "# " << texts.title << ": `" << source << "`\n\n"
       << counted(annex.typesSection->size(), texts.recordTypes, language) << ", "

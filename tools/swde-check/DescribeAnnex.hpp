@@ -17,10 +17,9 @@ namespace swde::cli {
 // occurrences, value set, marks) and one of its relations (level, occurrences, target types,
 // marks). `source` names the schema in the heading; headings, column names and the legend are
 // in `language`. When `lent.lent`, a paragraph after the legend says that the marks are the
-// built-in schema's, lent to a schema without marks of its own. Moves the walk cursors of the
-// record types.
-void describeAnnex(Metadata& annex, std::string_view source, Language language, std::ostream& out,
-                   const LentMarks& lent = {});
+// built-in schema's, lent to a schema without marks of its own.
+void describeAnnex(const Metadata& annex, std::string_view source, Language language,
+                   std::ostream& out, const LentMarks& lent = {});
 
 }  // namespace swde::cli
 

@@ -161,7 +161,7 @@ bool OutputBuffer::flush() {
 
 // --- Generator: the plans
 
-Generator::Generator(Metadata& schema, const GeneratorOptions& options)
+Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
     : options_(options), random_(options.seed), values_(random_) {
   for (const auto& decl : schema.attribsSection->declarations()) {
     declarations_.push_back(Declaration{Cp1250ToUtf8(decl->name), formOf(decl->baseType)});
@@ -186,8 +186,7 @@ Generator::Generator(Metadata& schema, const GeneratorOptions& options)
     plan.keyAttribute = kNone;
     plan.shareRelation = kNone;
     std::vector<const AttributeDef*> defs;  // parallel to plan.attributes
-    for (const AttributeDef* def = type->getFirstAttr(); def != nullptr;
-         def = type->getNextAttr()) {
+    for (const AttributeDef* def : type->attributes()) {
       defs.push_back(def);
       AttributePlan attribute;
       attribute.name = Cp1250ToUtf8(def->name);
@@ -206,8 +205,7 @@ Generator::Generator(Metadata& schema, const GeneratorOptions& options)
       }
       plan.attributes.push_back(std::move(attribute));
     }
-    for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
-         def = type->getNextReference()) {
+    for (const ReferenceDef* def : type->references()) {
       RelationPlan relation;
       relation.name = Cp1250ToUtf8(def->name);
       relation.mandatory = def->mandatory;

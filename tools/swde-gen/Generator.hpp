@@ -91,9 +91,9 @@ struct GeneratorStats {
 // one after another and add up to 1.
 class Generator {
  public:
-  // Reads what it needs from `schema` (walking its record types moves their cursors) and keeps
-  // no reference to it. Throws std::invalid_argument when the schema defines no record type.
-  Generator(Metadata& schema, const GeneratorOptions& options);
+  // Reads what it needs from `schema` and keeps no reference to it. Throws
+  // std::invalid_argument when the schema defines no record type.
+  Generator(const Metadata& schema, const GeneratorOptions& options);
 
   // Writes the whole document.
   void write(OutputBuffer& out);

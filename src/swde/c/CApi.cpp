@@ -47,8 +47,8 @@ namespace cli = swde::cli;
 struct swde_schema {
   std::unique_ptr<swde::Metadata> metadata;
   std::string warnings;  // "NAME:LINE: MESSAGE" lines of its doubtful definitions
-  // The checks move walk cursors inside the metadata: one call at a time uses it.
-  mutable std::mutex mutex;
+  // Never changed once made: the checks only read the metadata, so any number of calls on any
+  // threads share it.
 };
 
 struct swde_options {
@@ -198,7 +198,6 @@ const swde_schema& builtinSchema();
 // notice "NAME:0: marks: ..." leads its warnings.
 void lendBuiltinMarks(swde_schema& schema, const std::string& name) {
   const swde_schema& builtin = builtinSchema();
-  const std::lock_guard<std::mutex> lock(builtin.mutex);
   const swde::LentMarks lent = swde::LendMarks(*schema.metadata, *builtin.metadata);
   if (lent.lent) {
     schema.warnings = name + ":0: " + swde::BuiltinMarksNotice(lent) +
@@ -235,11 +234,6 @@ const swde_schema& schemaOr(const swde_schema* schema) {
   return schema != nullptr ? *schema : builtinSchema();
 }
 
-std::unique_ptr<swde::Metadata> copyOf(const swde_schema& schema) {
-  const std::lock_guard<std::mutex> lock(schema.mutex);
-  return schema.metadata->clone();
-}
-
 // Checks one document read from `in` into a new report in *out.
 swde_status checkDocument(const swde_schema* schema, const swde_options* options, swde_report** out,
                           const std::string& label,
@@ -262,8 +256,7 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
       report->totals.unreadable = 1;
     }
     if (!failure) {
-      const std::unique_ptr<swde::Metadata> annex = copyOf(schemaOr(schema));
-      cli::Checker checker(*annex, settings);
+      cli::Checker checker(*schemaOr(schema).metadata, settings);
       failure =
           checker.check(report->file, *input.stream, input.size, {}, sink, nullptr, report->totals);
     }
@@ -661,19 +654,13 @@ swde_status swde_object_check(const swde_object* object, const swde_schema* sche
       report->summary.add(finding);
       report->findings.push_back(swde_finding{std::move(finding), &report->file});
     };
-    {
-      const std::lock_guard<std::mutex> lock(s.mutex);
-      report->totals.objects = 1;
-      report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
-      for (swde::smError* error = built->getFirstError(); error != nullptr;
-           error = built->getNextError()) {
-        add(cli::findingOf(*error, *built, *s.metadata, file));
-      }
-      std::vector<swde::smDocumentFinding> found;
-      swde::smObjectChecks(s.metadata.get()).check(*built, found);
-      for (const swde::smDocumentFinding& documentFinding : found) {
-        add(cli::findingOf(documentFinding));
-      }
+    report->totals.objects = 1;
+    report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
+    cli::findingsOf(*built, *s.metadata, file, add);
+    std::vector<swde::smDocumentFinding> found;
+    swde::smObjectChecks(s.metadata.get()).check(*built, found);
+    for (const swde::smDocumentFinding& documentFinding : found) {
+      add(cli::findingOf(documentFinding));
     }
     *out = report.release();
   });

@@ -28,11 +28,11 @@ class TypeCacheScope {
 
 }  // namespace
 
-RecordType* smObject::annexType() {
+const RecordType* smObject::annexType() {
   return typeCache_.valid ? typeCache_.annex : checks::findType(annexMetadata, typeName);
 }
 
-RecordType* smObject::fileType() {
+const RecordType* smObject::fileType() {
   return typeCache_.valid ? typeCache_.file : checks::findType(fileMetadata, typeName);
 }
 

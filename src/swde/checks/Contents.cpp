@@ -21,13 +21,12 @@ smError::ReportMsgType severityOf(int mandatory) {
 }  // namespace
 
 void smObject::existsAttribsInSO() {
-  RecordType* annex = annexType();
+  const RecordType* annex = annexType();
   const RecordType* file = fileType();
   if (annex == nullptr) {
     return;
   }
-  for (const AttributeDef* def = annex->getFirstAttr(); def != nullptr;
-       def = annex->getNextAttr()) {
+  for (const AttributeDef* def : annex->attributes()) {
     if (!isRequired(def->mandatory)) {
       continue;
     }
@@ -41,13 +40,12 @@ void smObject::existsAttribsInSO() {
 }
 
 void smObject::existsRelationsInSO() {
-  RecordType* annex = annexType();
+  const RecordType* annex = annexType();
   const RecordType* file = fileType();
   if (annex == nullptr) {
     return;
   }
-  for (const ReferenceDef* def = annex->getFirstReference(); def != nullptr;
-       def = annex->getNextReference()) {
+  for (const ReferenceDef* def : annex->references()) {
     if (def->presenceExempt || !isRequired(def->mandatory)) {
       continue;
     }

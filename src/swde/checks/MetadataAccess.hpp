@@ -11,14 +11,14 @@
 namespace SWDE_API swde {
 namespace checks {
 
-inline RecordType* findType(const Metadata* set, const AnsiString& typeName) {
+inline const RecordType* findType(const Metadata* set, const AnsiString& typeName) {
   if (set == nullptr || set->typesSection == nullptr) {
     return nullptr;
   }
   return set->typesSection->getType(typeName);
 }
 
-inline AttributeDecl* findDeclaration(const Metadata* set, const AnsiString& attributeName) {
+inline const AttributeDecl* findDeclaration(const Metadata* set, const AnsiString& attributeName) {
   if (set == nullptr || set->attribsSection == nullptr) {
     return nullptr;
   }

@@ -51,21 +51,20 @@ void smObject::checkRelationDest() {
 }
 
 void smObject::checkAttrAndRelatMultiple() {
-  RecordType* type = annexType() != nullptr ? annexType() : fileType();
+  const RecordType* type = annexType() != nullptr ? annexType() : fileType();
   if (type == nullptr) {
     return;
   }
   // Both walks run to the end whatever is found; the counting is skipped when no name repeats.
   const bool repeatedAttributes = hasRepeatedKeys(attributes);
   const bool repeatedRelations = hasRepeatedKeys(relations);
-  for (const AttributeDef* def = type->getFirstAttr(); def != nullptr; def = type->getNextAttr()) {
+  for (const AttributeDef* def : type->attributes()) {
     if (repeatedAttributes && !def->multiple && occursMoreThanOnce(attributes, def->name)) {
       const AnsiString args[] = {def->name, typeName};
       report(errAttrCount, smError::rmError, line, id, args, 1);
     }
   }
-  for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
-       def = type->getNextReference()) {
+  for (const ReferenceDef* def : type->references()) {
     if (repeatedRelations && !def->multiple && occursMoreThanOnce(relations, def->name)) {
       const AnsiString args[] = {def->name, typeName};
       report(errRelatCount, smError::rmError, line, id, args, 1);

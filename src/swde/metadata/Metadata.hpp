@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string_view>
 #include <unordered_set>
@@ -16,7 +17,9 @@ namespace SWDE_API swde {
 
 // A schema set: the attribute declarations (SP) and the record type definitions (ST). The host
 // builds one for the reference schema (the annex) and one for the checked file's own sections;
-// the checks only read them, apart from the walk cursors kept in each RecordType.
+// the checks only read them, through lookups and the const views of the definitions, and move
+// no walk cursor. So one set may serve any number of threads checking at once, as long as
+// nobody changes it, or walks it with the first/next cursors of a RecordType, meanwhile.
 //
 // Every lookup compares names and codes exactly, byte for byte, through a hash index (never a
 // linear scan). Where a
@@ -48,6 +51,45 @@ struct AttributeDecl {
   AnsiString baseType;  // "FL", "NO", "LN", "UL", "DN", "HR", "DH" or a code without form rule
   ValueCheck check = ValueCheck::kNone;  // read by the document checks only
   std::uint32_t line = 0;                // of its definition in a schema file; 0: unknown
+};
+
+// A read-only view of definitions kept in order: iterates and indexes them as `const T*`
+// (never null). Valid while the record type that owns them lives and nothing is added to it.
+template <typename T>
+class DefinitionsView {
+ public:
+  using Store = std::vector<std::unique_ptr<T>>;
+
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = const T*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const T* const*;
+    using reference = const T*;
+
+    explicit iterator(typename Store::const_iterator at) : at_(at) {}
+    const T* operator*() const { return at_->get(); }
+    iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const iterator& other) const { return at_ == other.at_; }
+    bool operator!=(const iterator& other) const { return at_ != other.at_; }
+
+   private:
+    typename Store::const_iterator at_;
+  };
+
+  explicit DefinitionsView(const Store& store) : store_(&store) {}
+  iterator begin() const { return iterator(store_->begin()); }
+  iterator end() const { return iterator(store_->end()); }
+  std::size_t size() const { return store_->size(); }
+  bool empty() const { return store_->empty(); }
+  const T* operator[](std::size_t index) const { return (*store_)[index].get(); }
+
+ private:
+  const Store* store_;
 };
 
 // Definition of one attribute inside a record type.
@@ -105,8 +147,9 @@ class ReferenceDef {
 };
 
 // One record type definition with its attribute and reference definitions, in order of
-// addition. The first/next walks keep their cursor here, so one RecordType serves one walk at
-// a time.
+// addition. The first/next walks are the hosts': they keep their cursor here, so one RecordType
+// serves one such walk at a time, and a walk is a change for the threads sharing the set. The
+// views attributes() and references() move nothing and may be read by any number of threads.
 class RecordType {
  public:
   RecordType(const AnsiString& name, const AnsiString& baseType);
@@ -128,7 +171,16 @@ class RecordType {
   // no cursor.
   AttributeDef* getKeyAttribute() const;
 
-  // Walks in order of addition: first restarts, next advances; null after the last.
+  // The definitions in order of addition; reading them moves no cursor.
+  DefinitionsView<AttributeDef> attributes() const {
+    return DefinitionsView<AttributeDef>(attributes_);
+  }
+  DefinitionsView<ReferenceDef> references() const {
+    return DefinitionsView<ReferenceDef>(references_);
+  }
+
+  // Walks in order of addition: first restarts, next advances; null after the last. For hosts;
+  // the checks use the views above.
   AttributeDef* getFirstAttr();
   AttributeDef* getNextAttr();
   ReferenceDef* getFirstReference();
@@ -198,8 +250,9 @@ class Metadata {
   Metadata& operator=(const Metadata&) = delete;
   ~Metadata();
 
-  // An independent deep copy (its own walk cursors), for checking on several threads; a null
-  // section is copied as an empty one.
+  // An independent deep copy with its own walk cursors, for a host that changes or walks one
+  // set while another is being checked; a null section is copied as an empty one. Threads that
+  // only check need no copy: they may share one set.
   std::unique_ptr<Metadata> clone() const;
   // True when the set declares no attribute and defines no record type.
   bool empty() const;

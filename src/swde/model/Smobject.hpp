@@ -140,8 +140,8 @@ class smObject {
 
   // The record type of `typeName` in the annex and in the file's sections, or null. Looked up
   // once per checkMain run, afresh when a check is called on its own.
-  RecordType* annexType();
-  RecordType* fileType();
+  const RecordType* annexType();
+  const RecordType* fileType();
 
   // Rules of the per-type hooks.
   // 6017 for a "G5UD" entry whose last fraction check did not find a proper fraction.
@@ -155,8 +155,8 @@ class smObject {
   // not change during a run, so the lookups need not be repeated for every attribute.
   struct TypeCache {
     bool valid = false;
-    RecordType* annex = nullptr;
-    RecordType* file = nullptr;
+    const RecordType* annex = nullptr;
+    const RecordType* file = nullptr;
   };
   TypeCache typeCache_;
 };

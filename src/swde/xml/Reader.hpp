@@ -113,8 +113,8 @@ struct ReaderLimits {
   std::size_t maxDepth = 16;
   // Everything the schema sections hold together: attribute declarations, record types, their
   // attribute and relation definitions, allowed values and relation targets. A reference
-  // schema has a few thousand; each costs a few hundred bytes, and every job of swde-check
-  // keeps its own copy.
+  // schema has a few thousand; each costs a few hundred bytes. swde-check keeps one copy of
+  // the reference schema and one of a document's own sections, whatever the number of jobs.
   std::size_t maxSchemaItems = 200000;
   // One object, from the "<" of its start tag to the end of its end tag, in bytes of input.
   // Reported at the first event that ends beyond it.

@@ -197,11 +197,11 @@ class Parser {
   EntryDef startEntryDef(const Attributes& attributes);
   // In a schema description: fails when the record type being read already has an entry of the
   // name (`byName`) or the code (`byCode`), naming the line of that one (kept in `lines`, in
-  // the order of the walk `first`/`next`); else keeps the current element's line.
+  // the order of `defined`); else keeps the current element's line.
   template <typename T>
   void noteEntryDef(const T* byName, const T* byCode, const char* kind, const char* name,
                     const AnsiString& code, std::vector<std::uint32_t>& lines,
-                    T* (RecordType::*first)(), T* (RecordType::*next)());
+                    DefinitionsView<T> defined);
   // In a schema description: fails with "KIND "NAME" VERB twice" and the line of `first` (an
   // earlier one of `items`, whose lines `lines` holds) unless `first` is null; then keeps the
   // current element's line as that of the next one.

@@ -46,12 +46,11 @@ std::size_t positionOf(const std::vector<std::unique_ptr<T>>& items, const T* it
   return position;
 }
 
-// The same among the attribute or the relation definitions of `type`, by its walk.
+// The same among the attribute or the relation definitions of a record type.
 template <typename T>
-std::size_t positionOf(RecordType& type, const T* item, T* (RecordType::*first)(),
-                       T* (RecordType::*next)()) {
+std::size_t positionOf(DefinitionsView<T> items, const T* item) {
   std::size_t position = 0;
-  for (T* def = (type.*first)(); def != nullptr && def != item; def = (type.*next)()) {
+  while (position < items.size() && items[position] != item) {
     ++position;
   }
   return position;
@@ -144,13 +143,12 @@ Parser::EntryDef Parser::startEntryDef(const Attributes& attributes) {
 template <typename T>
 void Parser::noteEntryDef(const T* byName, const T* byCode, const char* kind, const char* name,
                           const AnsiString& code, std::vector<std::uint32_t>& lines,
-                          T* (RecordType::*first)(), T* (RecordType::*next)()) {
+                          DefinitionsView<T> defined) {
   if (byName != nullptr || byCode != nullptr) {
     const std::string what = byName != nullptr
                                  ? std::string(kind) + " " + quote(name)
                                  : std::string(kind) + " code " + quote(Cp1250ToUtf8(code));
-    failRepeated(what + inType(),
-                 lines[positionOf(*type_, byName != nullptr ? byName : byCode, first, next)]);
+    failRepeated(what + inType(), lines[positionOf(defined, byName != nullptr ? byName : byCode)]);
   }
   lines.push_back(stack_.back().start.line);
 }
@@ -159,8 +157,7 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const EntryDef def = startEntryDef(attributes);
   if (mode_ == Mode::kSchema) {
     noteEntryDef(type_->getAttribute(def.name), type_->getAttributeByCode(def.code), "attribute",
-                 required(attributes, "name"), def.code, attributeLines_, &RecordType::getFirstAttr,
-                 &RecordType::getNextAttr);
+                 required(attributes, "name"), def.code, attributeLines_, type_->attributes());
   }
   const bool key = flag(attributes, "key");
   if (key) {
@@ -186,8 +183,7 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
   if (mode_ == Mode::kSchema) {
     noteEntryDef(type_->getReference(def.name), type_->getReferenceByCode(def.code), "relation",
-                 required(attributes, "name"), def.code, relationLines_,
-                 &RecordType::getFirstReference, &RecordType::getNextReference);
+                 required(attributes, "name"), def.code, relationLines_, type_->references());
   }
   refDef_ = type_->addReference(def.name, def.code, def.mandatory, def.multiple, inverse);
   refDef_->line = stack_.back().start.line;
