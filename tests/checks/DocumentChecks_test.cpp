@@ -478,21 +478,23 @@ TEST(ShareSum, HundredThousandUnrelatedDenominators) {
   EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 30.0);
 }
 
-// A sum whose numbers could pass the bound is not made, and says so; below it, it is exact. No
-// share at all (or only zeros) adds up to 0.
+// A group whose denominators (in lowest terms) pass the bound together is not added up, and
+// says so; below it, it is exact. No share at all (or only zeros) adds up to 0.
 TEST(ShareSum, BoundAndTexts) {
   const std::uint64_t p[] = {18446744073709551557ull, 18446744073709551533ull,
                              18446744073709551521ull};
-  for (const std::uint32_t bits : {150u, 200u}) {
+  for (const std::uint32_t bits : {191u, 192u}) {  // three denominators of 64 bits
     swde::document::ShareSum sum(bits);
     for (const std::uint64_t d : p) {
       sum.add(1, d);
+      sum.add(0, 3);  // adds nothing, and takes no bits
+      sum.add(5, 5);  // nor does a whole number
     }
     sum.settle();
-    EXPECT_EQ(sum.beyondRange(), bits == 150u);
+    EXPECT_EQ(sum.beyondRange(), bits == 191u);
     EXPECT_FALSE(sum.isOne());
-    if (bits == 200u) {
-      EXPECT_EQ(sum.text(), "~1.626303e-19");
+    if (bits == 192u) {
+      EXPECT_EQ(sum.text(), "~3");  // 3 + 1.6e-19
     }
   }
   swde::document::ShareSum none;

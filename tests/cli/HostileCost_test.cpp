@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <malloc.h>
+#include <memory>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -174,6 +175,7 @@ const std::size_t kTypes = 150;
 const std::size_t kIds = 50000;
 const std::size_t kKeys = 60000;
 const std::size_t kReferences = 100000;
+const std::size_t kShares = 50000;
 
 // Objects named by `ids` (formatted as 10 digits), then a reference to each.
 Writer IdsAndReferences(std::function<std::vector<std::uint64_t>()> ids) {
@@ -225,6 +227,37 @@ Writer UnknownTypes(std::function<std::uint64_t(std::size_t)> id) {
   });
 }
 
+// A G5JDR "A", then kShares G5UDZ whose shares of it are 1/d(i).
+Writer Shares(std::function<std::uint64_t(std::size_t)> d) {
+  return Document([d](std::string& text, const std::function<void()>& flush) {
+    text += Keyed("A");
+    for (std::size_t i = 0; i < kShares; ++i) {
+      text += Format(
+          "<OBJECT name=\"G5UDZ\"><ATTRIBUTES><ATTR name=\"G5UD\" value_str=\"1/%020" PRIu64
+          "\"/></ATTRIBUTES><RELATIONS><RELAT name=\"G5RJDR\"><DEST_OBJECT element=\"G5JDR\" "
+          "name=\"A\"/></RELAT></RELATIONS></OBJECT>\n",
+          d(i));
+      flush();
+    }
+  });
+}
+
+// The first `count` primes from 2^21 on: their squares times 1000 are unrelated denominators
+// of 52 to 56 bits.
+std::vector<std::uint64_t> Primes(std::size_t count) {
+  std::vector<std::uint64_t> primes;
+  for (std::uint64_t n = (std::uint64_t{1} << 21) + 1; primes.size() < count; n += 2) {
+    bool prime = true;
+    for (std::uint64_t f = 3; f * f <= n && prime; f += 2) {
+      prime = n % f != 0;
+    }
+    if (prime) {
+      primes.push_back(n);
+    }
+  }
+  return primes;
+}
+
 std::vector<Row> Rows() {
   const auto missing = [](std::size_t i) { return Format("M%07zu", i); };
   const auto present = [](std::size_t) { return std::string("M0000000"); };
@@ -269,6 +302,12 @@ std::vector<Row> Rows() {
                   {"-j1"}});
   rows.back().bytesPerUnit = 96;
   rows.back().units = kReferences;
+  const auto primes = std::make_shared<std::vector<std::uint64_t>>(Primes(kShares));
+  rows.push_back({"50,000 shares of one group with unrelated denominators",
+                  Shares([primes](std::size_t i) { return (*primes)[i] * (*primes)[i] * 1000; }),
+                  Shares([primes](std::size_t) { return (*primes)[0] * (*primes)[0] * 1000; }),
+                  {"-j1"}});
+  rows.back().cpu = 4.0;
   return rows;
 }
 

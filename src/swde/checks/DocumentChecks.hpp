@@ -56,7 +56,7 @@ enum smDocumentCode : std::int16_t {
   dcTeryt = 7024,              // error: not a valid commune code WWPPGG_R
   dcPrecinct = 7025,           // error: not a precinct number of four digits
   dcShareSum = 7030,           // error: the shares of a group do not add up to 1
-  dcShareSumRange = 7031,      // warning: a group's exact sum would pass 2^26 bits; not checked
+  dcShareSumRange = 7031,      // warning: the shares' denominators pass 2^26 bits; not judged
 };
 
 // One code of the document checks: its severity and its message with "%s" placeholders (CP1250).

@@ -68,8 +68,10 @@ Verdict JudgeShare(std::string_view value, std::uint64_t& numerator, std::uint64
 // into a reduced fraction of 128 bits while it holds them; a run that fills it becomes a leaf of
 // a balanced tree of exact fractions (GMP's), adding pairs of leaves, then pairs of pairs, so
 // that a group of many shares with unrelated denominators costs O(M(n) log n), not the O(n^2)
-// of one growing sum. Only a sum whose numbers would need more than `maxBits` bits (a million
-// shares with unrelated denominators of 64 bits, about) is left unjudged.
+// of one growing sum. The numbers of any partial sum are at most as long as the shares'
+// denominators together (each in lowest terms), plus 64 bits and a few: only a group whose
+// denominators have more than `maxBits` bits together (a million denominators of 64 bits) is
+// left unjudged, whatever the order of its shares.
 class ShareSum {
  public:
   static constexpr std::uint32_t kMaxBits = std::uint32_t{1} << 26;
@@ -82,7 +84,7 @@ class ShareSum {
   void add(std::uint64_t numerator, std::uint64_t denominator);
   // Adds up what add() kept apart; call once, after the last add().
   void settle();
-  // After settle(): the sum would need more than maxBits bits, and was not made.
+  // The shares' denominators have more than maxBits bits together: the sum is not made.
   bool beyondRange() const { return beyond_; }
   // After settle(): the sum is 1.
   bool isOne() const;
@@ -96,8 +98,6 @@ class ShareSum {
   class Rational;
   struct Big;
   __extension__ using Wide = unsigned __int128;
-  // to += value; false, with the sum given up as beyond range, when it could pass maxBits.
-  bool addInto(Rational& to, const Rational& value);
   Wide runNumerator() const { return Wide{run_[1]} << 64 | run_[0]; }
   Wide runDenominator() const { return Wide{run_[3]} << 64 | run_[2]; }
   void setRun(Wide numerator, Wide denominator);
@@ -106,7 +106,7 @@ class ShareSum {
   // half first (as 64-bit halves, so that a group's sum takes 48 bytes, not 64).
   std::uint64_t run_[4] = {0, 0, 1, 0};
   std::unique_ptr<Big> big_;  // the tree, once there is one
-  std::uint32_t maxBits_;
+  std::uint32_t room_;        // the bits that the shares' denominators may still take
   bool beyond_ = false;
 };
 

@@ -71,6 +71,15 @@ AnsiString decimal(mpz_srcptr value) {
   return digits;
 }
 
+// to += value, left unreduced: the tree reduces once, at the end.
+void addUnreduced(mpq_ptr to, mpq_srcptr value) {
+  mpz_ptr a = mpq_numref(to);
+  mpz_ptr b = mpq_denref(to);
+  mpz_mul(a, a, mpq_denref(value));
+  mpz_addmul(a, mpq_numref(value), b);
+  mpz_mul(b, b, mpq_denref(value));
+}
+
 }  // namespace
 
 Verdict JudgeShare(std::string_view value, std::uint64_t& numerator, std::uint64_t& denominator) {
@@ -112,8 +121,6 @@ class ShareSum::Rational {
 
   mpq_ptr get() { return q_; }
   mpq_srcptr get() const { return q_; }
-  std::size_t numeratorBits() const { return mpz_sizeinbase(mpq_numref(q_), 2); }
-  std::size_t denominatorBits() const { return mpz_sizeinbase(mpq_denref(q_), 2); }
 
  private:
   mpq_t q_;
@@ -130,7 +137,7 @@ struct ShareSum::Big {
   Rational total;  // after settle()
 };
 
-ShareSum::ShareSum(std::uint32_t maxBits) : maxBits_(maxBits) {}
+ShareSum::ShareSum(std::uint32_t maxBits) : room_(maxBits) {}
 ShareSum::~ShareSum() = default;
 ShareSum::ShareSum(ShareSum&& other) noexcept = default;
 ShareSum& ShareSum::operator=(ShareSum&& other) noexcept = default;
@@ -146,6 +153,19 @@ void ShareSum::add(std::uint64_t numerator, std::uint64_t denominator) {
   if (beyond_ || numerator == 0) {
     return;
   }
+  const std::uint64_t common = gcd(numerator, denominator);
+  numerator /= common;
+  denominator /= common;
+  std::uint32_t bits = 0;  // the denominator's length; a whole number adds nothing
+  for (std::uint64_t rest = denominator > 1 ? denominator : 0; rest != 0; rest >>= 1) {
+    ++bits;
+  }
+  if (bits > room_) {
+    beyond_ = true;
+    big_.reset();
+    return;
+  }
+  room_ -= bits;
   constexpr Wide kMax = ~Wide{0};
   // p/q + n/d = (p * (d/g) + n * (q/g)) / (q/g * d), with g = gcd(q, d).
   const Wide p = runNumerator();
@@ -158,9 +178,9 @@ void ShareSum::add(std::uint64_t numerator, std::uint64_t denominator) {
                     qOverG <= kMax / numerator && p * dOverG <= kMax - qOverG * numerator;
   if (fits) {
     const Wide sum = p * dOverG + qOverG * numerator;
-    const Wide common = qOverG * d;
-    const Wide reduce = gcd(sum, common);
-    setRun(sum / reduce, common / reduce);
+    const Wide whole = qOverG * d;
+    const Wide reduce = gcd(sum, whole);
+    setRun(sum / reduce, whole / reduce);
     return;
   }
   // The run so far becomes a leaf; the share starts the next one.
@@ -170,33 +190,15 @@ void ShareSum::add(std::uint64_t numerator, std::uint64_t denominator) {
   Big::Node leaf{0, Rational()};
   setWide(mpq_numref(leaf.value.get()), p);
   setWide(mpq_denref(leaf.value.get()), q);
-  big_->stack.push_back(std::move(leaf));
-  const std::uint64_t reduce = gcd(numerator, denominator);
-  setRun(numerator / reduce, denominator / reduce);
   std::vector<Big::Node>& stack = big_->stack;
+  stack.push_back(std::move(leaf));
+  setRun(numerator, denominator);
   while (stack.size() >= 2 && stack[stack.size() - 2].level == stack.back().level) {
-    Rational& below = stack[stack.size() - 2].value;
-    if (!addInto(below, stack.back().value)) {
-      return;
-    }
-    ++stack[stack.size() - 2].level;
+    Big::Node& below = stack[stack.size() - 2];
+    addUnreduced(below.value.get(), stack.back().value.get());
+    ++below.level;
     stack.pop_back();
   }
-}
-
-bool ShareSum::addInto(Rational& to, const Rational& value) {
-  // a/b + c/d has a numerator below 2^(max(a + d, c + b) + 1) and a denominator of at most b + d
-  // bits, counting bits.
-  const std::size_t numeratorBound = std::max(to.numeratorBits() + value.denominatorBits(),
-                                              value.numeratorBits() + to.denominatorBits()) +
-                                     1;
-  if (std::max(numeratorBound, to.denominatorBits() + value.denominatorBits()) > maxBits_) {
-    beyond_ = true;
-    big_.reset();
-    return false;
-  }
-  mpq_add(to.get(), to.get(), value.get());
-  return true;
 }
 
 void ShareSum::settle() {
@@ -208,12 +210,10 @@ void ShareSum::settle() {
   setWide(mpq_denref(total.get()), runDenominator());
   // From the top down: the small ones first.
   std::vector<Big::Node>& stack = big_->stack;
-  while (!stack.empty()) {
-    if (!addInto(total, stack.back().value)) {
-      return;
-    }
-    stack.pop_back();
+  for (; !stack.empty(); stack.pop_back()) {
+    addUnreduced(total.get(), stack.back().value.get());
   }
+  mpq_canonicalize(total.get());
 }
 
 bool ShareSum::isOne() const {
