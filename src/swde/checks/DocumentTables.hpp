@@ -28,17 +28,21 @@ namespace document {
 
 constexpr std::size_t kMaxProbes = 32;
 
-// Bytes that live as long as the document, in blocks of 1 MiB that never move. Every
-// allocation starts on a 4-byte boundary.
+// Bytes that live as long as the document, in blocks that never move: 4 KiB first, each twice
+// the one before up to 1 MiB, so a small document takes little. Every allocation starts on a
+// 4-byte boundary.
 class Arena {
  public:
   char* allocate(std::size_t size) {
     size = (size + 3) & ~std::size_t{3};
     if (size > room_) {
-      const std::size_t block = std::max(kBlock, size);
-      blocks_.push_back(std::make_unique<char[]>(block));
+      const std::size_t block =
+          std::max(next_ == nullptr ? kFirst : std::min(kBlock, 2 * last_), size);
+      blocks_.emplace_back(new char[block]);  // left uninitialised: every byte is written first
       next_ = blocks_.back().get();
       room_ = block;
+      last_ = block;
+      bytes_ += block;
     }
     char* start = next_;
     next_ += size;
@@ -56,13 +60,16 @@ class Arena {
   }
 
   // The bytes held, blocks whole.
-  std::size_t bytes() const { return blocks_.size() * kBlock; }
+  std::size_t bytes() const { return bytes_; }
 
  private:
+  static constexpr std::size_t kFirst = std::size_t{1} << 12;
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* next_ = nullptr;
   std::size_t room_ = 0;
+  std::size_t last_ = 0;  // the size of the newest block
+  std::size_t bytes_ = 0;
 };
 
 // (tag, text) -> a 32-bit value, the one given when the pair was entered first. Each pair is one
