@@ -10,7 +10,8 @@
 //     when ids come in runs, and at most 43 bytes when they are scattered);
 //   - per reference whose target has not come yet (a reference to an earlier object is settled
 //     at once and forgotten): 40 bytes and its target's name in the arena, and once per object
-//     holding such references its type, line, id, key and parcel identifier;
+//     holding such references its type, line, id and key (16 bytes and the key), with its
+//     parcel identifier when 7004 needs it;
 //   - per share group: its name in the table of groups and one exact sum (ShareSum).
 // Names of record types, relations and attributes are interned. Codes the host does not want
 // are not looked for, and nothing is kept for them (smDocumentOptions::notWanted).
@@ -45,51 +46,57 @@ bool readId(std::string_view text, std::uint32_t& id) {
 }
 
 // An object that holds a reference waiting for its target, or the first share of a group, as an
-// arena record: eight 32-bit numbers, then the key's and the parcel identifier's bytes.
+// arena record: four 32-bit numbers (type, line, id, the key's size with a flag for the parcel
+// fields), the parcel fields when a reference needs them (four more), then the key's and the
+// parcel identifier's bytes.
 struct Holder {
   std::uint32_t type;  // interned
   std::uint32_t objectLine;
   std::uint32_t objectId;
-  std::uint32_t parcelEntry;  // interned; the parcel fields only when a reference needs them
+  std::uint32_t parcelEntry;  // interned; the parcel fields only with a parcel value
   std::uint32_t parcelLine;
   std::uint32_t parcelId;
   std::string_view key;
   std::string_view parcelValue;
 
-  static constexpr std::size_t kHeader = 8 * sizeof(std::uint32_t);
+  static constexpr std::uint32_t kParcel = std::uint32_t{1} << 31;
 
   static const char* keep(const Holder& h, document::Arena& arena) {
-    const std::uint32_t header[8] = {h.type,
-                                     h.objectLine,
-                                     h.objectId,
-                                     h.parcelEntry,
-                                     h.parcelLine,
-                                     h.parcelId,
-                                     static_cast<std::uint32_t>(h.key.size()),
-                                     static_cast<std::uint32_t>(h.parcelValue.size())};
-    char* record = arena.allocate(kHeader + h.key.size() + h.parcelValue.size());
-    std::memcpy(record, header, kHeader);
+    const bool parcel = !h.parcelValue.empty();
+    const std::uint32_t header[8] = {
+        h.type,        h.objectLine,
+        h.objectId,    static_cast<std::uint32_t>(h.key.size()) | (parcel ? kParcel : 0),
+        h.parcelEntry, h.parcelLine,
+        h.parcelId,    static_cast<std::uint32_t>(h.parcelValue.size())};
+    const std::size_t head = (parcel ? 8 : 4) * sizeof(std::uint32_t);
+    char* record = arena.allocate(head + h.key.size() + h.parcelValue.size());
+    std::memcpy(record, header, head);
     if (!h.key.empty()) {
-      std::memcpy(record + kHeader, h.key.data(), h.key.size());
+      std::memcpy(record + head, h.key.data(), h.key.size());
     }
-    if (!h.parcelValue.empty()) {
-      std::memcpy(record + kHeader + h.key.size(), h.parcelValue.data(), h.parcelValue.size());
+    if (parcel) {
+      std::memcpy(record + head + h.key.size(), h.parcelValue.data(), h.parcelValue.size());
     }
     return record;
   }
 
   static Holder read(const char* record) {
-    std::uint32_t header[8];
-    std::memcpy(header, record, kHeader);
-    const char* text = record + kHeader;
+    std::uint32_t header[8] = {};
+    std::memcpy(header, record, 4 * sizeof(std::uint32_t));
+    const bool parcel = (header[3] & kParcel) != 0;
+    if (parcel) {
+      std::memcpy(header + 4, record + 4 * sizeof(std::uint32_t), 4 * sizeof(std::uint32_t));
+    }
+    const std::uint32_t keySize = header[3] & ~kParcel;
+    const char* text = record + (parcel ? 8 : 4) * sizeof(std::uint32_t);
     return Holder{header[0],
                   header[1],
                   header[2],
-                  header[3],
                   header[4],
                   header[5],
-                  std::string_view(text, header[6]),
-                  std::string_view(text + header[6], header[7])};
+                  header[6],
+                  std::string_view(text, keySize),
+                  std::string_view(text + keySize, header[7])};
   }
 };
 
