@@ -9,7 +9,8 @@
 // closed (docs/performance.md, "Hostile documents", has the figures).
 //
 // SWDE_HOSTILE_TOOL=/path/to/swde-check in the environment measures another build of the tool
-// (an older one, say) against the same table.
+// (an older one, say) against the same table; SWDE_HOSTILE_KEEP=DIR keeps the documents there
+// (rowN-hostile.xml, rowN-ordinary.xml).
 #include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
@@ -19,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <malloc.h>
 #include <memory>
 #include <spawn.h>
 #include <string>
@@ -75,8 +75,7 @@ Cost Measure(const std::string& tool, std::vector<std::string> args) {
 }
 
 // Writes a document to `path`: the objects `objects` appends to a piece of text, which goes to
-// the file whenever it passes 1 MiB. The test holds no document whole: a child's peak memory
-// counts what it shared with this process before exec.
+// the file whenever it passes 1 MiB.
 using Writer = std::function<void(const fs::path&)>;
 Writer Document(std::function<void(std::string&, const std::function<void()>&)> objects) {
   return [objects](const fs::path& path) {
@@ -300,7 +299,7 @@ std::vector<Row> Rows() {
                   References("Z0000000", missing),
                   References("M0000000", present),
                   {"-j1"}});
-  rows.back().bytesPerUnit = 96;
+  rows.back().bytesPerUnit = 128;
   rows.back().units = kReferences;
   const auto primes = std::make_shared<std::vector<std::uint64_t>>(Primes(kShares));
   rows.push_back({"50,000 shares of one group with unrelated denominators",
@@ -314,14 +313,28 @@ std::vector<Row> Rows() {
 TEST(HostileCost, EachRowWithinItsBounds) {
   const char* other = std::getenv("SWDE_HOSTILE_TOOL");
   const std::string tool = other != nullptr ? other : SWDE_CHECK_PATH;
-  const fs::path dir = fs::temp_directory_path() / ("swde-hostile-" + std::to_string(getpid()));
+  const char* keep = std::getenv("SWDE_HOSTILE_KEEP");
+  const fs::path dir =
+      keep != nullptr ? fs::path(keep)
+                      : fs::temp_directory_path() / ("swde-hostile-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  const fs::path hostile = dir / "hostile.xml";
-  const fs::path ordinary = dir / "ordinary.xml";
+  int number = 0;
   for (const Row& row : Rows()) {
-    row.hostile(hostile);
-    row.ordinary(ordinary);
-    malloc_trim(0);  // what making them took goes back to the system before the children start
+    ++number;
+    const fs::path hostile = dir / ("row" + std::to_string(number) + "-hostile.xml");
+    const fs::path ordinary = dir / ("row" + std::to_string(number) + "-ordinary.xml");
+    for (const auto& [write, path] :
+         {std::pair{&row.hostile, hostile}, {&row.ordinary, ordinary}}) {
+      // Written by a child process: the tool's peak memory counts what it shared with this
+      // process before exec, so this process stays as small as it started.
+      const pid_t writer = fork();
+      if (writer == 0) {
+        (*write)(path);
+        _exit(0);
+      }
+      int status = 0;
+      ASSERT_TRUE(waitpid(writer, &status, 0) == writer && WIFEXITED(status)) << row.name;
+    }
     ASSERT_EQ(fs::file_size(hostile), fs::file_size(ordinary)) << row.name;
     // Alternating turns, two when CPU time counts; the cheaper CPU time and the larger memory
     // of each count.
@@ -350,8 +363,14 @@ TEST(HostileCost, EachRowWithinItsBounds) {
       EXPECT_LE(h.memory - o.memory, row.bytesPerUnit * double(row.units))
           << row.name << ": " << (h.memory - o.memory) / double(row.units) << " bytes each";
     }
+    if (keep == nullptr) {
+      fs::remove(hostile);
+      fs::remove(ordinary);
+    }
   }
-  fs::remove_all(dir);
+  if (keep == nullptr) {
+    fs::remove_all(dir);
+  }
 }
 
 }  // namespace
