@@ -66,12 +66,12 @@ Verdict JudgeShare(std::string_view value, std::uint64_t& numerator, std::uint64
 
 // The exact sum of a group of shares, the same whatever the order they come in. Shares are added
 // into a reduced fraction of 128 bits while it holds them; a run that fills it becomes a leaf of
-// a balanced tree of exact fractions (GMP's), adding pairs of leaves, then pairs of pairs, so
-// that a group of many shares with unrelated denominators costs O(M(n) log n), not the O(n^2)
-// of one growing sum. The numbers of any partial sum are at most as long as the shares'
-// denominators together (each in lowest terms), plus 64 bits and a few: only a group whose
-// denominators have more than `maxBits` bits together (a million denominators of 64 bits) is
-// left unjudged, whatever the order of its shares.
+// a balanced tree of exact fractions (GMP's), adding pairs of leaves, then pairs of pairs,
+// without reducing until the end, so that a group of many shares with unrelated denominators
+// costs O(M(n) log n) and one reduction, not the O(n^2) of one growing sum. The numbers of any
+// partial sum are at most as long as the shares' denominators together (each in lowest terms),
+// plus 64 bits and a few: only a group whose denominators have more than `maxBits` bits together
+// (a million denominators of 64 bits) is left unjudged, whatever the order of its shares.
 class ShareSum {
  public:
   static constexpr std::uint32_t kMaxBits = std::uint32_t{1} << 26;
