@@ -10,7 +10,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-fuzz}"
 jobs="${JOBS:-$(nproc)}"
 seconds="${1:-60}"
-targets=(fuzz_schema fuzz_document fuzz_checks fuzz_jobs)
+targets=(fuzz_schema fuzz_document fuzz_checks fuzz_doc_state fuzz_jobs)
 
 case "$seconds" in
   '' | *[!0-9]*)

@@ -6,12 +6,12 @@
 set -euo pipefail
 
 # Configuring, building and running the whole test suite: the compiler and build tools, the
-# libraries (expat, CLI11, nlohmann-json, GoogleTest), the Python package's pybind11 and headers,
-# and the test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML report);
-# tzdata for the day of the check, the date in Poland (its tests read Europe/Warsaw).
+# libraries (expat, GMP, CLI11, nlohmann-json, GoogleTest), the Python package's pybind11 and
+# headers, and the test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML
+# report); tzdata for the day of the check, the date in Poland (its tests read Europe/Warsaw).
 build_packages=(
   cmake ninja-build g++ pkg-config make tzdata
-  libexpat1-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+  libexpat1-dev libgmp-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
   pybind11-dev python3-dev python3-pytest
   python3-jsonschema chromium chromium-driver python3-selenium
 )

@@ -5,7 +5,12 @@
 // as a host with workers would run it (every object checked first, in reverse order, then the
 // digests added in document order), and both must give the same findings.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -14,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "swde/checks/DocumentChecks.hpp"
+#include "swde/checks/DocumentInternal.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/Cp1250.hpp"
@@ -262,7 +268,8 @@ const DocumentRow kDocuments[] = {
       {"G5UDZ", 50, 10, {{"G5UD", "1/3"}}, {{"G5RJDR", "G5JDR", "B"}}},
       {"G5UDZ", 60, 11, {{"G5UD", "1/2"}}, {{"G5RJDR", "G5JDR", "B"}}},
       // Overflow-sized denominators: 2^64 - 59, 2^64 - 83 and 2^64 - 95 are primes. Two of them
-      // add up in 128 bits, exactly; three need more: said, not guessed.
+      // add up in 128 bits; three need more, and are added exactly all the same: a sum whose
+      // text is longer than 80 characters is shown as an approximation.
       {"G5UDZ",
        70,
        12,
@@ -280,8 +287,20 @@ const DocumentRow kDocuments[] = {
       {"G5UDZ", 95, 21, {{"G5UD", "1/2"}}, {{"G5RJDR", "G5JDR", "G"}}}},
      "7030@31 G5UDZ G5UD/1 v=4/3 e=1; "
      "7030@73 G5UDZ G5UD/1 v=36893488147419103090/340282366920938460843936948965011886881 e=1; "
-     "7031@81 G5UDZ G5UD/1; 7002@97 G5UDZ G5RJDR/1 v=G"},
+     "7030@81 G5UDZ G5UD/1 v=~1.626303e-19 e=1; 7002@97 G5UDZ G5RJDR/1 v=G"},
 };
+
+// The findings of a document checked on one thread.
+std::vector<smDocumentFinding> CheckDocument(const Metadata* annex, const std::vector<Obj>& objects,
+                                             const swde::smDocumentOptions& options) {
+  smDocumentChecks checks(annex, options);
+  std::vector<smDocumentFinding> findings;
+  for (const Obj& o : objects) {
+    checks.addObject(*Build(o), findings);
+  }
+  checks.finish(findings);
+  return findings;
+}
 
 TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
   const auto annex = MakeAnnex();
@@ -290,12 +309,7 @@ TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
     for (const Obj& o : row.objects) {
       objects.push_back(Build(o));
     }
-    smDocumentChecks single(annex.get(), {kToday});
-    std::vector<smDocumentFinding> one;
-    for (const auto& object : objects) {
-      single.addObject(*object, one);
-    }
-    single.finish(one);
+    const std::vector<smDocumentFinding> one = CheckDocument(annex.get(), row.objects, {kToday});
     EXPECT_EQ(Render(one), row.expected) << row.name;
     for (const smDocumentFinding& f : one) {  // every finding names its object's line too
       const auto holder = std::find_if(row.objects.begin(), row.objects.end(),
@@ -318,6 +332,176 @@ TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
     shared.finish(many);
     EXPECT_EQ(Render(many), Render(one)) << row.name;
   }
+}
+
+// A code of the document-level part that the host does not want is not looked for; the others
+// come as they would, in the same order.
+TEST(DocumentChecks, CodesNotWantedAreLeftOut) {
+  const auto annex = MakeAnnex();
+  const std::vector<swde::smDocumentCode> levelCodes = {
+      swde::dcDuplicateKey, swde::dcDanglingReference, swde::dcPrecinctMismatch, swde::dcShareSum,
+      swde::dcShareSumRange};
+  for (const DocumentRow& row : kDocuments) {
+    const std::vector<smDocumentFinding> all = CheckDocument(annex.get(), row.objects, {kToday});
+    auto without = [&all](const std::vector<swde::smDocumentCode>& codes) {
+      std::vector<smDocumentFinding> rest;
+      std::copy_if(all.begin(), all.end(), std::back_inserter(rest),
+                   [&codes](const smDocumentFinding& f) {
+                     return std::find(codes.begin(), codes.end(), f.code) == codes.end();
+                   });
+      return Render(rest);
+    };
+    for (const swde::smDocumentCode code : levelCodes) {
+      EXPECT_EQ(Render(CheckDocument(annex.get(), row.objects, {kToday, {code}})), without({code}))
+          << row.name << ", without " << code;
+    }
+    EXPECT_EQ(Render(CheckDocument(annex.get(), row.objects, {kToday, levelCodes})),
+              without(levelCodes))
+        << row.name;
+  }
+}
+
+// The first `count` primes from `from` on, by trial division.
+std::vector<std::uint64_t> PrimesFrom(std::uint64_t from, std::size_t count) {
+  std::vector<std::uint64_t> primes;
+  for (std::uint64_t n = from | 1; primes.size() < count; n += 2) {
+    bool prime = true;
+    for (std::uint64_t d = 3; d * d <= n && prime; d += 2) {
+      prime = n % d != 0;
+    }
+    if (prime) {
+      primes.push_back(n);
+    }
+  }
+  return primes;
+}
+
+// The verdict on one group of shares of G5JDR "A", in the order given: "" when they add up to 1,
+// else the code and the value of its finding.
+std::string GroupVerdict(const Metadata* annex, const std::vector<std::string>& shares) {
+  std::vector<Obj> objects = {{"G5JDR", 1, 1, {{"G5IJR", "A"}}, {}}};
+  for (std::size_t i = 0; i < shares.size(); ++i) {
+    const auto line = static_cast<std::uint32_t>(10 * (i + 1));
+    objects.push_back(
+        {"G5UDZ", line, line, {{"G5UD", shares[i].c_str()}}, {{"G5RJDR", "G5JDR", "A"}}});
+  }
+  std::string verdict;
+  for (const smDocumentFinding& f : CheckDocument(annex, objects, {kToday})) {
+    verdict += std::to_string(f.code) + " v=" + f.value + ";";
+  }
+  return verdict;
+}
+
+// `pairs` pairs of shares with 32-bit denominators: a/(m p) and (p - a)/(m p), p a prime of 28
+// bits, so each pair adds up to 1/m. In the order pair after pair the sum stays small; with all
+// first halves before the second halves, five shares already need more than 128 bits.
+std::vector<std::string> Pairs(std::size_t pairs, std::uint64_t m) {
+  std::vector<std::string> firsts;
+  std::vector<std::string> seconds;
+  for (const std::uint64_t p : PrimesFrom(200000000, pairs)) {
+    const std::uint64_t a = p / 3 + firsts.size();
+    firsts.push_back(std::to_string(a) + "/" + std::to_string(m * p));
+    seconds.push_back(std::to_string(p - a) + "/" + std::to_string(m * p));
+  }
+  firsts.insert(firsts.end(), seconds.begin(), seconds.end());
+  return firsts;
+}
+
+// The verdict on a group does not depend on the order of its shares: every row in its own
+// order, reversed, interleaved and in 20 random orders.
+TEST(DocumentChecks, ShareSumsWhateverTheOrder) {
+  const auto annex = MakeAnnex();
+  const std::uint64_t p[] = {18446744073709551557ull, 18446744073709551533ull,
+                             18446744073709551521ull};
+  const std::vector<std::string> complements = {
+      "1/" + std::to_string(p[0]),
+      "1/" + std::to_string(p[1]),
+      "1/" + std::to_string(p[2]),
+      std::to_string(p[0] - 1) + "/" + std::to_string(p[0]),
+      std::to_string(p[1] - 1) + "/" + std::to_string(p[1]),
+      std::to_string(p[2] - 1) + "/" + std::to_string(p[2])};
+  const std::pair<std::vector<std::string>, const char*> rows[] = {
+      {Pairs(15, 10), "7030 v=3/2;"},  // thirty 32-bit shares adding up to 3/2
+      {Pairs(16, 16), ""},             // thirty-two adding up to 1
+      {complements, "7030 v=3;"},      // beyond 128 bits on the way, 3 in the end
+      {{"1/3", "1/6", "1/4", "1/4"}, ""},
+  };
+  std::mt19937 random(2026);
+  for (const auto& [shares, verdict] : rows) {
+    std::vector<std::vector<std::string>> orders = {shares, {shares.rbegin(), shares.rend()}};
+    std::vector<std::string> interleaved;
+    for (std::size_t i = 0; i < shares.size() / 2; ++i) {
+      interleaved.push_back(shares[i]);
+      interleaved.push_back(shares[shares.size() / 2 + i]);
+    }
+    orders.push_back(interleaved);
+    for (int round = 0; round < 20; ++round) {
+      std::vector<std::string> shuffled = shares;
+      std::shuffle(shuffled.begin(), shuffled.end(), random);
+      orders.push_back(shuffled);
+    }
+    for (const std::vector<std::string>& order : orders) {
+      ASSERT_EQ(GroupVerdict(annex.get(), order), verdict) << shares.front() << "...";
+    }
+  }
+}
+
+// 100,000 shares whose denominators (m q^2, q a prime of 21 to 23 bits, up to 2^62) share no
+// factor but m: the exact sum passes millions of bits on the way and is judged, quickly, the
+// same in two orders. The pairs add up to 1/m each, so the sum is 1; with two numerators one
+// more and one numerator one less it is 1 + 1/D1 + 1/D2 - 1/D3, too long to be shown exactly.
+TEST(ShareSum, HundredThousandUnrelatedDenominators) {
+  const std::clock_t start = std::clock();
+  const std::uint64_t m = 50000;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> shares;
+  for (const std::uint64_t q : PrimesFrom(std::uint64_t{1} << 21, m)) {
+    const std::uint64_t a = q * q / 7 + shares.size();
+    shares.emplace_back(a, m * q * q);
+    shares.emplace_back(q * q - a, m * q * q);
+  }
+  std::shuffle(shares.begin(), shares.end(), std::mt19937_64(7));
+  for (const bool more : {false, true}) {
+    swde::document::ShareSum sum;
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+      std::uint64_t n = shares[i].first;
+      n = more && (i == 1000 || i == 2000) ? n + 1 : more && i == 3000 ? n - 1 : n;
+      sum.add(n, shares[i].second);
+    }
+    sum.settle();
+    ASSERT_FALSE(sum.beyondRange());
+    EXPECT_EQ(sum.isOne(), !more);
+    const long double away =
+        1.0L / shares[1000].second + 1.0L / shares[2000].second - 1.0L / shares[3000].second;
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "~1 %c %.2Le", away > 0 ? '+' : '-', fabsl(away));
+    EXPECT_EQ(sum.text(), more ? std::string(expected) : "1");
+    std::reverse(shares.begin(), shares.end());
+  }
+  EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 30.0);
+}
+
+// A group whose denominators (in lowest terms) pass the bound together is not added up, and
+// says so; below it, it is exact. No share at all (or only zeros) adds up to 0.
+TEST(ShareSum, BoundAndTexts) {
+  const std::uint64_t p[] = {18446744073709551557ull, 18446744073709551533ull,
+                             18446744073709551521ull};
+  for (const std::uint32_t bits : {191u, 192u}) {  // three denominators of 64 bits
+    swde::document::ShareSum sum(bits);
+    for (const std::uint64_t d : p) {
+      sum.add(1, d);
+      sum.add(0, 3);  // adds nothing, and takes no bits
+      sum.add(5, 5);  // nor does a whole number
+    }
+    sum.settle();
+    EXPECT_EQ(sum.beyondRange(), bits == 191u);
+    EXPECT_FALSE(sum.isOne());
+    if (bits == 192u) {
+      EXPECT_EQ(sum.text(), "~3");  // 3 + 1.6e-19
+    }
+  }
+  swde::document::ShareSum none;
+  none.settle();
+  EXPECT_EQ(none.text(), "0");
 }
 
 TEST(DocumentChecks, MessagesAndOptions) {

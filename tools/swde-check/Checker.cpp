@@ -226,8 +226,19 @@ class Checker::Run {
       Totals& totals)
       : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {
     if (checker.settings_.documentChecks) {
-      document_ = std::make_unique<smDocumentChecks>(&checker.annex_,
-                                                     smDocumentOptions{checker.settings_.today});
+      smDocumentOptions options{checker.settings_.today, {}};
+      // What the filters leave out of the document-level codes is not looked for at all: it
+      // would cost memory for the whole document (references waiting for their targets).
+      for (const smDocumentCode code :
+           {dcDuplicateKey, dcDanglingReference, dcPrecinctMismatch, dcShareSum, dcShareSumRange}) {
+        Finding finding;
+        finding.code = code;
+        finding.msgType = FindDocumentCode(code)->msgType;
+        if (!checker.settings_.filter.admits(finding)) {
+          options.notWanted.push_back(code);
+        }
+      }
+      document_ = std::make_unique<smDocumentChecks>(&checker.annex_, options);
       values_ = &document_->objectChecks();
     }
   }
@@ -356,8 +367,7 @@ class Checker::Run {
   // up). Not for a document that could not be read to its end: its rest is unknown.
   void finishDocument() {
     if (document_) {
-      document_->finish(found_);
-      reportFound();
+      document_->finish([this](smDocumentFinding&& finding) { report(findingOf(finding)); });
     }
   }
 

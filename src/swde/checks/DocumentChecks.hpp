@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,7 +59,7 @@ enum smDocumentCode : std::int16_t {
   dcKw = 7026,                 // error: not a valid land and mortgage register number
   dcNipForm = 7027,            // warning: a valid NIP written with separators or a PL prefix
   dcShareSum = 7030,           // error: the shares of a group do not add up to 1
-  dcShareSumRange = 7031,      // warning: a group's sum does not fit 128 bits; not checked
+  dcShareSumRange = 7031,      // warning: the shares' denominators pass 2^26 bits; not judged
 };
 
 // One code of the document checks: its severity and its message with "%s" placeholders (CP1250).
@@ -94,6 +95,11 @@ struct smDocumentOptions {
   // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
   // Empty: the date in Poland when the checks are constructed (PolishDay).
   AnsiString today;
+  // Codes of the document-level part (7001, 7002, 7004, 7030, 7031) that the host will not
+  // report: smDocumentChecks does not look for them and keeps nothing for them (no reference
+  // waiting for its target when neither 7002 nor 7004 is wanted, no share sum without 7030 and
+  // 7031, no key nor id when nothing is wanted). The per-object part reports its codes anyway.
+  std::vector<smDocumentCode> notWanted = {};
 };
 
 // What the document needs to remember of one object. Made by smObjectChecks::check.
@@ -192,9 +198,11 @@ class smDocumentChecks {
   void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
   // objectChecks().check(object, findings), then add() of its digest.
   void addObject(const smObject& object, std::vector<smDocumentFinding>& findings);
-  // Ends the document and appends, ordered by line, then code: relations whose target never
-  // came (7002), precinct mismatches found only now (7004), share groups whose sum is not 1
-  // (7030, 7031). REQUIRES: called once, after the last add().
+  // Ends the document and hands `sink` one at a time, ordered by line, then code: relations whose
+  // target never came (7002), precinct mismatches found only now (7004), share groups whose sum
+  // is not 1 (7030, 7031). REQUIRES: called once, after the last add().
+  void finish(const std::function<void(smDocumentFinding&&)>& sink);
+  // The same, appended to `findings`.
   void finish(std::vector<smDocumentFinding>& findings);
 
  private:

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -66,21 +67,50 @@ Verdict JudgeArea(std::string_view value);
 // of at most 64 bits, d > 0, not negative. On success `numerator` and `denominator` hold it.
 Verdict JudgeShare(std::string_view value, std::uint64_t& numerator, std::uint64_t& denominator);
 
-// An exact sum of shares as a reduced fraction in 128 bits.
+// The exact sum of a group of shares, the same whatever the order they come in. Shares are added
+// into a reduced fraction of 128 bits while it holds them; a run that fills it becomes a leaf of
+// a balanced tree of exact fractions (GMP's), adding pairs of leaves, then pairs of pairs,
+// without reducing until the end, so that a group of many shares with unrelated denominators
+// costs O(M(n) log n) and one reduction, not the O(n^2) of one growing sum. The numbers of any
+// partial sum are at most as long as the shares' denominators together (each in lowest terms),
+// plus 64 bits and a few: only a group whose denominators have more than `maxBits` bits together
+// (a million denominators of 64 bits) is left unjudged, whatever the order of its shares.
 class ShareSum {
  public:
-  // Adds n/d (d > 0). False, and the sum is lost, when it no longer fits 128 bits.
-  bool add(std::uint64_t numerator, std::uint64_t denominator);
-  bool overflowed() const { return overflowed_; }
-  bool isOne() const { return !overflowed_ && numerator_ == denominator_; }
-  // "p/q", or "p" when q is 1.
+  static constexpr std::uint32_t kMaxBits = std::uint32_t{1} << 26;
+  explicit ShareSum(std::uint32_t maxBits = kMaxBits);
+  ~ShareSum();
+  ShareSum(ShareSum&& other) noexcept;
+  ShareSum& operator=(ShareSum&& other) noexcept;
+
+  // Adds n/d. REQUIRES: d > 0; settle() not called yet.
+  void add(std::uint64_t numerator, std::uint64_t denominator);
+  // Adds up what add() kept apart; call once, after the last add().
+  void settle();
+  // The shares' denominators have more than maxBits bits together: the sum is not made.
+  bool beyondRange() const { return beyond_; }
+  // After settle(): the sum is 1.
+  bool isOne() const;
+  // After settle(): "p/q", or "p" when q is 1, when that takes at most kExactChars characters
+  // (every sum that fits 128 bits does); otherwise an approximation: "~0.9876543" when it is
+  // at least 10^-6 away from 1, else "~1 - 2.50e-40" or "~1 + 2.50e-40".
   AnsiString text() const;
+  static constexpr std::size_t kExactChars = 80;
 
  private:
+  class Rational;
+  struct Big;
   __extension__ using Wide = unsigned __int128;
-  Wide numerator_ = 0;
-  Wide denominator_ = 1;
-  bool overflowed_ = false;
+  Wide runNumerator() const { return Wide{run_[1]} << 64 | run_[0]; }
+  Wide runDenominator() const { return Wide{run_[3]} << 64 | run_[2]; }
+  void setRun(Wide numerator, Wide denominator);
+
+  // The shares added since the last leaf as a reduced fraction: numerator and denominator, low
+  // half first (as 64-bit halves, so that a group's sum takes 48 bytes, not 64).
+  std::uint64_t run_[4] = {0, 0, 1, 0};
+  std::unique_ptr<Big> big_;  // the tree, once there is one
+  std::uint32_t room_;        // the bits that the shares' denominators may still take
+  bool beyond_ = false;
 };
 
 // Identifiers.cpp. What a valid parcel identifier names: views into its value.

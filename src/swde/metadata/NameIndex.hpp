@@ -2,99 +2,21 @@
 #ifndef SWDE_METADATA_NAMEINDEX_HPP_
 #define SWDE_METADATA_NAMEINDEX_HPP_
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string_view>
 #include <vector>
 
 #include "swde/platform/AnsiString.hpp"
+#include "swde/platform/SeededHash.hpp"
 
 namespace SWDE_API swde {
 
-// SipHash-1-3 of a name under a key drawn at random once per process. The names come from the
-// documents under check, so an unkeyed hash would let a document choose names that all land in
-// one place of the index and make every lookup walk all of them.
-struct SeededNameHash {
-  std::uint64_t operator()(std::string_view name) const noexcept {
-    const Key& key = processKey();
-    std::uint64_t v0 = key.k0 ^ 0x736f6d6570736575ull;
-    std::uint64_t v1 = key.k1 ^ 0x646f72616e646f6dull;
-    std::uint64_t v2 = key.k0 ^ 0x6c7967656e657261ull;
-    std::uint64_t v3 = key.k1 ^ 0x7465646279746573ull;
-    const auto round = [&] {
-      v0 += v1;
-      v1 = rotate(v1, 13) ^ v0;
-      v0 = rotate(v0, 32);
-      v2 += v3;
-      v3 = rotate(v3, 16) ^ v2;
-      v0 += v3;
-      v3 = rotate(v3, 21) ^ v0;
-      v2 += v1;
-      v1 = rotate(v1, 17) ^ v2;
-      v2 = rotate(v2, 32);
-    };
-    const std::size_t whole = name.size() & ~std::size_t{7};
-    for (std::size_t at = 0; at < whole; at += 8) {
-      const std::uint64_t word = load(name.data() + at, 8);
-      v3 ^= word;
-      round();
-      v0 ^= word;
-    }
-    const std::uint64_t last =
-        load(name.data() + whole, name.size() - whole) | (std::uint64_t{name.size() & 0xFF} << 56);
-    v3 ^= last;
-    round();
-    v0 ^= last;
-    v2 ^= 0xFF;
-    round();
-    round();
-    round();
-    return v0 ^ v1 ^ v2 ^ v3;
-  }
-
- private:
-  struct Key {
-    std::uint64_t k0;
-    std::uint64_t k1;
-  };
-
-  static const Key& processKey() {
-    static const Key key = []() -> Key {
-      try {
-        std::random_device device;
-        const auto draw = [&device] {
-          return (std::uint64_t{device()} << 32) ^ std::uint64_t{device()};
-        };
-        const std::uint64_t k0 = draw();
-        return Key{k0, draw()};
-      } catch (...) {
-        // No entropy source: the clock and where the key lives still differ from run to run.
-        const auto now = static_cast<std::uint64_t>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count());
-        return Key{now, reinterpret_cast<std::uintptr_t>(&now) * 0x9E3779B97F4A7C15ull};
-      }
-    }();
-    return key;
-  }
-
-  static std::uint64_t rotate(std::uint64_t x, int bits) {
-    return (x << bits) | (x >> (64 - bits));
-  }
-
-  // Up to 8 bytes as a little-endian number.
-  static std::uint64_t load(const char* bytes, std::size_t count) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      value |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
-    }
-    return value;
-  }
-};
+// The index hashes names with the keyed hash of every table a document's contents key.
+using SeededNameHash = SeededHash;
 
 // An exact-match index from byte strings to borrowed pointers: open addressing with linear
 // probing over a power-of-two table at most half full, keyed hashes. The first item added under

@@ -1,0 +1,288 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// Fuzz target: the document-level checks on crafted ids, keys and shares, differentially.
+//   - The tables (KeyedTable, IdSet) under three hashes, the keyed one, one that puts everything
+//     in one place and one of four values, give the answers of std::map and std::set for every
+//     operation the input asks for: the paths beside the table that only colliding contents
+//     reach are taken as often as the table itself.
+//   - smDocumentChecks, fed digests made from the input (record types known and unknown, ids
+//     from 0 to 2^32 - 1 and multiples of table sizes, keys that repeat, references to targets
+//     that come before, after or never, shares from 0 to 2^64 - 1 over primes near 2^64):
+//     leaving codes out (smDocumentOptions::notWanted) gives the findings of all codes without
+//     them; and the digests in reverse order give the same references never resolved (7002),
+//     precinct mismatches (7004), share verdicts (7030, 7031) and repeated key values (7001).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "swde/checks/DocumentChecks.hpp"
+#include "swde/checks/DocumentTables.hpp"
+#include "swde/platform/SeededHash.hpp"
+
+#include "FuzzSupport.hpp"
+
+namespace {
+
+using swde::AnsiString;
+using swde::smDocumentFinding;
+using swde::smObjectDigest;
+
+struct OneHash {
+  std::uint64_t operator()(std::uint64_t, std::string_view) const noexcept { return 7; }
+  std::uint64_t operator()(std::uint64_t) const noexcept { return 7; }
+};
+
+struct FourHashes {
+  std::uint64_t operator()(std::uint64_t tag, std::string_view text) const noexcept {
+    return swde::SeededHash{}(tag, text) & 3;
+  }
+  std::uint64_t operator()(std::uint64_t value) const noexcept {
+    return swde::SeededHash{}(value)&3;
+  }
+};
+
+// Numbers a document may choose to hurt a table: bounds, powers of two, multiples of table
+// sizes and of the bucket counts of std::unordered_set.
+const std::uint32_t kIds[] = {0,
+                              1,
+                              2,
+                              63,
+                              64,
+                              65,
+                              16777215,
+                              16777216,
+                              4294967295,
+                              4294967294,
+                              2147483648,
+                              1u << 20,
+                              65536 * 3,
+                              131072 * 7,
+                              50331653,
+                              100663319,
+                              50331653u * 2,
+                              12582917 * 5};
+
+const char* const kKeys[] = {"",           "A",    "A ", "a",          "0001", "0002", "G1300",
+                             "K000000123", "\xB9", "1",  "4294967295", "X\0Y", "KK"};
+
+std::string key(FuzzedDataProvider& in) {
+  if (in.ConsumeIntegralInRange(0, 3) == 0) {
+    return in.ConsumeRandomLengthString(12);
+  }
+  const std::size_t at = in.ConsumeIntegralInRange<std::size_t>(0, std::size(kKeys) - 1);
+  return at == 11 ? std::string("X\0Y", 3) : std::string(kKeys[at]);
+}
+
+std::uint32_t id(FuzzedDataProvider& in) {
+  if (in.ConsumeBool()) {
+    return in.ConsumeIntegral<std::uint32_t>();
+  }
+  return kIds[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kIds) - 1)];
+}
+
+template <typename Hash>
+void tables(FuzzedDataProvider& in, std::size_t operations) {
+  swde::document::Arena arena;
+  swde::document::KeyedTable<Hash> keys;
+  swde::document::IdSet<Hash> ids;
+  std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> keyModel;
+  std::set<std::pair<std::uint32_t, std::uint32_t>> idModel;
+  for (std::size_t i = 0; i < operations && in.remaining_bytes() > 0; ++i) {
+    const auto tag = in.ConsumeIntegralInRange<std::uint32_t>(0, 3);
+    const std::string text = key(in);
+    const std::uint32_t number = id(in);
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+      case 0: {
+        const auto entered = keys.enter(tag, text, number, arena);
+        const auto [it, added] = keyModel.emplace(std::pair{tag, text}, number);
+        SWDE_FUZZ_CHECK(entered.added == added && entered.value == it->second);
+        SWDE_FUZZ_CHECK(entered.text == text);
+        break;
+      }
+      case 1: {
+        std::uint32_t value = 0;
+        const auto it = keyModel.find({tag, text});
+        SWDE_FUZZ_CHECK(keys.lookup(tag, text, value) == (it != keyModel.end()));
+        SWDE_FUZZ_CHECK(it == keyModel.end() || value == it->second);
+        break;
+      }
+      case 2:
+        ids.insert(tag, number);
+        idModel.emplace(tag, number);
+        break;
+      default:
+        SWDE_FUZZ_CHECK(ids.contains(tag, number) == (idModel.count({tag, number}) != 0));
+        break;
+    }
+  }
+  SWDE_FUZZ_CHECK(keys.size() == keyModel.size());
+  for (const auto& [pair, value] : keyModel) {
+    std::uint32_t found = 0;
+    SWDE_FUZZ_CHECK(keys.lookup(pair.first, pair.second, found) && found == value);
+  }
+  for (const auto& [tag, number] : idModel) {
+    SWDE_FUZZ_CHECK(ids.contains(tag, number));
+  }
+}
+
+const char* const kTypes[] = {"G5JDR", "G5OBR", "X", "G5OSF", "Y", ""};  // the first two keyed
+const char* const kRelations[] = {"G5RJDR", "G5ROBR", "R"};
+const std::uint64_t kNumbers[] = {0,
+                                  1,
+                                  2,
+                                  3,
+                                  1000000,
+                                  4294967291,
+                                  4294967296,
+                                  9223372036854775808ull,
+                                  18446744073709551557ull,
+                                  18446744073709551533ull,
+                                  18446744073709551521ull,
+                                  18446744073709551615ull};
+
+std::uint64_t number(FuzzedDataProvider& in) {
+  if (in.ConsumeBool()) {
+    return in.ConsumeIntegral<std::uint64_t>();
+  }
+  return kNumbers[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kNumbers) - 1)];
+}
+
+std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
+  std::vector<smObjectDigest> all;
+  const auto count = in.ConsumeIntegralInRange<std::uint32_t>(0, 40);
+  for (std::uint32_t i = 0; i < count && in.remaining_bytes() > 0; ++i) {
+    smObjectDigest d;
+    const std::size_t type = in.ConsumeIntegralInRange<std::size_t>(0, std::size(kTypes) - 1);
+    d.typeName = kTypes[type];
+    d.line = 100 * (i + 1);
+    d.id = id(in);
+    d.checked = in.ConsumeIntegralInRange(0, 7) != 0;
+    d.keyed = type < 2;
+    if (d.keyed) {
+      d.key = key(in);
+      d.keyEntry = type == 0 ? "G5IJR" : "G5NRO";
+      d.keyLine = d.line + 1;
+      d.keyId = 1;
+    }
+    if (in.ConsumeBool()) {
+      d.parcelEntry = "G5IDD";
+      d.parcelLine = d.line + 2;
+      d.parcelId = 2;
+      d.parcelValue = "121905_2.0003." + std::to_string(i);
+    }
+    const auto references = in.ConsumeIntegralInRange<std::uint32_t>(0, 3);
+    for (std::uint32_t r = 0; r < references; ++r) {
+      smObjectDigest::Reference ref;
+      ref.relation = kRelations[in.ConsumeIntegralInRange<std::size_t>(0, 2)];
+      ref.line = d.line + 10 + r;
+      ref.id = r + 1;
+      const std::size_t target = in.ConsumeIntegralInRange<std::size_t>(0, std::size(kTypes) - 1);
+      ref.targetType = kTypes[target];
+      ref.byId = target >= 2;
+      ref.target = ref.byId && in.ConsumeBool() ? std::to_string(id(in)) : key(in);
+      ref.precinctDiffers = !d.parcelValue.empty() && target == 1 && in.ConsumeBool();
+      if (in.ConsumeBool()) {
+        smObjectDigest::Share share;
+        share.reference = d.references.size();
+        share.attribute = "G5UD";
+        share.line = d.line + 3;
+        share.id = 3;
+        share.readable = in.ConsumeIntegralInRange(0, 7) != 0;
+        share.numerator = number(in);
+        share.denominator = std::max<std::uint64_t>(1, number(in));
+        d.shares.push_back(share);
+      }
+      d.references.push_back(ref);
+    }
+    all.push_back(std::move(d));
+  }
+  return all;
+}
+
+std::vector<smDocumentFinding> run(const std::vector<smObjectDigest>& all,
+                                   const std::vector<swde::smDocumentCode>& notWanted) {
+  swde::smDocumentChecks checks(nullptr, {"2026.06.15", notWanted});
+  std::vector<smDocumentFinding> findings;
+  for (const smObjectDigest& d : all) {
+    checks.add(d, findings);
+  }
+  checks.finish(findings);
+  return findings;
+}
+
+// A finding's code, value, message and (when asked) line and key.
+std::string describe(const smDocumentFinding& f, bool whose) {
+  return std::to_string(f.code) + "@" + (whose ? std::to_string(f.line) + " " + f.key : "") + " " +
+         f.value + " " + f.message;
+}
+
+void documentChecks(FuzzedDataProvider& in) {
+  const std::vector<smObjectDigest> all = digests(in);
+  const std::vector<smDocumentFinding> every = run(all, {});
+
+  // Codes left out.
+  std::vector<swde::smDocumentCode> left;
+  for (const swde::smDocumentCode code :
+       {swde::dcDuplicateKey, swde::dcDanglingReference, swde::dcPrecinctMismatch, swde::dcShareSum,
+        swde::dcShareSumRange}) {
+    if (in.ConsumeBool()) {
+      left.push_back(code);
+    }
+  }
+  std::vector<std::string> expected;
+  for (const smDocumentFinding& f : every) {
+    if (std::find(left.begin(), left.end(), f.code) == left.end()) {
+      expected.push_back(describe(f, true));
+    }
+  }
+  std::vector<std::string> got;
+  for (const smDocumentFinding& f : run(all, left)) {
+    got.push_back(describe(f, true));
+  }
+  SWDE_FUZZ_CHECK(got == expected);
+
+  // The other order: what does not depend on which object came first. (A share group's finding
+  // is placed at its first share and names that object's key.)
+  const auto settled = [](const std::vector<smDocumentFinding>& findings) {
+    std::multiset<std::string> out;
+    for (const smDocumentFinding& f : findings) {
+      if (f.code == swde::dcDuplicateKey) {
+        out.insert("7001 " + f.typeName + " " + f.value);
+      } else if (f.code == swde::dcDanglingReference || f.code == swde::dcShareSum ||
+                 f.code == swde::dcShareSumRange) {
+        out.insert(describe(f, f.code == swde::dcDanglingReference));
+      } else if (f.code == swde::dcPrecinctMismatch) {
+        out.insert(describe(f, true) + " " + std::to_string(f.objectLine));
+      }
+    }
+    return out;
+  };
+  const std::vector<smObjectDigest> reversed(all.rbegin(), all.rend());
+  SWDE_FUZZ_CHECK(settled(run(reversed, {})) == settled(every));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+      tables<swde::SeededHash>(in, 400);
+      break;
+    case 1:
+      tables<OneHash>(in, 400);
+      break;
+    case 2:
+      tables<FourHashes>(in, 400);
+      break;
+    default:
+      documentChecks(in);
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,102 @@
+// swde — semantic checks of SWDE cadastral exchange objects.
+//
+// The tables of the document checks against the worst a document can do to them: keys and ids
+// that all share one hash cost a bounded walk each, never a walk over all of them; with the keyed
+// hash, ordinary contents stay in the table, within the bytes per entry docs/performance.md gives.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "swde/checks/DocumentTables.hpp"
+
+namespace {
+
+using swde::document::Arena;
+using swde::document::IdSet;
+using swde::document::KeyedTable;
+
+// Every key and every id on one hash.
+struct OneHash {
+  std::uint64_t operator()(std::uint64_t, std::string_view) const noexcept { return 42; }
+  std::uint64_t operator()(std::uint64_t) const noexcept { return 42; }
+};
+
+double Seconds(std::clock_t since) {
+  return double(std::clock() - since) / CLOCKS_PER_SEC;
+}
+
+// 100,000 (record type, key) pairs of three types entered twice: the first value stays, every
+// pair is found under its own type only.
+template <typename Hash>
+void EnterKeys(KeyedTable<Hash>& table, Arena& arena) {
+  for (std::uint32_t pass = 0; pass < 2; ++pass) {
+    for (std::uint32_t i = 0; i < 100000; ++i) {
+      const auto entered = table.enter(i % 3, "K" + std::to_string(i), i + pass, arena);
+      ASSERT_EQ(entered.added, pass == 0) << i;
+      ASSERT_EQ(entered.value, i);
+      ASSERT_EQ(entered.text, "K" + std::to_string(i));
+    }
+  }
+  for (std::uint32_t i = 0; i < 100000; ++i) {
+    std::uint32_t value = 0;
+    ASSERT_TRUE(table.lookup(i % 3, "K" + std::to_string(i), value) && value == i) << i;
+    ASSERT_FALSE(table.contains((i + 1) % 3, "K" + std::to_string(i))) << i;
+  }
+  EXPECT_FALSE(table.contains(0, "K-1"));
+  EXPECT_EQ(table.size(), 100000u);
+}
+
+// 100,000 ids of three record types, scattered over the whole 32-bit range, entered twice.
+template <typename Hash>
+void EnterIds(IdSet<Hash>& ids) {
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::uint32_t i = 0; i < 100000; ++i) {
+      ids.insert(i % 3, i * 42949u);
+    }
+  }
+  for (std::uint32_t i = 0; i < 100000; ++i) {
+    ASSERT_TRUE(ids.contains(i % 3, i * 42949u)) << i;
+    ASSERT_FALSE(ids.contains((i + 1) % 3, i * 42949u)) << i;
+    ASSERT_FALSE(ids.contains(i % 3, i * 42949u + 1)) << i;
+  }
+}
+
+TEST(DocumentTablesHostile, CollidingKeysAndIdsStayCheap) {
+  const std::clock_t start = std::clock();
+  Arena arena;
+  KeyedTable<OneHash> keys;
+  EnterKeys(keys, arena);
+  EXPECT_GT(keys.aside(), 99000u);  // beside the table, in an ordered map
+  IdSet<OneHash> ids;
+  EnterIds(ids);
+  EXPECT_GT(ids.aside(), 99000u);
+  EXPECT_LT(Seconds(start), 20.0);  // a walk over all of them would take minutes
+}
+
+TEST(DocumentTables, OrdinaryContentsStayInTheTable) {
+  Arena arena;
+  KeyedTable<> keys;
+  EnterKeys(keys, arena);
+  EXPECT_LE(keys.aside(), 100u);          // a probe of more than 32 slots is rare, not impossible
+  EXPECT_LE(keys.bytes(), 43u * 100000);  // slots: 16 bytes, at least 3/8 full
+  IdSet<> scattered;
+  EnterIds(scattered);
+  EXPECT_LE(scattered.aside(), 100u);
+  EXPECT_EQ(scattered.words(), 100000u);
+  EXPECT_LE(scattered.bytes(), 43u * 100000);
+  // The ids most documents have: the objects' ordinals, of one record type or of five in turn.
+  for (const std::uint32_t types : {1u, 5u}) {
+    IdSet<> ordinals;
+    for (std::uint32_t id = 1; id <= 300000; ++id) {
+      ordinals.insert(id % types, id);
+    }
+    EXPECT_TRUE(ordinals.contains(299999 % types, 299999));
+    EXPECT_FALSE(ordinals.contains(300001 % types, 300001));
+    EXPECT_LE(ordinals.bytes(), types == 1 ? 300000u : 4 * 300000u);  // 1 or 4 bytes an id
+  }
+}
+
+}  // namespace
