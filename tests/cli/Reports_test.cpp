@@ -21,21 +21,20 @@
 
 #include "swde/platform/Bytes.hpp"
 
+#include "cli/Spawn.hpp"
 #include "xml/ReadSupport.hpp"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using swde_test::Slurp;
+using swde_test::Start;
+using swde_test::TempDir;
+using swde_test::Wait;
+using swde_test::Write;
 
 const std::string kSource = SWDE_SOURCE_DIR;
 const std::string kClean = kSource + "/examples/clean.xml";
-
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
@@ -44,16 +43,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
   }
   return text;
 }
-
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/swde-reports-XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
 
 // A run of swde-check: its standard output goes to `out` opened with `outFlags` (a scratch file
 // by default), standard error to a scratch file.
@@ -68,32 +57,13 @@ struct Tool {
   TempDir scratch;
 
   pid_t start() {
-    if (out.empty()) {
-      out = scratch / "out";
-    }
-    std::vector<std::string> words = args;
-    words.insert(words.begin(), SWDE_CHECK_PATH);
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-      argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), outFlags, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (scratch / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    out = out.empty() ? scratch / "out" : out;
+    args.insert(args.begin(), SWDE_CHECK_PATH);
+    const pid_t pid = Start(args, {out, scratch / "err", outFlags});
+    args.erase(args.begin());
     return pid;
   }
-  // Runs to the end: the wait status.
-  int wait(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return status;
-  }
+  int wait(pid_t pid) { return Wait(pid).status; }  // runs to the end: the wait status
   int operator()() { return wait(start()); }
   std::string err() { return Slurp(scratch / "err"); }
 };
