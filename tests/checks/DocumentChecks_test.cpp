@@ -172,6 +172,7 @@ struct DocumentRow {
   const char* expected;
 };
 
+// clang-format off
 const DocumentRow kDocuments[] = {
     {"a repeated key names both lines; other record types and left-out objects do not count",
      {{"G5DZE", 10, 1, {{"G5IDD", "121905_2.0003.5"}}, {}},
@@ -214,11 +215,7 @@ const DocumentRow kDocuments[] = {
       // Overflow-sized denominators: 2^64 - 59, 2^64 - 83 and 2^64 - 95 are primes. Two of them
       // add up in 128 bits; three need more, and are added exactly all the same: a sum whose
       // text is longer than 80 characters is shown as an approximation.
-      {"G5UDZ",
-       70,
-       12,
-       {{"G5UD", "18446744073709551556/18446744073709551557"}},
-       {{"G5RJDR", "G5JDR", "C"}}},
+      {"G5UDZ", 70, 12, {{"G5UD", "18446744073709551556/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "C"}}},
       {"G5UDZ", 71, 13, {{"G5UD", "1/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "C"}}},
       {"G5UDZ", 72, 14, {{"G5UD", "1/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "D"}}},
       {"G5UDZ", 73, 15, {{"G5UD", "1/18446744073709551533"}}, {{"G5RJDR", "G5JDR", "D"}}},
@@ -233,6 +230,7 @@ const DocumentRow kDocuments[] = {
      "7030@73 G5UDZ G5UD/1 v=36893488147419103090/340282366920938460843936948965011886881 e=1; "
      "7030@81 G5UDZ G5UD/1 v=~1.626303e-19 e=1; 7002@97 G5UDZ G5RJDR/1 v=G"},
 };
+// clang-format on
 
 // Every finding names its object's line too.
 TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
