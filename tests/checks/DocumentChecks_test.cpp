@@ -24,13 +24,19 @@
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/Cp1250.hpp"
 
+#include "checks/DocumentSupport.hpp"
+
 namespace {
 
-using swde::AnsiString;
 using swde::Metadata;
 using swde::smDocumentChecks;
 using swde::smDocumentFinding;
 using swde::ValueCheck;
+using swde_test::Build;
+using swde_test::CheckDocument;
+using swde_test::CheckObjects;
+using swde_test::Obj;
+using swde_test::Render;
 
 constexpr const char* kToday = "2026.06.15";
 
@@ -60,68 +66,6 @@ std::unique_ptr<Metadata> MakeAnnex() {
   share->addAttribute("G5UD", "G5UD");
   share->addReference("G5RJDR", "G5RJDR")->shares = "G5UD";
   return annex;
-}
-
-AnsiString Cp1250(const char* utf8) {
-  AnsiString out;
-  EXPECT_TRUE(swde::Utf8ToCp1250(utf8, out)) << utf8;
-  return out;
-}
-
-// One object of a document: attributes on the lines after the object's, then relations.
-struct Obj {
-  const char* type;
-  std::uint32_t line;
-  std::uint32_t id;
-  std::vector<std::pair<const char*, const char*>> attributes;
-  std::vector<std::tuple<const char*, const char*, const char*>> relations;  // name, type, target
-  const char* status = "00";
-};
-
-std::unique_ptr<swde::smObject> Build(const Obj& o) {
-  auto object = std::make_unique<swde::smObject>(o.type);
-  object->line = o.line;
-  object->id = o.id;
-  object->status = o.status;
-  std::uint32_t line = o.line;
-  std::uint32_t id = 0;
-  for (const auto& [name, value] : o.attributes) {
-    swde::smAttribute* a = object->addAttribute(name, "", Cp1250(value));
-    a->line = ++line;
-    a->id = ++id;
-  }
-  id = 0;
-  for (const auto& [name, type, target] : o.relations) {
-    swde::smRelation* r = object->addRelation(name, "");
-    r->destType = type;
-    r->destObject = target;
-    r->line = ++line;
-    r->id = ++id;
-  }
-  return object;
-}
-
-// "7011@12 G5DZE G5DTW/1 v=2025.02.30 e=dzień 01-28 k=key r=5", in UTF-8.
-std::string Render(const std::vector<smDocumentFinding>& findings) {
-  std::string out;
-  for (const smDocumentFinding& f : findings) {
-    out += (out.empty() ? "" : "; ") + std::to_string(f.code) + "@" + std::to_string(f.line) + " " +
-           f.typeName;
-    if (f.hasEntry) {
-      out += " " + f.entry + "/" + std::to_string(f.entryId);
-    }
-    for (const auto& [tag, text] :
-         {std::pair{" v=", &f.value}, {" e=", &f.expected}, {" k=", &f.key}}) {
-      if (!text->empty()) {
-        out += tag + swde::Cp1250ToUtf8(*text);
-      }
-    }
-    if (f.relatedLine != 0) {
-      out += " r=" + std::to_string(f.relatedLine);
-    }
-    EXPECT_EQ(f.msgType, swde::FindDocumentCode(f.code)->msgType) << f.code;
-  }
-  return out;
 }
 
 struct ValueRow {
@@ -228,6 +172,7 @@ struct DocumentRow {
   const char* expected;
 };
 
+// clang-format off
 const DocumentRow kDocuments[] = {
     {"a repeated key names both lines; other record types and left-out objects do not count",
      {{"G5DZE", 10, 1, {{"G5IDD", "121905_2.0003.5"}}, {}},
@@ -270,11 +215,7 @@ const DocumentRow kDocuments[] = {
       // Overflow-sized denominators: 2^64 - 59, 2^64 - 83 and 2^64 - 95 are primes. Two of them
       // add up in 128 bits; three need more, and are added exactly all the same: a sum whose
       // text is longer than 80 characters is shown as an approximation.
-      {"G5UDZ",
-       70,
-       12,
-       {{"G5UD", "18446744073709551556/18446744073709551557"}},
-       {{"G5RJDR", "G5JDR", "C"}}},
+      {"G5UDZ", 70, 12, {{"G5UD", "18446744073709551556/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "C"}}},
       {"G5UDZ", 71, 13, {{"G5UD", "1/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "C"}}},
       {"G5UDZ", 72, 14, {{"G5UD", "1/18446744073709551557"}}, {{"G5RJDR", "G5JDR", "D"}}},
       {"G5UDZ", 73, 15, {{"G5UD", "1/18446744073709551533"}}, {{"G5RJDR", "G5JDR", "D"}}},
@@ -289,48 +230,18 @@ const DocumentRow kDocuments[] = {
      "7030@73 G5UDZ G5UD/1 v=36893488147419103090/340282366920938460843936948965011886881 e=1; "
      "7030@81 G5UDZ G5UD/1 v=~1.626303e-19 e=1; 7002@97 G5UDZ G5RJDR/1 v=G"},
 };
+// clang-format on
 
-// The findings of a document checked on one thread.
-std::vector<smDocumentFinding> CheckDocument(const Metadata* annex, const std::vector<Obj>& objects,
-                                             const swde::smDocumentOptions& options) {
-  smDocumentChecks checks(annex, options);
-  std::vector<smDocumentFinding> findings;
-  for (const Obj& o : objects) {
-    checks.addObject(*Build(o), findings);
-  }
-  checks.finish(findings);
-  return findings;
-}
-
+// Every finding names its object's line too.
 TEST(DocumentChecks, DocumentsTableWithAndWithoutWorkers) {
   const auto annex = MakeAnnex();
   for (const DocumentRow& row : kDocuments) {
-    std::vector<std::unique_ptr<swde::smObject>> objects;
-    for (const Obj& o : row.objects) {
-      objects.push_back(Build(o));
-    }
-    const std::vector<smDocumentFinding> one = CheckDocument(annex.get(), row.objects, {kToday});
-    EXPECT_EQ(Render(one), row.expected) << row.name;
-    for (const smDocumentFinding& f : one) {  // every finding names its object's line too
+    EXPECT_EQ(CheckDocument(annex.get(), {kToday}, row.objects), row.expected) << row.name;
+    for (const smDocumentFinding& f : CheckObjects(annex.get(), {kToday}, row.objects)) {
       const auto holder = std::find_if(row.objects.begin(), row.objects.end(),
                                        [&](const Obj& o) { return o.id == f.objectId; });
       EXPECT_TRUE(holder != row.objects.end() && holder->line == f.objectLine) << f.message;
     }
-
-    // Workers check the objects in any order; the digests are added in document order.
-    smDocumentChecks shared(annex.get(), {kToday});
-    std::vector<std::vector<smDocumentFinding>> perObject(objects.size());
-    std::vector<swde::smObjectDigest> digests(objects.size());
-    for (std::size_t i = objects.size(); i-- > 0;) {
-      digests[i] = shared.objectChecks().check(*objects[i], perObject[i]);
-    }
-    std::vector<smDocumentFinding> many;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-      many.insert(many.end(), perObject[i].begin(), perObject[i].end());
-      shared.add(digests[i], many);
-    }
-    shared.finish(many);
-    EXPECT_EQ(Render(many), Render(one)) << row.name;
   }
 }
 
@@ -342,7 +253,7 @@ TEST(DocumentChecks, CodesNotWantedAreLeftOut) {
       swde::dcDuplicateKey, swde::dcDanglingReference, swde::dcPrecinctMismatch, swde::dcShareSum,
       swde::dcShareSumRange};
   for (const DocumentRow& row : kDocuments) {
-    const std::vector<smDocumentFinding> all = CheckDocument(annex.get(), row.objects, {kToday});
+    const std::vector<smDocumentFinding> all = CheckObjects(annex.get(), {kToday}, row.objects);
     auto without = [&all](const std::vector<swde::smDocumentCode>& codes) {
       std::vector<smDocumentFinding> rest;
       std::copy_if(all.begin(), all.end(), std::back_inserter(rest),
@@ -352,11 +263,10 @@ TEST(DocumentChecks, CodesNotWantedAreLeftOut) {
       return Render(rest);
     };
     for (const swde::smDocumentCode code : levelCodes) {
-      EXPECT_EQ(Render(CheckDocument(annex.get(), row.objects, {kToday, {code}})), without({code}))
+      EXPECT_EQ(CheckDocument(annex.get(), {kToday, {code}}, row.objects), without({code}))
           << row.name << ", without " << code;
     }
-    EXPECT_EQ(Render(CheckDocument(annex.get(), row.objects, {kToday, levelCodes})),
-              without(levelCodes))
+    EXPECT_EQ(CheckDocument(annex.get(), {kToday, levelCodes}, row.objects), without(levelCodes))
         << row.name;
   }
 }
@@ -386,7 +296,7 @@ std::string GroupVerdict(const Metadata* annex, const std::vector<std::string>& 
         {"G5UDZ", line, line, {{"G5UD", shares[i].c_str()}}, {{"G5RJDR", "G5JDR", "A"}}});
   }
   std::string verdict;
-  for (const smDocumentFinding& f : CheckDocument(annex, objects, {kToday})) {
+  for (const smDocumentFinding& f : CheckObjects(annex, {kToday}, objects)) {
     verdict += std::to_string(f.code) + " v=" + f.value + ";";
   }
   return verdict;
@@ -508,13 +418,10 @@ TEST(DocumentChecks, MessagesAndOptions) {
   const auto annex = MakeAnnex();
   smDocumentChecks checks(annex.get(), {kToday});
   std::vector<smDocumentFinding> findings;
-  for (const Obj& o : std::vector<Obj>{{"G5JDR", 1, 1, {{"G5IJR", "A"}}, {}},
-                                       {"G5JDR", 5, 2, {{"G5IJR", "A"}}, {}},
-                                       {"G5UDZ",
-                                        9,
-                                        3,
-                                        {{"G5UD", "1/4"}},
-                                        {{"G5RJDR", "G5JDR", "A"}, {"G5RJDR", "G5JDR", "Z"}}}}) {
+  const Obj u = {
+      "G5UDZ", 9, 3, {{"G5UD", "1/4"}}, {{"G5RJDR", "G5JDR", "A"}, {"G5RJDR", "G5JDR", "Z"}}};
+  for (const Obj& o :
+       {Obj{"G5JDR", 1, 1, {{"G5IJR", "A"}}, {}}, Obj{"G5JDR", 5, 2, {{"G5IJR", "A"}}, {}}, u}) {
     checks.addObject(*Build(o), findings);
   }
   checks.finish(findings);

@@ -76,9 +76,22 @@ inline std::string Render(const std::vector<swde::smDocumentFinding>& findings) 
   return out;
 }
 
-// The findings of a document of `objects`, checked twice: through addObject, and as a host with
-// workers checks it (the objects in reverse order, the digests added in document order). Both
-// must agree.
+// The findings of a document of `objects` checked through addObject, on one thread.
+inline std::vector<swde::smDocumentFinding> CheckObjects(const swde::Metadata* annex,
+                                                         const swde::smDocumentOptions& options,
+                                                         const std::vector<Obj>& objects) {
+  swde::smDocumentChecks checks(annex, options);
+  std::vector<swde::smDocumentFinding> findings;
+  for (const Obj& o : objects) {
+    checks.addObject(*Build(o), findings);
+  }
+  checks.finish(findings);
+  return findings;
+}
+
+// The findings of a document of `objects`, rendered, checked twice: through addObject, and as a
+// host with workers checks it (the objects in reverse order, the digests added in document
+// order). Both must agree.
 inline std::string CheckDocument(const swde::Metadata* annex,
                                  const swde::smDocumentOptions& options,
                                  const std::vector<Obj>& objects) {
@@ -86,12 +99,6 @@ inline std::string CheckDocument(const swde::Metadata* annex,
   for (const Obj& o : objects) {
     built.push_back(Build(o));
   }
-  swde::smDocumentChecks single(annex, options);
-  std::vector<swde::smDocumentFinding> one;
-  for (const auto& object : built) {
-    single.addObject(*object, one);
-  }
-  single.finish(one);
   swde::smDocumentChecks shared(annex, options);
   std::vector<std::vector<swde::smDocumentFinding>> perObject(built.size());
   std::vector<swde::smObjectDigest> digests(built.size());
@@ -104,7 +111,7 @@ inline std::string CheckDocument(const swde::Metadata* annex,
     shared.add(digests[i], many);
   }
   shared.finish(many);
-  const std::string rendered = Render(one);
+  const std::string rendered = Render(CheckObjects(annex, options, objects));
   EXPECT_EQ(Render(many), rendered);
   return rendered;
 }

@@ -21,21 +21,20 @@
 
 #include "swde/platform/Bytes.hpp"
 
+#include "cli/Spawn.hpp"
 #include "xml/ReadSupport.hpp"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using swde_test::Slurp;
+using swde_test::Start;
+using swde_test::TempDir;
+using swde_test::Wait;
+using swde_test::Write;
 
 const std::string kSource = SWDE_SOURCE_DIR;
 const std::string kClean = kSource + "/examples/clean.xml";
-
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
@@ -44,16 +43,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
   }
   return text;
 }
-
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/swde-reports-XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
 
 // A run of swde-check: its standard output goes to `out` opened with `outFlags` (a scratch file
 // by default), standard error to a scratch file.
@@ -68,32 +57,13 @@ struct Tool {
   TempDir scratch;
 
   pid_t start() {
-    if (out.empty()) {
-      out = scratch / "out";
-    }
-    std::vector<std::string> words = args;
-    words.insert(words.begin(), SWDE_CHECK_PATH);
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-      argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), outFlags, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (scratch / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    out = out.empty() ? scratch / "out" : out;
+    args.insert(args.begin(), SWDE_CHECK_PATH);
+    const pid_t pid = Start(args, {out, scratch / "err", outFlags});
+    args.erase(args.begin());
     return pid;
   }
-  // Runs to the end: the wait status.
-  int wait(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return status;
-  }
+  int wait(pid_t pid) { return Wait(pid).status; }  // runs to the end: the wait status
   int operator()() { return wait(start()); }
   std::string err() { return Slurp(scratch / "err"); }
 };
@@ -140,35 +110,22 @@ TEST(OutputPaths, EachKindOfPathGetsTheReportAndKeepsTheRest) {
       }
     };
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"/dev/stdout >> log", keep, "/dev/stdout", true, "log", "old\n@R", {}},
       {"/dev/fd/1 >> log", keep, "/dev/fd/1", true, "log", "old\n@R", {}},
       {"/proc/self/fd/1 >> log", keep, "/proc/self/fd/1", true, "log", "old\n@R", {}},
       {"a regular file", keep, "@/log", false, "log", "@R", {}},
       {"a new file", keep, "@/new.txt", false, "new.txt", "@R", {}},
-      {"a link to a file not made yet",
-       links({{"latest.txt", "sub/r.txt"}}),
-       "@/latest.txt",
-       false,
-       "sub/r.txt",
-       "@R",
-       {{"latest.txt", "sub/r.txt"}}},
-      {"a link to a file",
-       links({{"latest.txt", "old.txt"}}),
-       "@/latest.txt",
-       false,
-       "old.txt",
-       "@R",
-       {{"latest.txt", "old.txt"}}},
-      {"links in a chain, each relative to its own directory",
-       links({{"a", "sub/b"}, {"sub/b", "c"}}),
-       "@/a",
-       false,
-       "sub/c",
-       "@R",
-       {{"a", "sub/b"}, {"sub/b", "c"}}},
+      {"a link to a file not made yet", links({{"latest.txt", "sub/r.txt"}}), "@/latest.txt", false,
+       "sub/r.txt", "@R", {{"latest.txt", "sub/r.txt"}}},
+      {"a link to a file", links({{"latest.txt", "old.txt"}}), "@/latest.txt", false, "old.txt",
+       "@R", {{"latest.txt", "old.txt"}}},
+      {"links in a chain, each relative to its own directory", links({{"a", "sub/b"}, {"sub/b", "c"}}),
+       "@/a", false, "sub/c", "@R", {{"a", "sub/b"}, {"sub/b", "c"}}},
       {"/dev/null", keep, "/dev/null", false, "log", "old\n", {}},
   };
+  // clang-format on
   for (const Case& row : cases) {
     SCOPED_TRACE(row.what);
     TempDir dir;
@@ -289,64 +246,43 @@ TEST(ReportIntegrity, EveryReportSaysWhatItHolds) {
     std::string out;  // "@" as in args; "..." first: standard output only has to hold the rest
     std::string err;
   };
+  const std::string cut = "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n";
+  // clang-format off
   const std::vector<Case> cases = {
       // A byte that is not UTF-8, in every format and on standard error.
-      {{"@/caf\xE9.xml"},
-       2,
-       "@/caf\\xE9.xml" + finding + "@/caf\\xE9.xml" + text,
-       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "@/caf\xE9.xml"},
-       2,
-       csv + "@/caf\\xE9.xml" + csvRows,
-       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
-      {{"--format", "json", "@/caf\xE9.xml"},
-       2,
-       "...{\"file\":\"@/caf\\\\xE9.xml\",\"findings\"",
-       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
-      {{"--format", "html", "@/caf\xE9.xml"},
-       2,
-       "...<h2>@/caf\\xE9.xml</h2>\n<p class=\"counts\">1 object (0 checked), 1 error, 0 "
-       "warnings</p>\n<p class=\"fatal\">Could not be read to its end: @/caf\\xE9.xml:3:1: "
-       "unclosed token</p>",
-       "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n"},
-      {{"@/cut\xC5.xml"},
-       2,
-       "@/cut\\xC5.xml" + finding + "@/cut\\xC5.xml" + text,
+      {{"@/caf\xE9.xml"}, 2, "@/caf\\xE9.xml" + finding + "@/caf\\xE9.xml" + text, cut},
+      {{"--format", "csv", "@/caf\xE9.xml"}, 2, csv + "@/caf\\xE9.xml" + csvRows, cut},
+      {{"--format", "json", "@/caf\xE9.xml"}, 2, "...{\"file\":\"@/caf\\\\xE9.xml\",\"findings\"", cut},
+      {{"--format", "html", "@/caf\xE9.xml"}, 2, "...<h2>@/caf\\xE9.xml</h2>\n<p class=\"counts\">1 "
+       "object (0 checked), 1 error, 0 warnings</p>\n<p class=\"fatal\">Could not be read to its "
+       "end: @/caf\\xE9.xml:3:1: unclosed token</p>", cut},
+      {{"@/cut\xC5.xml"}, 2, "@/cut\\xC5.xml" + finding + "@/cut\\xC5.xml" + text,
        "swde-check: @/cut\\xC5.xml:3:1: unclosed token\n"},
       // Letters stay letters; C1 controls are escaped in text and on standard error, and only
       // there (JSON and CSV quote what they must).
-      {{"@/\xC5\xBC\xC3\xB3\xC5\x82w.xml"},
-       2,
+      {{"@/\xC5\xBC\xC3\xB3\xC5\x82w.xml"}, 2,
        "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + finding + "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + text,
        "swde-check: @/\xC5\xBC\xC3\xB3\xC5\x82w.xml:3:1: unclosed token\n"},
-      {{"@/c1\xC2\x85\xC2\x9B.xml"},
-       2,
+      {{"@/c1\xC2\x85\xC2\x9B.xml"}, 2,
        "@/c1\\xC2\\x85\\xC2\\x9B.xml" + finding + "@/c1\\xC2\\x85\\xC2\\x9B.xml" + text,
        "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
-      {{"--format", "json", "@/c1\xC2\x85\xC2\x9B.xml"},
-       2,
-       "...{\"file\":\"@/c1\xC2\x85\xC2\x9B.xml\",",
+      {{"--format", "json", "@/c1\xC2\x85\xC2\x9B.xml"}, 2, "...{\"file\":\"@/c1\xC2\x85\xC2\x9B.xml\",",
        "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
       // A UTF-8 byte order mark that the declaration contradicts.
-      {{"@/bom.xml"},
-       2,
+      {{"@/bom.xml"}, 2,
        "@/bom.xml:1:32: fatal: encoding specified in XML declaration is incorrect (the document "
        "begins with the UTF-8 byte order mark, the declaration says windows-1250)\n1 file (1 "
        "unreadable), 0 objects (0 checked), 0 errors, 0 warnings\n",
        "swde-check: @/bom.xml:1:32: encoding specified in XML declaration is incorrect (the "
        "document begins with the UTF-8 byte order mark, the declaration says windows-1250)\n"},
       // The separators, each quoted where a field holds it; nothing else is one.
-      {{"--format", "csv", "--csv-delimiter", ";", "@/a;b.xml"},
-       2,
+      {{"--format", "csv", "--csv-delimiter", ";", "@/a;b.xml"}, 2,
        "...\r\n\"@/a;b.xml\";2;6007;error;XY;1;;;;;;Brak definicji rekordu XY w sekcji "
        "metadanych\r\n\"@/a;b.xml\";3;fatal;fatal;;;;;;;;unclosed token\r\n",
        "swde-check: @/a;b.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "--csv-delimiter", "|", "@/a|b.xml"},
-       2,
-       "...\r\n\"@/a|b.xml\"|2|6007|error|XY|1||||||Brak",
-       "swde-check: @/a|b.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "--csv-delimiter", "tab", "@/a\tb.xml"},
-       2,
+      {{"--format", "csv", "--csv-delimiter", "|", "@/a|b.xml"}, 2,
+       "...\r\n\"@/a|b.xml\"|2|6007|error|XY|1||||||Brak", "swde-check: @/a|b.xml:3:1: unclosed token\n"},
+      {{"--format", "csv", "--csv-delimiter", "tab", "@/a\tb.xml"}, 2,
        "...\r\n\"@/a\tb.xml\"\t2\t6007\terror\tXY\t1\t\t\t\t\t\tBrak",
        "swde-check: @/a\\x09b.xml:3:1: unclosed token\n"},
       {{"--format", "csv", "--csv-delimiter", "1", faults}, 2, "", delimiter + "1\"\n"},
@@ -355,23 +291,15 @@ TEST(ReportIntegrity, EveryReportSaysWhatItHolds) {
       {{"--format", "csv", "--csv-delimiter", ";;", faults}, 2, "", delimiter + ";;\"\n"},
       // Counts: whole decimal numbers in range, a leading 0 read as decimal.
       {{"--max-findings", "-1", faults}, 2, "", "--max-findings: Value -1" + count},
-      {{"--max-findings", "-18446744073709551613", faults},
-       2,
-       "",
-       "--max-findings: Value -18446744073709551613" + count},
-      {{"--max-findings", "18446744073709551616", faults},
-       2,
-       "",
-       "--max-findings: Value 18446744073709551616" + count},
+      {{"--max-findings", "-18446744073709551613", faults}, 2, "", "--max-findings: Value -18446744073709551613" + count},
+      {{"--max-findings", "18446744073709551616", faults}, 2, "", "--max-findings: Value 18446744073709551616" + count},
       {{"--max-findings=0x10", faults}, 2, "", "--max-findings: Value 0x10" + count},
       {{"--max-findings", "+3", faults}, 2, "", "--max-findings: Value +3" + count},
       {{"--max-findings", "010", faults}, 1, "...9 warnings (25 not listed)\n", ""},
-      {{"--jobs", "-4294967295", faults},
-       2,
-       "",
-       "--jobs: Value -4294967295 is not a whole number from 1 to 256" + usage},
+      {{"--jobs", "-4294967295", faults}, 2, "", "--jobs: Value -4294967295 is not a whole number from 1 to 256" + usage},
       {{"-j", "0", faults}, 2, "", "--jobs: Value 0 is not a whole number from 1 to 256" + usage},
   };
+  // clang-format on
   for (const Case& row : cases) {
     std::vector<std::string> args;
     for (const std::string& arg : row.args) {

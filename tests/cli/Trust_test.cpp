@@ -22,69 +22,28 @@
 
 #include "Checker.hpp"
 #include "Output.hpp"
+#include "cli/Spawn.hpp"
 #include "xml/ReadSupport.hpp"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using swde::cli::OutputFormat;
 using swde_test::Slurp;
+using swde_test::TempDir;
+using swde_test::Write;
 
 const std::string kSource = SWDE_SOURCE_DIR;
 
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A fresh directory, removed with all it holds.
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/swde-trust-XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-  long Files() const { return std::distance(fs::directory_iterator(path), {}); }
-  std::string path;
-};
-
-// Starts `program` with `args`; standard output and error go to `out` and `err`.
+// Starts `program` with `args`, the signals the tests send taking their default action.
 pid_t Start(const std::string& program, std::vector<std::string> args,
             const std::string& out = "/dev/null", const std::string& err = "/dev/null") {
   args.insert(args.begin(), program);
-  std::vector<char*> argv;
-  for (std::string& word : args) {
-    argv.push_back(word.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT, 0600);
-  // The signals the tests send take their default action, even under a runner that ignores them
-  // (the tool keeps a signal ignored that was ignored when it started).
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    sigaddset(&defaults, signal);
-  }
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-  pid_t pid = -1;
-  posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
+  return swde_test::Start(args, {out, err, O_WRONLY | O_CREAT | O_TRUNC, true});
 }
 
 int Wait(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return status;
+  return swde_test::Wait(pid).status;
 }
 
 // swde-check's exit status, standard output and standard error.

@@ -61,20 +61,17 @@ TEST(Constructors, FieldsSetByEach) {
     smError error;
     std::string dump;
   } rows[] = {
+      // clang-format off
       {smError(swde::errMissingAttr), "6008|0|0|0|0||" + text},
-      {smError(swde::errMissingAttr, smError::rsObjects, warning, 4000000000u, 4294967295u, "X"),
-       "6008|49|1|4000000000|4294967295|X|" + text},
-      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s %s", args, 2),
-       "6008|0|0|17|0||own G5KOD %s"},
-      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s", nullptr, -1),
-       "6008|0|0|17|0||own %s"},
-      {smError(swde::errMissingAttr, args, 2),
-       "6008|0|0|0|0||Brak wymaganego atrybutu G5KOD w rekordzie %s"},
+      {smError(swde::errMissingAttr, smError::rsObjects, warning, 4000000000u, 4294967295u, "X"), "6008|49|1|4000000000|4294967295|X|" + text},
+      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s %s", args, 2), "6008|0|0|17|0||own G5KOD %s"},
+      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s", nullptr, -1), "6008|0|0|17|0||own %s"},
+      {smError(swde::errMissingAttr, args, 2), "6008|0|0|0|0||Brak wymaganego atrybutu G5KOD w rekordzie %s"},
       {smError(swde::errMissingAttr, nullptr, 1), "6008|0|0|0|0||" + text},
-      {smError(Code(6037), smError::rsObjects, warning, 7, 8, nullptr, 5, "Z"),
-       "6037|49|1|7|8|Z|  "},
+      {smError(Code(6037), smError::rsObjects, warning, 7, 8, nullptr, 5, "Z"), "6037|49|1|7|8|Z|  "},
       {smError(swde::errPostalCode, smError::rsObjects, smError::rmError, 12, 34, args, 0, "Y"),
        "6028|49|0|12|34|Y|Niepoprawny format kodu pocztowego w rekordzie G5KOD"},
+      // clang-format on
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Dump(row.error), row.dump);

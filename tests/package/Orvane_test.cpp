@@ -26,7 +26,7 @@ std::string Text6007() {
 
 // The program's environment holds one Initialize; the test ends as it began.
 TEST(Package, NestedStartsAndOnlyTheBalancingFinalizeEmptiesTheCatalogue) {
-  const std::string built = "Brak definicji rekordu %s w sekcji metadanych";
+  const char* built = "Brak definicji rekordu %s w sekcji metadanych";
   ASSERT_EQ(swde::packageUnitCount(), 34u);
   EXPECT_STREQ(swde::packageUnitName(0), "Orvane");
   EXPECT_STREQ(swde::packageUnitName(33), "Smxmldef");
@@ -34,21 +34,23 @@ TEST(Package, NestedStartsAndOnlyTheBalancingFinalizeEmptiesTheCatalogue) {
   EXPECT_EQ(swde::packageUnitCounter(34), 0);  // past the end
   EXPECT_EQ(Counters(), std::vector<int>(34, -1));
 
-  swde::Initialize();
-  EXPECT_EQ(Counters(), std::vector<int>(34, -2));
-  swde::Finalize();
-  EXPECT_EQ(Counters(), std::vector<int>(34, -1));
-  EXPECT_EQ(Text6007(), built);
-  swde::Finalize();
-  EXPECT_EQ(Counters(), std::vector<int>(34, 0));
-  EXPECT_EQ(Text6007(), "  ");
-  EXPECT_EQ(swde::catalogueText(2001), "  ");
-  // An unbalanced Finalize is ignored, so the next Initialize still builds the catalogue.
-  swde::Finalize();
-  EXPECT_EQ(Counters(), std::vector<int>(34, 0));
-  swde::Initialize();
-  EXPECT_EQ(Counters(), std::vector<int>(34, -1));
-  EXPECT_EQ(Text6007(), built);
+  // Each step, then every unit's counter and the text of 6007 after it ("  ": no catalogue). An
+  // unbalanced Finalize is ignored, so the next Initialize still builds the catalogue.
+  const struct {
+    void (*step)();
+    int counter;
+    const char* text;
+  } steps[] = {{swde::Initialize, -2, built},
+               {swde::Finalize, -1, built},
+               {swde::Finalize, 0, "  "},
+               {swde::Finalize, 0, "  "},
+               {swde::Initialize, -1, built}};
+  for (const auto& row : steps) {
+    row.step();
+    EXPECT_EQ(Counters(), std::vector<int>(34, row.counter));
+    EXPECT_EQ(Text6007(), row.text);
+    EXPECT_EQ(swde::catalogueText(2001) == "  ", std::string(row.text) == "  ");
+  }
 }
 
 }  // namespace
