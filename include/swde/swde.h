@@ -59,7 +59,10 @@ typedef enum swde_count {
   SWDE_COUNT_ERRORS = 2,   /* findings of severity error */
   SWDE_COUNT_WARNINGS = 3, /* findings of severity warning */
   SWDE_COUNT_FILTERED = 4, /* findings the options' select, ignore or severity left out */
-  SWDE_COUNT_FINDINGS = 5  /* findings listed in the report */
+  SWDE_COUNT_FINDINGS = 5, /* findings listed in the report */
+  /* Not a count: makes the type hold any int, so that a value from an older or newer host is
+     refused with SWDE_ERROR_ARGUMENT rather than being out of the type's range. */
+  SWDE_COUNT_RANGE_ = 0x7FFFFFFF
 } swde_count;
 
 typedef struct swde_schema swde_schema;   /* a reference schema */

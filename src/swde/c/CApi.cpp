@@ -457,6 +457,8 @@ swde_status swde_report_count(const swde_report* report, swde_count which, uint6
       case SWDE_COUNT_FINDINGS:
         result = r.findings.size();
         return;
+      case SWDE_COUNT_RANGE_:
+        break;
     }
     throw Failed{SWDE_ERROR_ARGUMENT, "no count " + std::to_string(static_cast<int>(which))};
   });
