@@ -23,6 +23,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
@@ -112,10 +113,13 @@ struct smDocumentChecks::State {
   static constexpr std::uint64_t kLater = ~std::uint64_t{0} - 1;
   static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
 
-  // A keyed object: the line of its key and the next object of its type with the same key.
+  // A keyed object: the line of its key, the next object of its type with the same key, and
+  // its type and id (a share may name it by its id).
   struct Keyed {
     std::uint32_t line;
     std::uint32_t next;
+    std::uint32_t type;
+    std::uint32_t id;
   };
 
   // A name to resolve: a relation's target, with the scope within which it is looked up.
@@ -399,7 +403,7 @@ struct smDocumentChecks::State {
   std::vector<std::string_view> nameList;
   // (record type, key) -> the first object of that key, in `objects`.
   document::KeyedTable<> keys;
-  std::vector<Keyed> objects;  // keyed objects, by ordinal: 8 bytes each
+  std::vector<Keyed> objects;  // keyed objects, by ordinal: 16 bytes each
   // (record type, scope and key; see scopedName) -> the ordinal of the first object.
   document::KeyedTable<> scopedKeys;
   document::IdSet<> ids;  // (record type, object id), every object's
@@ -466,7 +470,7 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
 
   if (digest.keyed && !digest.key.empty()) {
     const auto ordinal = static_cast<std::uint32_t>(s.objects.size());
-    s.objects.push_back(Keyed{digest.keyLine, kEnd});
+    s.objects.push_back(Keyed{digest.keyLine, kEnd, type, digest.id});
     const auto entered = s.keys.enter(type, digest.key, ordinal, s.arena);
     if (!entered.added) {
       Keyed& head = s.objects[entered.value];
@@ -641,6 +645,27 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       g.identity = found.identity;
     }
     targets.emplace_back(g.identity, i);
+  }
+  // A keyed object named by its id in one group and by its key in another: one object.
+  std::unordered_map<std::uint64_t, std::uint64_t> byKey;
+  for (const auto& target : targets) {
+    if ((target.first & State::kById) != 0) {
+      byKey.emplace(target.first, target.first);
+    }
+  }
+  if (!byKey.empty()) {
+    for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
+      const State::Keyed& k = s.objects[o];
+      const auto it = byKey.find(State::kById | std::uint64_t{k.type} << 32 | k.id);
+      if (it != byKey.end()) {
+        it->second = o;
+      }
+    }
+    for (auto& target : targets) {
+      if ((target.first & State::kById) != 0) {
+        target.first = byKey[target.first];
+      }
+    }
   }
   std::sort(targets.begin(), targets.end());
   for (std::size_t at = 0; at < targets.size();) {
