@@ -40,7 +40,8 @@ function(expect what actual expected)
   endif()
 endfunction()
 
-foreach(document examples/clean.xml examples/document-faults.xml examples/faults.xml)
+foreach(document examples/clean.xml examples/precincts.xml examples/document-faults.xml
+                 examples/faults.xml)
   foreach(format text json csv)
     set(options --today 2026.06.15 --format ${format} ${document})
     run(builtin builtin_err builtin_status ${options})
