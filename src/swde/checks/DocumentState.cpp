@@ -23,6 +23,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -632,9 +633,22 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     }
   }
 
-  // Groups by the object their shares name: groups named differently (one share naming the
-  // target before it came, another after) come together here.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> targets;
+  // Groups by the object their shares name (and their record type, relation and attribute):
+  // groups named differently (one share naming the target before it came, another after, by id
+  // or by key) come together here.
+  struct Target {
+    std::uint32_t parts[3];
+    std::uint64_t identity;
+    std::uint32_t group;
+    bool operator<(const Target& o) const {
+      return std::tie(parts[0], parts[1], parts[2], identity, group) <
+             std::tie(o.parts[0], o.parts[1], o.parts[2], o.identity, o.group);
+    }
+    bool same(const Target& o) const {
+      return std::equal(parts, parts + 3, o.parts) && identity == o.identity;
+    }
+  };
+  std::vector<Target> targets;
   for (std::uint32_t i = 0; i < groupCount; ++i) {
     State::Group& g = s.groups[i];
     if (!g.resolved) {
@@ -644,13 +658,13 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       }
       g.identity = found.identity;
     }
-    targets.emplace_back(g.identity, i);
+    targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, g.identity, i});
   }
   // A keyed object named by its id in one group and by its key in another: one object.
   std::unordered_map<std::uint64_t, std::uint64_t> byKey;
-  for (const auto& target : targets) {
-    if ((target.first & State::kById) != 0) {
-      byKey.emplace(target.first, target.first);
+  for (const Target& target : targets) {
+    if ((target.identity & State::kById) != 0) {
+      byKey.emplace(target.identity, target.identity);
     }
   }
   if (!byKey.empty()) {
@@ -661,22 +675,22 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
         it->second = o;
       }
     }
-    for (auto& target : targets) {
-      if ((target.first & State::kById) != 0) {
-        target.first = byKey[target.first];
+    for (Target& target : targets) {
+      if ((target.identity & State::kById) != 0) {
+        target.identity = byKey[target.identity];
       }
     }
   }
   std::sort(targets.begin(), targets.end());
   for (std::size_t at = 0; at < targets.size();) {
     std::size_t end = at + 1;
-    State::Group& g = s.groups[targets[at].second];
-    for (; end < targets.size() && targets[end].first == targets[at].first; ++end) {
-      State::Group& other = s.groups[targets[end].second];
+    State::Group& g = s.groups[targets[at].group];
+    for (; end < targets.size() && targets[end].same(targets[at]); ++end) {
+      State::Group& other = s.groups[targets[end].group];
       g.sum.absorb(other.sum);
       g.unreadable = g.unreadable || other.unreadable;
     }
-    const std::uint32_t i = targets[at].second;
+    const std::uint32_t i = targets[at].group;
     at = end;
     g.sum.settle();
     if (g.sum.beyondRange()) {
