@@ -524,7 +524,19 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
         continue;
       }
       const Ref ref = s.refOf(digest, i);
-      if (s.resolve(ref).lookup == Lookup::kFound) {
+      // Only a name looked up among all the objects of a type with a scoped key can fit several.
+      const bool mayBeAmbiguous =
+          s.wantAmbiguous && ref.scoped && (ref.scope == kNoScope || ref.scope == kLater);
+      if (!s.wantDangling && !precinct && !mayBeAmbiguous) {
+        continue;
+      }
+      const Lookup lookup = s.resolve(ref).lookup;
+      // Without 7002 and 7004, a name waits only when it fits several objects already: one whose
+      // targets all come after it is not kept for 7006 alone.
+      if (lookup == Lookup::kNone && !s.wantDangling && !precinct) {
+        continue;
+      }
+      if (lookup == Lookup::kFound) {
         if (precinct) {
           findings.push_back(
               s.precinctFinding(digest.typeName, self, digest.parcelEntry, r.relation, r.target));
