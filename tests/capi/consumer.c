@@ -101,8 +101,8 @@ static void faults(const char* path) {
   EXPECT(swde_options_create(&options) == SWDE_OK);
   EXPECT(swde_options_set_today(options, "2026.12.07") == SWDE_OK);
   EXPECT(swde_check_file(NULL, path, options, &report) == SWDE_OK);
-  EXPECT(count(report, SWDE_COUNT_ERRORS) == 26 && count(report, SWDE_COUNT_WARNINGS) == 9);
-  EXPECT(same(brief(report, 30), "7002@99 G5DZE") && same(brief(report, 34), "7002@190 G5ZMN"));
+  EXPECT(count(report, SWDE_COUNT_ERRORS) == 27 && count(report, SWDE_COUNT_WARNINGS) == 9);
+  EXPECT(same(brief(report, 30), "7002@99 G5DZE") && same(brief(report, 35), "7002@190 G5ZMN"));
   swde_report_free(report);
   swde_options_free(options);
 }

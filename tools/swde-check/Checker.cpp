@@ -230,7 +230,8 @@ class Checker::Run {
       // What the filters leave out of the document-level codes is not looked for at all: it
       // would cost memory for the whole document (references waiting for their targets).
       for (const smDocumentCode code :
-           {dcDuplicateKey, dcDanglingReference, dcPrecinctMismatch, dcShareSum, dcShareSumRange}) {
+           {dcDuplicateKey, dcDanglingReference, dcAmbiguousReference, dcPrecinctMismatch,
+            dcShareSum, dcShareSumRange, dcShareSumAtLeast}) {
         Finding finding;
         finding.code = code;
         finding.msgType = FindDocumentCode(code)->msgType;

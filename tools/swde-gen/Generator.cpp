@@ -202,6 +202,10 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
         plan.keyAttribute = plan.attributes.size();
         plan.precinct = attribute.check == ValueCheck::kPrecinct;
         plan.unit = attribute.check == ValueCheck::kTeryt;
+        // Register unit numbers repeat from precinct to precinct (Values): the objects of
+        // other precincts name them by object id.
+        plan.shortKey = !def->keyScope.empty() && attribute.name == "G5IJR";
+        plan.keyScope = Cp1250ToUtf8(def->keyScope);
       }
       plan.attributes.push_back(std::move(attribute));
     }
@@ -241,6 +245,16 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
       }
     }
     types_.push_back(std::move(plan));
+  }
+
+  for (std::size_t i = 0; i < types_.size(); ++i) {
+    for (const RelationPlan& relation : types_[i].relations) {
+      if (types_[i].shortKey && relation.name == types_[i].keyScope) {
+        for (const std::size_t target : relation.targets) {
+          types_[target].scopes.push_back(i);
+        }
+      }
+    }
   }
 
   for (TypePlan& plan : types_) {
@@ -516,7 +530,13 @@ std::vector<Generator::Link> Generator::planLinks(const TypePlan& type, const Fa
         links.push_back(Link{i, target, types_[target].name + "/0"});
         continue;
       }
-      links.push_back(Link{i, target, types_[target].lastKey});
+      // A key unique only within a scope names the target where the object has the scope's
+      // relation too (the same last object); elsewhere the object id does.
+      const TypePlan& to = types_[target];
+      const bool scoped =
+          to.shortKey && std::none_of(type.relations.begin(), type.relations.end(),
+                                      [&](const RelationPlan& r) { return r.name == to.keyScope; });
+      links.push_back(Link{i, target, scoped ? to.lastId : to.lastKey});
     }
   }
   return links;
@@ -559,14 +579,19 @@ void Generator::writeShareGroup(OutputBuffer& out, std::size_t typeIndex) {
   if (plan.target != kNone) {
     // Each group has a target of its own: one that another group of this type points to gets a
     // new object first.
-    const std::string& name = types_[plan.target].lastKey;
+    const auto nameOf = [this](const TypePlan& target) {
+      // By the target's object id where its key is unique only within a scope, as transfers
+      // name the register unit of a share: a short key would name one in every precinct.
+      return !target.shortKey || target.lastKey.empty() ? target.lastKey : target.lastId;
+    };
+    const std::string name = nameOf(types_[plan.target]);
     if (name.empty() || type.lastShareTarget == types_[plan.target].name + "/" + name) {
       writeWithTargets(out, plan.target);
       if (stats_.objects >= options_.objects) {
         return;
       }
     }
-    plan.name = types_[plan.target].lastKey;
+    plan.name = nameOf(types_[plan.target]);
     type.lastShareTarget = types_[plan.target].name + "/" + plan.name;
   }
   const std::uint64_t room = options_.objects - stats_.objects;
@@ -741,8 +766,12 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
       }
     }
   }
+  for (const std::size_t scoped : type.scopes) {
+    types_[scoped].lastKey.clear();  // numbered anew within this object
+  }
+  type.lastId = std::to_string(stats_.objects);
   if (type.keyAttribute == kNone) {
-    type.lastKey = std::to_string(stats_.objects);  // the object's id: its ordinal
+    type.lastKey = type.lastId;  // the object's id: its ordinal
   } else if (!key.empty()) {
     type.lastKey = std::move(key);
   }

@@ -129,7 +129,13 @@ class Generator {
     bool unit = false;                 // the key is a cadastral unit code (check="teryt")
     std::size_t shareRelation;         // the relation grouping its shares; npos when none
     double cumulativeWeight = 0;
+    // Record types whose key is unique within an object of this type (key-scope): a new object
+    // of this type starts their numbering anew, so they are written again before use.
+    std::vector<std::size_t> scopes;
+    std::string keyScope;         // the relation scoping its key; empty: none
+    bool shortKey = false;        // its keys repeat from scope to scope
     std::string lastKey;          // how relations name the last object written; empty: none yet
+    std::string lastId;           // the last object's id (its ordinal)
     std::string lastShareTarget;  // the target of its last group of shares (type and name)
     std::uint64_t count = 0;
   };

@@ -385,7 +385,8 @@ std::string Values::text(std::string_view code) {
     return "ZP-" + digits(3);
   }
   if (codeIs(code, "G5IJR")) {
-    return std::string(1, "GBL"[random_.below(3)]) + std::to_string(++serial_);
+    // Numbered within the precinct, as offices number register units: G1, B2, L3, ...
+    return std::string(1, "GBL"[random_.below(3)]) + std::to_string(++registerUnits_[precinct_]);
   }
   if (codeIs(code, "G5TDOK")) {
     return pick(random_, kDocumentKinds);

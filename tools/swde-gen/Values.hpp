@@ -74,8 +74,9 @@ class Values {
   std::string parcelId();
 
   Random& random_;
-  std::string parcel_;          // identifier of the object's parcel; empty until asked for
-  std::string precinct_;        // the object's precinct; empty: any
+  std::string parcel_;    // identifier of the object's parcel; empty until asked for
+  std::string precinct_;  // the object's precinct; empty: any
+  std::unordered_map<std::string, std::uint64_t> registerUnits_;  // per precinct
   std::string unit_;            // the unit of the object's precinct; empty: any
   std::uint64_t serial_ = 0;    // numbers the parcels and other identifiers
   std::uint64_t communes_ = 0;  // numbers the communes apart: their range is smaller

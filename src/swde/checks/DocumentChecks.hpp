@@ -38,28 +38,30 @@ namespace SWDE_API swde {
 // The codes of the document checks, apart from the catalogue's (2001 to 6036). Keep in sync with
 // the table in DocumentFindings.cpp (a compile-time check there counts both).
 enum smDocumentCode : std::int16_t {
-  dcDuplicateKey = 7001,       // error: a key value already used by an object of the same type
-  dcDanglingReference = 7002,  // warning: the relation's target is not in the document
-  dcUnnamedTarget = 7003,      // warning: DEST_OBJECT names no target object
-  dcPrecinctMismatch = 7004,   // error: the parcel identifier's precinct is not the related one
-  dcUnitMismatch = 7005,       // error: the parcel identifier's unit is not its precinct's unit
-  dcDateDigits = 7010,         // error: a date or time field holds something else than digits
-  dcNoSuchDay = 7011,          // error: the date does not exist in the calendar
-  dcTimeRange = 7012,          // error: the time is outside 00:00:00 to 23:59:59 (or :60)
-  dcFutureDate = 7013,         // error: the date is later than the day of the check
-  dcNegativeArea = 7014,       // error: an area below zero
-  dcNegativeShare = 7015,      // error: a share below zero
-  dcShareForm = 7016,          // error: a share that is not n or n/d in natural numbers, d > 0
-  dcPesel = 7020,              // error: not a valid PESEL number
-  dcNip = 7021,                // error: not a valid NIP number
-  dcRegon = 7022,              // error: not a valid REGON number
-  dcParcelId = 7023,           // error: not a valid parcel identifier
-  dcTeryt = 7024,              // error: not a valid commune code WWPPGG_R
-  dcPrecinct = 7025,           // error: not a precinct number of four digits
-  dcKw = 7026,                 // error: not a valid land and mortgage register number
-  dcNipForm = 7027,            // warning: a valid NIP written with separators or a PL prefix
-  dcShareSum = 7030,           // error: the shares of a group do not add up to 1
-  dcShareSumRange = 7031,      // warning: the shares' denominators pass 2^26 bits; not judged
+  dcDuplicateKey = 7001,        // error: a key value already used by an object of the same type
+  dcDanglingReference = 7002,   // warning: the relation's target is not in the document
+  dcUnnamedTarget = 7003,       // warning: DEST_OBJECT names no target object
+  dcPrecinctMismatch = 7004,    // error: the parcel identifier's precinct is not the related one
+  dcUnitMismatch = 7005,        // error: the parcel identifier's unit is not its precinct's unit
+  dcAmbiguousReference = 7006,  // warning: the relation's name fits several objects
+  dcDateDigits = 7010,          // error: a date or time field holds something else than digits
+  dcNoSuchDay = 7011,           // error: the date does not exist in the calendar
+  dcTimeRange = 7012,           // error: the time is outside 00:00:00 to 23:59:59 (or :60)
+  dcFutureDate = 7013,          // error: the date is later than the day of the check
+  dcNegativeArea = 7014,        // error: an area below zero
+  dcNegativeShare = 7015,       // error: a share below zero
+  dcShareForm = 7016,           // error: a share that is not n or n/d in natural numbers, d > 0
+  dcPesel = 7020,               // error: not a valid PESEL number
+  dcNip = 7021,                 // error: not a valid NIP number
+  dcRegon = 7022,               // error: not a valid REGON number
+  dcParcelId = 7023,            // error: not a valid parcel identifier
+  dcTeryt = 7024,               // error: not a valid commune code WWPPGG_R
+  dcPrecinct = 7025,            // error: not a precinct number of four digits
+  dcKw = 7026,                  // error: not a valid land and mortgage register number
+  dcNipForm = 7027,             // warning: a valid NIP written with separators or a PL prefix
+  dcShareSum = 7030,            // error: the shares of a group do not add up to 1
+  dcShareSumRange = 7031,       // warning: the shares' denominators pass 2^26 bits; not judged
+  dcShareSumAtLeast = 7032,     // error: the readable shares of a group already pass 1
 };
 
 // One code of the document checks: its severity and its message with "%s" placeholders (CP1250).
@@ -117,6 +119,12 @@ struct smObjectDigest {
     // The target is a precinct: the unit WWPPGG_R of the object's parcel identifier, which must
     // be the precinct's own `unit` (7005); empty when the object has no valid one.
     AnsiString parcelUnit;
+    // The target type's key is unique only within a scope (AttributeDef::keyScope); `scope` is
+    // then the index in `references` of the object's relation to an object of the scope's record
+    // type (the relation of the scope's name first), within which the name is looked up; -1:
+    // none, the name is looked up among all the objects of the target type.
+    bool scoped = false;
+    int scope = -1;
   };
   struct Share {
     std::size_t reference = 0;  // the relation that groups the share, in `references`
@@ -135,6 +143,8 @@ struct smObjectDigest {
   bool keyed = false;    // the record type has a key attribute
   AnsiString key;        // the trimmed key value; empty when the object has none
   AnsiString keyEntry;   // the key attribute's name and location
+  // A scoped key: the index in `references` of the relation naming the key's scope; -1: none.
+  int scope = -1;
   std::uint32_t keyLine = 0;
   std::uint32_t keyId = 0;
   AnsiString parcelEntry;  // the first valid parcel identifier: its attribute, location, value

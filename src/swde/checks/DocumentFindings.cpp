@@ -15,7 +15,7 @@ namespace SWDE_API swde {
 namespace {
 
 // Texts in CP1250, in ascending code order.
-constexpr std::array<smDocumentCodeInfo, 22> kCodes = {{
+constexpr std::array<smDocumentCodeInfo, 24> kCodes = {{
     {dcDuplicateKey, smError::rmError,
      "Wielokrotne wyst\xB9pienie obiektu %s o identyfikatorze %s, poprzednio w wierszu %s"},
     {dcDanglingReference, smError::rmWarning,
@@ -31,6 +31,9 @@ constexpr std::array<smDocumentCodeInfo, 22> kCodes = {{
      "Jednostka ewidencyjna w identyfikatorze dzia\xB3ki %s w obiekcie %s niezgodna z jednostk\xB9 "
      "%s obr\xEA"
      "bu %s"},
+    {dcAmbiguousReference, smError::rmWarning,
+     "Obiekt %s o identyfikatorze %s wskazywany przez relacj\xEA %s z obiektu %s jest "
+     "niejednoznaczny - pasuj\xB9 obiekty w wierszach %s"},
     {dcDateDigits, smError::rmError,
      "Niepoprawna warto\x9C\xE6 atrybutu %s w obiekcie %s - pola daty i czasu mog\xB9 zawiera\xE6 "
      "tylko cyfry"},
@@ -64,6 +67,10 @@ constexpr std::array<smDocumentCodeInfo, 22> kCodes = {{
      "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
      "cych relacj\xB9 %s na obiekt %s %s przekracza zakres oblicze\xF1 i nie zosta\xB3"
      "a sprawdzona"},
+    {dcShareSumAtLeast, smError::rmError,
+     "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
+     "cych relacj\xB9 %s na obiekt %s %s wynosi co najmniej %s zamiast 1 (cz\xEA\x9C\xE6 "
+     "udzia\xB3\xF3w nieczytelna)"},
 }};
 
 constexpr bool ascending() {
@@ -75,7 +82,7 @@ constexpr bool ascending() {
   return true;
 }
 static_assert(ascending() && kCodes.front().code == dcDuplicateKey &&
-                  kCodes.back().code == dcShareSumRange,
+                  kCodes.back().code == dcShareSumAtLeast,
               "the table and smDocumentCode have drifted apart");
 
 }  // namespace

@@ -89,8 +89,13 @@ class ShareSum {
   void settle();
   // The shares' denominators have more than maxBits bits together: the sum is not made.
   bool beyondRange() const { return beyond_; }
+  // Adds the shares of `other` (the same maxBits), which it settles. REQUIRES: settle() not
+  // called yet on this one.
+  void absorb(ShareSum& other);
   // After settle(): the sum is 1.
   bool isOne() const;
+  // After settle(): -1, 0 or 1 as the sum is below, at or above 1. REQUIRES: !beyondRange().
+  int compareOne() const;
   // After settle(): "p/q", or "p" when q is 1, when that takes at most kExactChars characters
   // (every sum that fits 128 bits does); otherwise an approximation: "~0.9876543" when it is
   // at least 10^-6 away from 1, else "~1 - 2.50e-40" or "~1 + 2.50e-40".
@@ -110,6 +115,7 @@ class ShareSum {
   std::uint64_t run_[4] = {0, 0, 1, 0};
   std::unique_ptr<Big> big_;  // the tree, once there is one
   std::uint32_t room_;        // the bits that the shares' denominators may still take
+  std::uint32_t max_;         // and at first
   bool beyond_ = false;
 };
 

@@ -23,6 +23,8 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
@@ -103,44 +105,80 @@ struct Holder {
 }  // namespace
 
 struct smDocumentChecks::State {
-  // A reference waiting for its target: 40 bytes.
+  // Who an object is once its name is resolved: a keyed object's ordinal (below 2^32), or
+  // kById | type << 32 | id for an object named by its id.
+  static constexpr std::uint64_t kById = std::uint64_t{1} << 63;
+  // A scope not known: no relation names it (kNoScope), or its target had not come when the
+  // object came (kLater: its name is kept and looked up at the end).
+  static constexpr std::uint64_t kNoScope = ~std::uint64_t{0};
+  static constexpr std::uint64_t kLater = ~std::uint64_t{0} - 1;
+  static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
+
+  // A keyed object: the line of its key, the next object of its type with the same key, and
+  // its type and id (a share may name it by its id).
+  struct Keyed {
+    std::uint32_t line;
+    std::uint32_t next;
+    std::uint32_t type;
+    std::uint32_t id;
+  };
+
+  // A name to resolve: a relation's target, with the scope within which it is looked up.
+  struct Ref {
+    const char* target;     // in the arena
+    const char* scopeText;  // kLater: the scope's name, in the arena
+    std::uint64_t scope;    // the scope's identity, kNoScope or kLater
+    std::uint32_t targetSize;
+    std::uint32_t targetType;  // interned
+    std::uint32_t scopeSize;
+    std::uint32_t scopeType;
+    bool byId;
+    bool scoped;
+    bool scopeById;
+    std::string_view targetName() const { return std::string_view(target, targetSize); }
+  };
+
+  // The outcome of a lookup.
+  enum class Lookup { kNone, kFound, kAmbiguous };
+  struct Resolved {
+    Lookup lookup = Lookup::kNone;
+    std::uint64_t identity = 0;
+    std::uint32_t head = kEnd;  // kAmbiguous: the first candidate
+  };
+
+  // A reference waiting for its target, or whose name fits several objects.
   struct Pending {
     const char* holder;  // the Holder record of the object with the reference
-    const char* target;  // the target's name, in the arena
-    std::uint32_t targetSize;
+    Ref ref;
     std::uint32_t relation;  // interned
-    std::uint32_t targetType;
-    std::uint32_t line;  // of the relation entry
+    std::uint32_t line;      // of the relation entry
     std::uint32_t id;
-    bool byId;
-    // The holder's parcel identifier names another precinct than `target` (and 7004 is wanted).
+    // The holder's parcel identifier names another precinct than the target (and 7004 is
+    // wanted).
     bool precinctDiffers;
   };
 
-  // The shares of one group, and what its finding will say: 80 bytes.
+  // The shares of one group, and what its finding will say.
   struct Group {
     const char* holder;  // the object with the first share
-    const char* name;    // the group's name as groupIndex keeps it (see GroupName)
-    std::uint32_t nameSize;
-    std::uint32_t line;  // of the first share's attribute
+    Ref ref;             // the target's name
+    std::uint64_t identity;
+    std::uint32_t parts[4];  // record type, relation, attribute, target type (interned)
+    std::uint32_t line;      // of the first share's attribute
     std::uint32_t id;
-    bool byId;
-    bool unreadable;  // a share that cannot be added: the sum is not judged
+    bool resolved;    // `identity` known since the first share came
+    bool unreadable;  // a share that cannot be added: only a sum above 1 is judged
     document::ShareSum sum;
   };
 
-  // A group's name: record type, relation, attribute and target type (interned; 16 bytes), then
-  // the target's name.
-  struct GroupName {
-    std::uint32_t parts[4];
-    std::string_view target;
-
-    static GroupName read(const char* name, std::uint32_t size) {
-      GroupName n{};
-      std::memcpy(n.parts, name, sizeof n.parts);
-      n.target = std::string_view(name + sizeof n.parts, size - sizeof n.parts);
-      return n;
-    }
+  // A scoped key whose scope had not come with it: judged at the end.
+  struct Deferred {
+    const char* holder;
+    Ref scope;  // the scope's name as a target
+    std::uint32_t ordinal;
+    std::uint32_t keyEntry;  // interned
+    std::uint32_t keyLine;
+    std::uint32_t keyId;
   };
 
   explicit State(const smDocumentOptions& options) {
@@ -150,13 +188,17 @@ struct smDocumentChecks::State {
     };
     wantKey = wanted(dcDuplicateKey);
     wantDangling = wanted(dcDanglingReference);
+    wantAmbiguous = wanted(dcAmbiguousReference);
     wantPrecinct = wanted(dcPrecinctMismatch);
     wantSum = wanted(dcShareSum);
     wantSumRange = wanted(dcShareSumRange);
+    wantAtLeast = wanted(dcShareSumAtLeast);
   }
 
-  // Targets must be found: for 7002, 7004, 7030 or 7031.
-  bool resolving() const { return wantDangling || wantPrecinct || wantSum || wantSumRange; }
+  bool wantReferences() const { return wantDangling || wantAmbiguous || wantPrecinct; }
+  bool wantShares() const { return wantSum || wantSumRange || wantAtLeast; }
+  // Targets must be found.
+  bool resolving() const { return wantReferences() || wantShares(); }
 
   std::uint32_t intern(std::string_view name) {
     const auto entered = names.enter(0, name, static_cast<std::uint32_t>(nameList.size()), arena);
@@ -167,12 +209,114 @@ struct smDocumentChecks::State {
   }
   AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
 
-  bool resolves(std::uint32_t targetType, bool byId, std::string_view target) const {
+  // The text under which a scoped key is kept: the scope's identity, then the key.
+  std::string_view scopedName(std::uint64_t scope, std::string_view key) {
+    scratch.assign(reinterpret_cast<const char*>(&scope), sizeof scope);
+    scratch += key;
+    return scratch;
+  }
+  // The same for a scope known only by its name.
+  std::string_view textScopedName(std::uint32_t scopeType, std::string_view scope,
+                                  std::string_view key) {
+    const std::uint64_t marker = kLater;
+    scratch.assign(reinterpret_cast<const char*>(&marker), sizeof marker);
+    scratch.append(reinterpret_cast<const char*>(&scopeType), sizeof scopeType);
+    scratch += scope;
+    scratch.push_back('\0');
+    scratch += key;
+    return scratch;
+  }
+
+  // Looks `name` up among the objects of `type`: within `scope` when the type's key is scoped
+  // and the scope is known, else among all; then as an object id, but for a keyed type only at
+  // the end (`ended`), when no key can come any more.
+  Resolved resolve(std::uint32_t type, bool byId, bool scoped, std::uint64_t scope,
+                   std::string_view text) {
+    Resolved r;
     if (!byId) {
-      return keys.contains(targetType, target);
+      std::uint32_t found = 0;
+      if (scoped && scope != kNoScope && scope != kLater) {
+        if (scopedKeys.lookup(type, scopedName(scope, text), found)) {
+          r.lookup = Lookup::kFound;
+          r.identity = found;
+          return r;
+        }
+      } else if (keys.lookup(type, text, found)) {
+        r.identity = found;
+        r.head = found;
+        r.lookup = scoped && objects[found].next != kEnd ? Lookup::kAmbiguous : Lookup::kFound;
+        return r;
+      }
     }
     std::uint32_t id = 0;
-    return readId(target, id) && ids.contains(targetType, id);
+    if ((byId || ended) && readId(text, id) && ids.contains(type, id)) {
+      r.lookup = Lookup::kFound;
+      r.identity = kById | std::uint64_t{type} << 32 | id;
+    }
+    return r;
+  }
+
+  Resolved resolve(const Ref& ref) {
+    std::uint64_t scope = ref.scope;
+    if (scope == kLater) {
+      const Resolved s = resolve(ref.scopeType, ref.scopeById, true, kNoScope,
+                                 std::string_view(ref.scopeText, ref.scopeSize));
+      scope = s.lookup == Lookup::kFound ? s.identity : kNoScope;
+    }
+    return resolve(ref.targetType, ref.byId, ref.scoped, scope, ref.targetName());
+  }
+
+  // The reference `index` of `digest` as a Ref whose texts are not kept yet; its scope resolved
+  // as far as the objects seen so far tell.
+  Ref refOf(const smObjectDigest& digest, std::size_t index, int depth = 0) {
+    const smObjectDigest::Reference& r = digest.references[index];
+    Ref ref{r.target.data(),
+            nullptr,
+            kNoScope,
+            static_cast<std::uint32_t>(r.target.size()),
+            intern(r.targetType),
+            0,
+            0,
+            r.byId,
+            r.scoped,
+            false};
+    if (r.scoped && r.scope >= 0 && depth < 4) {
+      const Ref scope = refOf(digest, static_cast<std::size_t>(r.scope), depth + 1);
+      const Resolved s = resolve(scope);
+      if (s.lookup == Lookup::kFound) {
+        ref.scope = s.identity;
+      } else if (s.lookup == Lookup::kNone) {
+        ref.scope = kLater;
+        ref.scopeText = scope.target;
+        ref.scopeSize = scope.targetSize;
+        ref.scopeType = scope.targetType;
+        ref.scopeById = scope.byId;
+      }
+    }
+    return ref;
+  }
+
+  // Keeps the texts of `ref` in the arena.
+  Ref keep(Ref ref) {
+    ref.target = arena.keep(ref.targetName()).data();
+    if (ref.scope == kLater) {
+      ref.scopeText = arena.keep(std::string_view(ref.scopeText, ref.scopeSize)).data();
+    }
+    return ref;
+  }
+
+  // "12, 40, 77, ..." : the key lines of the objects of one key, at most three.
+  std::string candidates(std::uint32_t head) const {
+    std::string lines;
+    int shown = 0;
+    for (std::uint32_t at = head; at != kEnd; at = objects[at].next) {
+      if (shown == 3) {
+        lines += ", ...";
+        break;
+      }
+      lines += (shown++ == 0 ? "" : ", ") + std::to_string(objects[at].line);
+    }
+    return lines;
   }
 
   // 7004 about the holder's parcel identifier against the precinct `target` of `relation`.
@@ -189,31 +333,35 @@ struct smDocumentChecks::State {
     return finding;
   }
 
-  smDocumentFinding pendingFinding(const Pending& p, smDocumentCode code) const {
+  smDocumentFinding pendingFinding(const Pending& p, smDocumentCode code, std::uint32_t head) {
     const Holder h = Holder::read(p.holder);
     const AnsiString type = name(h.type);
     const AnsiString relation = name(p.relation);
-    const std::string_view target(p.target, p.targetSize);
+    const std::string_view target = p.ref.targetName();
     if (code == dcPrecinctMismatch) {
       return precinctFinding(type, h, name(h.parcelEntry), relation, target);
     }
+    const AnsiString lines = code == dcAmbiguousReference ? candidates(head) : std::string();
     smDocumentFinding finding = document::MakeEntryFinding(
-        dcDanglingReference, {type, h.objectLine, h.objectId}, relation, p.line, p.id,
-        {name(p.targetType), AnsiString(target), relation, type});
+        code, {type, h.objectLine, h.objectId}, relation, p.line, p.id,
+        {name(p.ref.targetType), AnsiString(target), relation, type, lines});
     finding.key = AnsiString(h.key);
     finding.value = AnsiString(target);
+    if (code == dcAmbiguousReference) {
+      finding.expected = lines;
+      finding.relatedLine = objects[head].line;
+    }
     return finding;
   }
 
   smDocumentFinding groupFinding(const Group& g, smDocumentCode code) const {
     const Holder h = Holder::read(g.holder);
-    const GroupName n = GroupName::read(g.name, g.nameSize);
     const AnsiString type = name(h.type);
-    const AnsiString attribute = name(n.parts[2]);
+    const AnsiString attribute = name(g.parts[2]);
     const document::Subject object{type, h.objectLine, h.objectId};
-    const AnsiString relation = name(n.parts[1]);
-    const AnsiString targetType = name(n.parts[3]);
-    const AnsiString target(n.target);
+    const AnsiString relation = name(g.parts[1]);
+    const AnsiString targetType = name(g.parts[3]);
+    const AnsiString target(g.ref.targetName());
     smDocumentFinding finding;
     if (code == dcShareSumRange) {
       finding = document::MakeEntryFinding(code, object, attribute, g.line, g.id,
@@ -222,30 +370,53 @@ struct smDocumentChecks::State {
       const AnsiString sum = g.sum.text();
       finding = document::MakeEntryFinding(code, object, attribute, g.line, g.id,
                                            {attribute, type, relation, targetType, target, sum});
-      finding.value = sum;
+      finding.value = code == dcShareSumAtLeast ? ">= " + sum : sum;
       finding.expected = "1";
     }
     finding.key = AnsiString(h.key);
     return finding;
   }
 
+  smDocumentFinding duplicateFinding(const Deferred& d, std::uint32_t first) const {
+    const Holder h = Holder::read(d.holder);
+    const AnsiString type = name(h.type);
+    const AnsiString key(h.key);
+    smDocumentFinding finding = document::MakeEntryFinding(
+        dcDuplicateKey, {type, h.objectLine, h.objectId}, name(d.keyEntry), d.keyLine, d.keyId,
+        {type, key, std::to_string(first)});
+    finding.key = key;
+    finding.value = key;
+    finding.relatedLine = first;
+    return finding;
+  }
+
+  bool ended = false;  // finish() has begun
   bool wantKey = true;
   bool wantDangling = true;
+  bool wantAmbiguous = true;
   bool wantPrecinct = true;
   bool wantSum = true;
   bool wantSumRange = true;
+  bool wantAtLeast = true;
 
   document::Arena arena;
   document::KeyedTable<> names;  // the value: the name's index in nameList
   std::vector<std::string_view> nameList;
-  document::KeyedTable<> keys;  // tagged by the record type; the value: the first line
-  document::IdSet<> ids;        // (record type, object id)
-  std::deque<Pending> pending;  // no reallocation: 40 bytes a reference, whatever their number
-  // Named by record type, relation, attribute and target type (interned, 16 bytes) and the
-  // target's name; the value: the group's index in `groups`.
+  // (record type, key) -> the first object of that key, in `objects`.
+  document::KeyedTable<> keys;
+  std::vector<Keyed> objects;  // keyed objects, by ordinal: 16 bytes each
+  // (record type, scope and key; see scopedName) -> the ordinal of the first object.
+  document::KeyedTable<> scopedKeys;
+  document::IdSet<> ids;  // (record type, object id), every object's
+  std::deque<Pending> pending;
+  std::deque<Deferred> deferred;
+  // Named by record type, relation, attribute and target type (interned, 16 bytes), then the
+  // target's identity when it was known with the first share, else its name and scope; the
+  // value: the group's index in `groups`.
   document::KeyedTable<> groupIndex;
   std::deque<Group> groups;
   std::string scratch;
+  std::string groupName;
   document::PrecinctUnits units;  // 7005
 
   // Takes a digest into the tables above, appending what it settles at once.
@@ -275,25 +446,8 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
     return;
   }
   const std::uint32_t type = s.intern(digest.typeName);
-  if (!digest.keyed) {
-    if (s.resolving()) {
-      s.ids.insert(type, digest.id);
-    }
-  } else if (!digest.key.empty()) {
-    const auto entered = s.keys.enter(type, digest.key, digest.keyLine, s.arena);
-    if (!entered.added && s.wantKey) {
-      const std::uint32_t first = entered.value;
-      smDocumentFinding finding = document::MakeEntryFinding(
-          dcDuplicateKey, {digest.typeName, digest.line, digest.id}, digest.keyEntry,
-          digest.keyLine, digest.keyId, {digest.typeName, digest.key, std::to_string(first)});
-      finding.key = digest.key;
-      finding.value = digest.key;
-      finding.relatedLine = first;
-      findings.push_back(std::move(finding));
-    }
-  }
-  if (!s.resolving()) {
-    return;
+  if (s.resolving()) {
+    s.ids.insert(type, digest.id);
   }
 
   // The object's record, made once and only for an object that needs one.
@@ -315,87 +469,252 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
     }
   }
 
-  if (s.wantDangling || s.wantPrecinct) {
-    for (const smObjectDigest::Reference& r : digest.references) {
+  if (digest.keyed && !digest.key.empty()) {
+    const auto ordinal = static_cast<std::uint32_t>(s.objects.size());
+    s.objects.push_back(Keyed{digest.keyLine, kEnd, type, digest.id});
+    const auto entered = s.keys.enter(type, digest.key, ordinal, s.arena);
+    if (!entered.added) {
+      Keyed& head = s.objects[entered.value];
+      s.objects.back().next = head.next;
+      head.next = ordinal;
+    }
+    std::uint32_t first = kEnd;  // an earlier object of the same key and scope
+    if (digest.scope < 0) {
+      if (!entered.added) {
+        first = entered.value;
+      }
+    } else {
+      const Ref scope = s.refOf(digest, static_cast<std::size_t>(digest.scope));
+      const Resolved found = s.resolve(scope);
+      if (found.lookup == Lookup::kNone) {
+        // Its scope has not come yet: judged at the end.
+        s.deferred.push_back(Deferred{holderRecord(), s.keep(scope), ordinal,
+                                      s.intern(digest.keyEntry), digest.keyLine, digest.keyId});
+      } else {
+        const std::string_view bucket =
+            found.lookup == Lookup::kFound
+                ? s.scopedName(found.identity, digest.key)
+                : s.textScopedName(scope.targetType, scope.targetName(), digest.key);
+        const auto scoped = s.scopedKeys.enter(type, bucket, ordinal, s.arena);
+        if (!scoped.added) {
+          first = scoped.value;
+        }
+      }
+    }
+    if (first != kEnd && s.wantKey) {
+      const std::uint32_t line = s.objects[first].line;
+      smDocumentFinding finding = document::MakeEntryFinding(
+          dcDuplicateKey, {digest.typeName, digest.line, digest.id}, digest.keyEntry,
+          digest.keyLine, digest.keyId, {digest.typeName, digest.key, std::to_string(line)});
+      finding.key = digest.key;
+      finding.value = digest.key;
+      finding.relatedLine = line;
+      findings.push_back(std::move(finding));
+    }
+  }
+  if (!s.resolving()) {
+    return;
+  }
+
+  if (s.wantReferences()) {
+    for (std::size_t i = 0; i < digest.references.size(); ++i) {
+      const smObjectDigest::Reference& r = digest.references[i];
       const bool precinct = s.wantPrecinct && r.precinctDiffers;
-      if (!s.wantDangling && !precinct) {
+      if (!s.wantDangling && !s.wantAmbiguous && !precinct) {
         continue;
       }
-      const std::uint32_t targetType = s.intern(r.targetType);
-      if (s.resolves(targetType, r.byId, r.target)) {
+      const Ref ref = s.refOf(digest, i);
+      // Only a name looked up among all the objects of a type with a scoped key can fit several.
+      const bool mayBeAmbiguous =
+          s.wantAmbiguous && ref.scoped && (ref.scope == kNoScope || ref.scope == kLater);
+      if (!s.wantDangling && !precinct && !mayBeAmbiguous) {
+        continue;
+      }
+      const Lookup lookup = s.resolve(ref).lookup;
+      // Without 7002 and 7004, a name waits only when it fits several objects already: one whose
+      // targets all come after it is not kept for 7006 alone.
+      if (lookup == Lookup::kNone && !s.wantDangling && !precinct) {
+        continue;
+      }
+      if (lookup == Lookup::kFound) {
         if (precinct) {
           findings.push_back(
               s.precinctFinding(digest.typeName, self, digest.parcelEntry, r.relation, r.target));
         }
         continue;
       }
-      // Waits for its target.
-      const std::string_view target = s.arena.keep(r.target);
+      // Waits for its target, or for the end to name the candidates.
       s.pending.push_back(
-          State::Pending{holderRecord(), target.data(), static_cast<std::uint32_t>(target.size()),
-                         s.intern(r.relation), targetType, r.line, r.id, r.byId, precinct});
+          Pending{holderRecord(), s.keep(ref), s.intern(r.relation), r.line, r.id, precinct});
     }
   }
 
-  if (!s.wantSum && !s.wantSumRange) {
+  if (!s.wantShares()) {
     return;
   }
   for (const smObjectDigest::Share& share : digest.shares) {
     const smObjectDigest::Reference& r = digest.references[share.reference];
-    const std::uint32_t parts[4] = {type, s.intern(r.relation), s.intern(share.attribute),
-                                    s.intern(r.targetType)};
-    std::string& name = s.scratch;
-    name.assign(reinterpret_cast<const char*>(parts), sizeof parts);
-    name += r.target;
+    const Ref ref = s.refOf(digest, share.reference);
+    const Resolved found = s.resolve(ref);
+    Group group{nullptr,
+                ref,
+                0,
+                {type, s.intern(r.relation), s.intern(share.attribute), ref.targetType},
+                share.line,
+                share.id,
+                false,
+                false,
+                document::ShareSum()};
+    std::string& name = s.groupName;
+    name.assign(reinterpret_cast<const char*>(group.parts), sizeof group.parts);
+    if (found.lookup == Lookup::kFound) {
+      group.resolved = true;
+      group.identity = found.identity;
+      name.push_back('R');
+      name.append(reinterpret_cast<const char*>(&found.identity), sizeof found.identity);
+    } else {
+      name.push_back('T');
+      name.append(reinterpret_cast<const char*>(&ref.scope), sizeof ref.scope);
+      if (ref.scope == kLater) {
+        name.append(reinterpret_cast<const char*>(&ref.scopeType), sizeof ref.scopeType);
+        name.append(ref.scopeText, ref.scopeSize);
+        name.push_back('\0');
+      }
+      name += r.target;
+    }
     const auto entered =
         s.groupIndex.enter(0, name, static_cast<std::uint32_t>(s.groups.size()), s.arena);
     if (entered.added) {
-      s.groups.push_back(State::Group{holderRecord(), entered.text.data(),
-                                      static_cast<std::uint32_t>(entered.text.size()), share.line,
-                                      share.id, r.byId, false, document::ShareSum()});
+      group.holder = holderRecord();
+      group.ref = s.keep(ref);
+      s.groups.push_back(std::move(group));
     }
-    State::Group& group = s.groups[entered.value];
+    State::Group& g = s.groups[entered.value];
     if (!share.readable) {
-      if (!group.unreadable) {
-        group.unreadable = true;
-        group.sum = document::ShareSum();  // what it held is not needed any more
-      }
-    } else if (!group.unreadable) {
-      group.sum.add(share.numerator, share.denominator);
+      g.unreadable = true;
+    } else {
+      g.sum.add(share.numerator, share.denominator);
     }
   }
 }
 
 void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& sink) {
   State& s = *state_;
-  // One entry per finding to make; `index` below pending.size() is a reference, else a group.
+  s.ended = true;
+  // One entry per finding to make: `index` below pending.size() is a reference, then come the
+  // groups, then the keys judged now.
   struct Item {
     std::uint32_t line;
     std::uint32_t code;
     std::uint32_t index;
+    std::uint32_t related;  // a key's first object; an ambiguous name's first candidate
   };
   std::vector<Item> items;
+
+  // Scoped keys whose scope came after them.
   const auto count = static_cast<std::uint32_t>(s.pending.size());
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const State::Pending& p = s.pending[i];
-    if (!s.resolves(p.targetType, p.byId, std::string_view(p.target, p.targetSize))) {
-      if (s.wantDangling) {
-        items.push_back(Item{p.line, dcDanglingReference, i});
-      }
-    } else if (p.precinctDiffers) {
-      items.push_back(Item{Holder::read(p.holder).parcelLine, dcPrecinctMismatch, i});
+  const auto groupCount = static_cast<std::uint32_t>(s.groups.size());
+  for (std::uint32_t i = 0; i < s.deferred.size(); ++i) {
+    const State::Deferred& d = s.deferred[i];
+    const Holder h = Holder::read(d.holder);
+    const State::Resolved found = s.resolve(d.scope);
+    const std::string_view bucket =
+        found.lookup == State::Lookup::kFound
+            ? s.scopedName(found.identity, h.key)
+            : s.textScopedName(d.scope.targetType, d.scope.targetName(), h.key);
+    const auto scoped = s.scopedKeys.enter(h.type, bucket, d.ordinal, s.arena);
+    if (!scoped.added && s.wantKey) {
+      items.push_back(
+          Item{d.keyLine, dcDuplicateKey, count + groupCount + i, s.objects[scoped.value].line});
     }
   }
-  for (std::uint32_t i = 0; i < s.groups.size(); ++i) {
-    State::Group& g = s.groups[i];
-    const State::GroupName n = State::GroupName::read(g.name, g.nameSize);
-    if (g.unreadable || !s.resolves(n.parts[3], g.byId, n.target)) {
-      continue;
+
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const State::Pending& p = s.pending[i];
+    const State::Resolved found = s.resolve(p.ref);
+    if (found.lookup == State::Lookup::kNone) {
+      if (s.wantDangling) {
+        items.push_back(Item{p.line, dcDanglingReference, i, 0});
+      }
+    } else if (found.lookup == State::Lookup::kAmbiguous) {
+      if (s.wantAmbiguous) {
+        items.push_back(Item{p.line, dcAmbiguousReference, i, found.head});
+      }
+    } else if (p.precinctDiffers) {
+      items.push_back(Item{Holder::read(p.holder).parcelLine, dcPrecinctMismatch, i, 0});
     }
+  }
+
+  // Groups by the object their shares name (and their record type, relation and attribute):
+  // groups named differently (one share naming the target before it came, another after, by id
+  // or by key) come together here.
+  struct Target {
+    std::uint32_t parts[3];
+    std::uint64_t identity;
+    std::uint32_t group;
+    bool operator<(const Target& o) const {
+      return std::tie(parts[0], parts[1], parts[2], identity, group) <
+             std::tie(o.parts[0], o.parts[1], o.parts[2], o.identity, o.group);
+    }
+    bool same(const Target& o) const {
+      return std::equal(parts, parts + 3, o.parts) && identity == o.identity;
+    }
+  };
+  std::vector<Target> targets;
+  for (std::uint32_t i = 0; i < groupCount; ++i) {
+    State::Group& g = s.groups[i];
+    if (!g.resolved) {
+      const State::Resolved found = s.resolve(g.ref);
+      if (found.lookup != State::Lookup::kFound) {
+        continue;  // 7002 or 7006 tells why the sum is not judged
+      }
+      g.identity = found.identity;
+    }
+    targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, g.identity, i});
+  }
+  // A keyed object named by its id in one group and by its key in another: one object.
+  std::unordered_map<std::uint64_t, std::uint64_t> byKey;
+  for (const Target& target : targets) {
+    if ((target.identity & State::kById) != 0) {
+      byKey.emplace(target.identity, target.identity);
+    }
+  }
+  if (!byKey.empty()) {
+    for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
+      const State::Keyed& k = s.objects[o];
+      const auto it = byKey.find(State::kById | std::uint64_t{k.type} << 32 | k.id);
+      if (it != byKey.end()) {
+        it->second = o;
+      }
+    }
+    for (Target& target : targets) {
+      if ((target.identity & State::kById) != 0) {
+        target.identity = byKey[target.identity];
+      }
+    }
+  }
+  std::sort(targets.begin(), targets.end());
+  for (std::size_t at = 0; at < targets.size();) {
+    std::size_t end = at + 1;
+    State::Group& g = s.groups[targets[at].group];
+    for (; end < targets.size() && targets[end].same(targets[at]); ++end) {
+      State::Group& other = s.groups[targets[end].group];
+      g.sum.absorb(other.sum);
+      g.unreadable = g.unreadable || other.unreadable;
+    }
+    const std::uint32_t i = targets[at].group;
+    at = end;
     g.sum.settle();
-    const smDocumentCode code = g.sum.beyondRange() ? dcShareSumRange : dcShareSum;
-    if (!g.sum.isOne() && (code == dcShareSum ? s.wantSum : s.wantSumRange)) {
-      items.push_back(Item{g.line, static_cast<std::uint32_t>(code), count + i});
+    if (g.sum.beyondRange()) {
+      if (s.wantSumRange) {
+        items.push_back(Item{g.line, dcShareSumRange, count + i, 0});
+      }
+    } else if (g.unreadable) {
+      if (s.wantAtLeast && g.sum.compareOne() > 0) {
+        items.push_back(Item{g.line, dcShareSumAtLeast, count + i, 0});
+      }
+    } else if (s.wantSum && !g.sum.isOne()) {
+      items.push_back(Item{g.line, dcShareSum, count + i, 0});
     }
   }
 
@@ -421,8 +740,13 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       sink(std::move(*unit));
     }
     const auto code = static_cast<smDocumentCode>(item.code);
-    sink(item.index < count ? s.pendingFinding(s.pending[item.index], code)
-                            : s.groupFinding(s.groups[item.index - count], code));
+    if (item.index < count) {
+      sink(s.pendingFinding(s.pending[item.index], code, item.related));
+    } else if (item.index < count + groupCount) {
+      sink(s.groupFinding(s.groups[item.index - count], code));
+    } else {
+      sink(s.duplicateFinding(s.deferred[item.index - count - groupCount], item.related));
+    }
   }
   for (; unit != units.end(); ++unit) {
     sink(std::move(*unit));

@@ -29,6 +29,8 @@ struct smObjectChecks::TypeInfo {
   const RecordType* type = nullptr;
   const AttributeDef* key = nullptr;        // null: objects of the type are named by their id
   ValueCheck keyCheck = ValueCheck::kNone;  // kPrecinct: the type's objects are precincts
+  // A scoped key: the scope's relation and the record types it may point to.
+  const ReferenceDef* scope = nullptr;
 };
 
 namespace {
@@ -129,6 +131,9 @@ smObjectChecks::smObjectChecks(const Metadata* annex, const smDocumentOptions& o
     if (info->key != nullptr) {
       if (const AttributeDecl* decl = checks::findDeclaration(annex_, info->key->name)) {
         info->keyCheck = decl->check;
+      }
+      if (!info->key->keyScope.empty()) {
+        info->scope = type->getReference(info->key->keyScope);
       }
     }
     typesByName_.insert(type->name, info.get());
@@ -248,6 +253,43 @@ smObjectDigest smObjectChecks::check(const smObject& object,
       digest.shares.push_back(std::move(share));
     }
     digest.references.push_back(std::move(reference));
+  }
+
+  // Scopes: the object's own, and for a reference to a type with a scoped key, the object's
+  // relation to the scope's record type (of the scope's name first).
+  const auto scopeOf = [&digest](const ReferenceDef& scope) {
+    int other = -1;
+    for (std::size_t i = 0; i < digest.references.size(); ++i) {
+      const smObjectDigest::Reference& r = digest.references[i];
+      if (!scope.isRefTypeNamePresent(r.targetType)) {
+        continue;
+      }
+      if (r.relation == scope.name) {
+        return static_cast<int>(i);
+      }
+      if (other < 0) {
+        other = static_cast<int>(i);
+      }
+    }
+    return other;
+  };
+  if (info != nullptr && info->scope != nullptr && digest.keyed) {
+    for (std::size_t i = 0; i < digest.references.size(); ++i) {
+      if (digest.references[i].relation == info->scope->name) {
+        digest.scope = static_cast<int>(i);
+        break;
+      }
+    }
+  }
+  for (smObjectDigest::Reference& r : digest.references) {
+    const TypeInfo* targetInfo = typeInfo(r.targetType);
+    if (targetInfo != nullptr && targetInfo->key != nullptr && targetInfo->scope != nullptr) {
+      r.scoped = true;
+      r.scope = scopeOf(*targetInfo->scope);
+      if (r.scope >= 0 && &digest.references[static_cast<std::size_t>(r.scope)] == &r) {
+        r.scope = -1;  // a relation is not its own scope
+      }
+    }
   }
 
   for (smDocumentFinding& finding : found) {

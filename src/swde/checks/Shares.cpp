@@ -137,7 +137,7 @@ struct ShareSum::Big {
   Rational total;  // after settle()
 };
 
-ShareSum::ShareSum(std::uint32_t maxBits) : room_(maxBits) {}
+ShareSum::ShareSum(std::uint32_t maxBits) : room_(maxBits), max_(maxBits) {}
 ShareSum::~ShareSum() = default;
 ShareSum::ShareSum(ShareSum&& other) noexcept = default;
 ShareSum& ShareSum::operator=(ShareSum&& other) noexcept = default;
@@ -214,6 +214,48 @@ void ShareSum::settle() {
     addUnreduced(total.get(), stack.back().value.get());
   }
   mpq_canonicalize(total.get());
+}
+
+void ShareSum::absorb(ShareSum& other) {
+  other.settle();
+  const std::uint32_t used = other.max_ - other.room_;
+  if (beyond_ || other.beyond_ || used > room_) {
+    beyond_ = true;
+    big_.reset();
+    return;
+  }
+  room_ -= used;
+  if (!other.big_ && other.runNumerator() == 0) {
+    return;
+  }
+  Big::Node leaf{0, Rational()};
+  if (other.big_) {
+    leaf.value = std::move(other.big_->total);
+  } else {
+    setWide(mpq_numref(leaf.value.get()), other.runNumerator());
+    setWide(mpq_denref(leaf.value.get()), other.runDenominator());
+  }
+  if (!big_) {
+    big_ = std::make_unique<Big>();
+  }
+  std::vector<Big::Node>& stack = big_->stack;
+  stack.push_back(std::move(leaf));
+  while (stack.size() >= 2 && stack[stack.size() - 2].level == stack.back().level) {
+    Big::Node& below = stack[stack.size() - 2];
+    addUnreduced(below.value.get(), stack.back().value.get());
+    ++below.level;
+    stack.pop_back();
+  }
+}
+
+int ShareSum::compareOne() const {
+  if (big_) {
+    const int side = mpq_cmp_ui(big_->total.get(), 1, 1);
+    return side < 0 ? -1 : side > 0 ? 1 : 0;
+  }
+  const Wide p = runNumerator();
+  const Wide q = runDenominator();
+  return p < q ? -1 : p > q ? 1 : 0;
 }
 
 bool ShareSum::isOne() const {

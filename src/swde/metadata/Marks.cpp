@@ -46,6 +46,10 @@ LentMarks LendMarks(Metadata& schema, const Metadata& from) {
     if (const AttributeDef* key = marked->getKeyAttribute()) {
       if (AttributeDef* def = type->getAttributeByCode(key->code)) {
         def->key = true;
+        // The scope only where the schema has the relation it names.
+        if (!key->keyScope.empty() && type->getReference(key->keyScope) != nullptr) {
+          def->keyScope = key->keyScope;
+        }
         ++lent.keys;
       }
     }

@@ -109,6 +109,7 @@ RecordType::RecordType(const RecordType& other)
   for (const auto& def : other.attributes_) {
     AttributeDef* copy = addAttribute(def->name, def->code, def->mandatory, def->multiple);
     copy->key = def->key;
+    copy->keyScope = def->keyScope;
     copy->line = def->line;
     for (const AnsiString& value : def->possibleValues()) {
       copy->addPossibleValue(value);

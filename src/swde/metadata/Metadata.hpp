@@ -108,9 +108,12 @@ class AttributeDef {
 
   AnsiString name;
   AnsiString code;
-  bool multiple = false;   // may occur more than once in one object
-  int mandatory = 0;       // 1: required; 2: required, reported as a warning; 3+: blank allowed
-  bool key = false;        // identifies the object among those of its record type (document checks)
+  bool multiple = false;  // may occur more than once in one object
+  int mandatory = 0;      // 1: required; 2: required, reported as a warning; 3+: blank allowed
+  bool key = false;       // identifies the object among those of its record type (document checks)
+  // A key unique only among the objects whose relation of this name points to the same target
+  // (`key-scope`); empty: unique among all the objects of the record type.
+  AnsiString keyScope;
   std::uint32_t line = 0;  // of the definition in a schema file; 0: unknown
 
  private:

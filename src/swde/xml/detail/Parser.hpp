@@ -274,6 +274,7 @@ class Parser {
   AttributeDef* attrDef_ = nullptr;
   ReferenceDef* refDef_ = nullptr;
   std::vector<std::pair<Position, ReferenceDef*>> typeShares_;  // checked at the type's end
+  Position typeScope_;  // of the key's key-scope, checked at the type's end
 
   smObjectFactory factory_;
   std::unique_ptr<smObject> object_;

@@ -120,6 +120,12 @@ void Parser::startTypeDef(const Attributes& attributes) {
 }
 
 void Parser::endTypeDef() {
+  const AttributeDef* key = type_->getKeyAttribute();
+  if (key != nullptr && !key->keyScope.empty() && type_->getReference(key->keyScope) == nullptr) {
+    fail(typeScope_, "key-scope " + quote(Cp1250ToUtf8(key->keyScope)) +
+                         " on <ATTR name=" + quote(Cp1250ToUtf8(key->name)) + ">: record type " +
+                         Cp1250ToUtf8(type_->name) + " has no relation of that name");
+  }
   for (const auto& [at, def] : typeShares_) {
     if (type_->getAttributeByCode(def->shares) == nullptr) {
       fail(at, "shares " + quote(Cp1250ToUtf8(def->shares)) +
@@ -169,6 +175,14 @@ void Parser::startAttrDef(const Attributes& attributes) {
   }
   attrDef_ = type_->addAttribute(def.name, def.code, def.mandatory, def.multiple);
   attrDef_->key = key;
+  if (const char* scope = attributes.find("key-scope")) {
+    if (!key) {
+      fail(stack_.back().start, "key-scope on attribute " + quote(required(attributes, "name")) +
+                                    ", which is not marked key=\"1\"");
+    }
+    attrDef_->keyScope = toCp1250(scope, "key-scope");
+    typeScope_ = stack_.back().start;
+  }
   attrDef_->line = stack_.back().start.line;
 }
 
