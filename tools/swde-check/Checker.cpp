@@ -39,6 +39,14 @@ constexpr std::size_t kBatchObjects = 256;
 constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 constexpr std::size_t kReadBytes = std::size_t{1} << 16;
 
+// A transfer kind as the tool and the documents write it; anything else leaves it to the
+// document.
+smTransfer transferOf(std::string_view text) {
+  return text == "full"     ? smTransfer::kFull
+         : text == "update" ? smTransfer::kUpdate
+                            : smTransfer::kDeclared;
+}
+
 // What checking one object gives: the catalogue's findings, then those about its values; and
 // what the document checks must remember of it.
 struct ObjectResult {
@@ -208,8 +216,9 @@ class Checker::Run {
       Totals& totals)
       : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {
     if (checker.settings_.documentChecks) {
-      document_ = std::make_unique<smDocumentChecks>(&checker.annex_,
-                                                     smDocumentOptions{checker.settings_.today});
+      const std::string& transfer = checker.settings_.transfer;
+      document_ = std::make_unique<smDocumentChecks>(
+          &checker.annex_, smDocumentOptions{checker.settings_.today, transferOf(transfer)});
       values_ = &document_->objectChecks();
     }
   }
@@ -270,7 +279,7 @@ class Checker::Run {
       reader = &oneStream;
       readAll([&](const char* data, std::size_t n) { oneStream.feed(data, n); },
               [&] { oneStream.finish(); });
-      finishDocument();
+      finishDocument(oneStream.transfer());
       return;
     }
     xml::DocumentCutter cutter(
@@ -280,7 +289,7 @@ class Checker::Run {
     cutter_ = &cutter;
     readAll([&](const char* data, std::size_t n) { cutter.feed(data, n); },
             [&] { cutter.finish(); });
-    finishDocument();
+    finishDocument(cutter.transfer());
   }
 
  private:
@@ -297,9 +306,11 @@ class Checker::Run {
   }
 
   // What only the whole document tells (a reference never resolved, shares that do not add
-  // up). Not for a document that could not be read to its end: its rest is unknown.
-  void finishDocument() {
+  // up), judged as the kind of transfer the document declares (`transfer`, its root element's).
+  // Not for a document that could not be read to its end: its rest is unknown.
+  void finishDocument(const AnsiString& transfer) {
     if (document_) {
+      document_->declareTransfer(transferOf(transfer));
       document_->finish(found_);
       reportFound();
     }

@@ -35,6 +35,9 @@ struct CheckerSettings {
   // The day of the check for the document checks, "rrrr.mm.dd"; empty: the date when the
   // checker is made. REQUIRES: a real day (see smObjectChecks).
   std::string today;
+  // The kind of transfer, "full" or "update", whatever a document declares; empty: as each
+  // document declares (its root element's `transfer`), full when it does not.
+  std::string transfer = {};
 };
 
 // Checks the objects of transfer documents against one reference schema and writes what it

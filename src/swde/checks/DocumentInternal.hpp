@@ -70,6 +70,7 @@ class ShareSum {
   bool add(std::uint64_t numerator, std::uint64_t denominator);
   bool overflowed() const { return overflowed_; }
   bool isOne() const { return !overflowed_ && numerator_ == denominator_; }
+  bool exceedsOne() const { return !overflowed_ && numerator_ > denominator_; }
   // "p/q", or "p" when q is 1.
   AnsiString text() const;
 

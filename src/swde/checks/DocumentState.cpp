@@ -22,6 +22,7 @@
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
+#include "swde/checks/DocumentRegister.hpp"  // the register checks
 #include "swde/platform/Bytes.hpp"
 
 namespace SWDE_API swde {
@@ -276,7 +277,9 @@ struct smDocumentChecks::State {
 };
 
 smDocumentChecks::smDocumentChecks(const Metadata* annex, const smDocumentOptions& options)
-    : objectChecks_(annex, options), state_(std::make_unique<State>()) {}
+    : objectChecks_(annex, options),
+      state_(std::make_unique<State>()),
+      register_(std::make_unique<document::RegisterState>(options.transfer)) {}
 
 smDocumentChecks::~smDocumentChecks() = default;
 
@@ -359,6 +362,7 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
       group->sum.add(share.numerator, share.denominator);
     }
   }
+  register_->add(digest, findings);  // the register checks
 }
 
 void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
@@ -379,27 +383,34 @@ void smDocumentChecks::finish(std::vector<smDocumentFinding>& findings) {
     found.push_back(std::move(finding));
   }
 
+  // An update transfer carries only the shares that changed: a group's sum is judged only
+  // when it exceeds 1 (7048), whether or not its target is in the document.
+  const bool update = register_->update();
   for (const State::Group& g : s.groups) {
     const std::vector<AnsiString> part = groupParts(g.name);
-    if (g.unreadable || g.sum.isOne() || !s.resolves(g.targetType, g.byId, part[4])) {
+    const bool aboveOne = update && g.sum.exceedsOne();
+    if (g.unreadable || g.sum.isOne() || (update && !aboveOne && !g.sum.overflowed()) ||
+        (!aboveOne && !s.resolves(g.targetType, g.byId, part[4]))) {
       continue;
     }
     // Every share of a reported group is readable, so the first one's attribute is there.
     const AnsiString& type = part[0];
     const document::Subject object{type, g.objectLine, g.objectId};
+    const smDocumentCode code = aboveOne ? dcUpdateShareSum : dcShareSum;
     smDocumentFinding finding =
         g.sum.overflowed()
             ? document::MakeEntryFinding(dcShareSumRange, object, part[2], g.line, g.id,
                                          {part[2], type, part[1], part[3], part[4]})
-            : document::MakeEntryFinding(dcShareSum, object, part[2], g.line, g.id,
+            : document::MakeEntryFinding(code, object, part[2], g.line, g.id,
                                          {part[2], type, part[1], part[3], part[4], g.sum.text()});
     finding.key = g.key;
     if (!g.sum.overflowed()) {
       finding.value = g.sum.text();
-      finding.expected = "1";
+      finding.expected = aboveOne ? "<= 1" : "1";
     }
     found.push_back(std::move(finding));
   }
+  register_->finish(found);  // the register checks
 
   std::stable_sort(found.begin(), found.end(),
                    [](const smDocumentFinding& a, const smDocumentFinding& b) {

@@ -18,6 +18,7 @@
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
+#include "swde/checks/DocumentRegister.hpp"  // the register checks
 #include "swde/checks/MetadataAccess.hpp"
 #include "swde/checks/ValueForms.hpp"
 #include "swde/platform/Sysutils.hpp"
@@ -28,6 +29,7 @@ struct smObjectChecks::TypeInfo {
   const RecordType* type = nullptr;
   const AttributeDef* key = nullptr;        // null: objects of the type are named by their id
   ValueCheck keyCheck = ValueCheck::kNone;  // kPrecinct: the type's objects are precincts
+  document::RegisterType reg;               // the register checks
 };
 
 namespace {
@@ -140,6 +142,7 @@ smObjectChecks::smObjectChecks(const Metadata* annex, const smDocumentOptions& o
         info->keyCheck = decl->check;
       }
     }
+    info->reg = document::RegisterTypeOf(annex_, *type, info->keyCheck);
     typesByName_.insert(type->name, info.get());
     types_.push_back(std::move(info));
   }
@@ -252,6 +255,9 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     digest.references.push_back(std::move(reference));
   }
 
+  if (info != nullptr) {
+    document::CheckRegisterObject(info->reg, object, digest, found);  // the register checks
+  }
   for (smDocumentFinding& finding : found) {
     finding.key = digest.key;
     findings.push_back(std::move(finding));
