@@ -171,14 +171,17 @@ const Row kRows[] = {
       {"G5KLU", 90, 9, {{"G5PEW", "3"}}, {{"G5RDZE", "G5DZE", "126101_1.0013.4"}}},
       {"G5DZE", 100, 10, {{"G5IDD", "126101_1.0013.5"}, {"G5PEW", "1"}}, {}},
       {"G5KLU", 110, 11, {{"G5PEW", "0.10001"}}, {{"G5RDZE", "G5DZE", "126101_1.0013.5"}}},
-      {"G5DZE", 120, 12, {{"G5IDD", "126101_1.0013.6"}, {"G5PEW", "0.5"}}, {}}},
+      {"G5DZE", 120, 12, {{"G5IDD", "126101_1.0013.6"}, {"G5PEW", "0.5"}}, {}},
+      // Through a relation to a record type the schema does not admit: no part of the parcel.
+      {"G5KLU", 130, 13, {{"G5PEW", "5"}}, {{"G5RDZE", "G5LKL", kId1}}}},
      "7040@72 G5DZE G5PEW/2 v=-0.000 e=> 0 k=126101_1.0013.3; "
      "7041@82 G5DZE G5PEW/2 v=3.00001 e=0.0001 ha k=126101_1.0013.4; "
      "7041@111 G5KLU G5PEW/1 v=0.10001 e=0.0001 ha; "
-     "7042@42 G5DZE G5PEW/2 v=2.0001 e=2.0000 k=126101_1.0012.2",
+     "7042@42 G5DZE G5PEW/2 v=2.0001 e=2.0000 k=126101_1.0012.2; "
+     "7002@132 G5KLU G5RDZE/1 v=126101_1.0012.1",
      "7040@72 G5DZE G5PEW/2 v=-0.000 e=> 0 k=126101_1.0013.3; "
      "7041@82 G5DZE G5PEW/2 v=3.00001 e=0.0001 ha k=126101_1.0013.4; "
-     "7041@111 G5KLU G5PEW/1 v=0.10001 e=0.0001 ha"},
+     "7041@111 G5KLU G5PEW/1 v=0.10001 e=0.0001 ha; 7002@132 G5KLU G5RDZE/1 v=126101_1.0012.1"},
     {"areas: only with every part the parcel lists in the document and its own; a part "
      "without an exact area, a repeated parcel or a negative area leave the sum alone",
      {{"G5DZE", 10, 1, {{"G5IDD", kId1}, {"G5PEW", "1"}}, {{"G5RKLU", "G5KLU", "2"}}},
@@ -280,14 +283,16 @@ const Row kRows[] = {
        {{"G5IDB", "126101_1.0013.3.2_BUD"}},
        {{"G5RDZE", "G5DZE", kId1}, {"G5RDZE", "G5DZE", kId3}}},
       {"G5BUD", 40, 4, {{"G5IDB", "BUD-17"}}, {{"G5RDZE", "G5DZE", kId1}}},
-      {"G5BUD", 50, 5, {{"G5IDB", "126101_1.0013.9.1_BUD"}}, {{"G5RDZE", "G5DZE", "dz. 9"}}}},
+      {"G5BUD", 50, 5, {{"G5IDB", "126101_1.0013.9.1_BUD"}}, {{"G5RDZE", "G5DZE", "dz. 9"}}},
+      {"G5BUD", 60, 6, {{"G5IDB", "126101_1.0013.9.2_BUD"}}, {{"G5RDZE", "G5LKL", kId1}}}},
      "7047@21 G5BUD G5IDB/1 v=126101_1.0012.3.1_BUD e=126101_1.0013 k=126101_1.0012.3.1_BUD; "
      "7002@12 G5BUD G5RDZE/1 v=126101_1.0012.1 k=126101_1.0012.1.1_BUD; "
      "7002@22 G5BUD G5RDZE/1 v=126101_1.0013.3 k=126101_1.0012.3.1_BUD; "
      "7002@32 G5BUD G5RDZE/1 v=126101_1.0012.1 k=126101_1.0013.3.2_BUD; "
      "7002@33 G5BUD G5RDZE/2 v=126101_1.0013.3 k=126101_1.0013.3.2_BUD; "
      "7002@42 G5BUD G5RDZE/1 v=126101_1.0012.1 k=BUD-17; "
-     "7002@52 G5BUD G5RDZE/1 v=dz. 9 k=126101_1.0013.9.1_BUD",
+     "7002@52 G5BUD G5RDZE/1 v=dz. 9 k=126101_1.0013.9.1_BUD; "
+     "7002@62 G5BUD G5RDZE/1 v=126101_1.0012.1 k=126101_1.0013.9.2_BUD",
      "="},
 };
 

@@ -59,12 +59,16 @@ class Values {
   int creationDay();
 
   // Starts a new object of record type `type`: the next identifiers refer to a fresh parcel, in
-  // `precinct` (four digits) when it is not empty.
-  void nextObject(std::string_view type, std::string precinct = {});
+  // `precinct` (four digits) and `commune` ("WWPPGG_R") when they are not empty; or to the
+  // parcel `parcel` when it is not empty (a building standing on it).
+  void nextObject(std::string_view type, std::string precinct = {}, std::string commune = {},
+                  std::string parcel = {});
 
+  // PESEL and REGON numbers never repeat within a document: each names one subject.
   std::string pesel();
   std::string nip();
   std::string regon();
+  std::string commune();   // a commune "WWPPGG_R" of the county
   std::string teryt();     // a commune "WWPPGG_R", a new one each time
   std::string precinct();  // "0001" to "9999", a new one for each object of a record type
 
@@ -73,8 +77,13 @@ class Values {
   std::string parcelId();
 
   Random& random_;
-  std::string parcel_;          // identifier of the object's parcel; empty until asked for
-  std::string precinct_;        // the object's precinct; empty: any
+  std::string parcel_;     // identifier of the object's parcel; empty until asked for
+  std::string precinct_;   // the object's precinct; empty: any
+  std::string commune_;    // the object's commune; empty: any
+  bool standsOn_ = false;  // parcel_ is the parcel a building stands on
+  std::string builtOn_;    // the parcel of the last building, and its number there
+  int building_ = 0;
+  std::uint64_t subjects_ = 0;  // numbers the PESEL and REGON numbers
   std::uint64_t serial_ = 0;    // numbers the parcels and other identifiers
   std::uint64_t communes_ = 0;  // numbers the communes apart: their range is smaller
   std::unordered_map<std::string, std::uint64_t> precincts_;  // per record type

@@ -170,7 +170,10 @@ struct smObjectDigest {
     std::uint32_t areaId = 0;
     AnsiString areaEntry;
     AnsiString precinct;  // a parcel: "WWPPGG_R.OOOO" of its parcel identifier; else empty
-    char unitKind = 0;    // a register unit: its kind G, B or L (G5TJR); 0 when it has none
+    // A land-use part: its relation to its parcel, in `references`, when the schema admits the
+    // target; -1: none.
+    std::int32_t partOf = -1;
+    char unitKind = 0;  // a register unit: its kind G, B or L (G5TJR); 0 when it has none
     // A subject: its PESEL or REGON (trimmed; empty when none) and its attribute.
     AnsiString subject;
     AnsiString subjectEntry;

@@ -267,8 +267,10 @@ RegisterType RegisterTypeOf(const Metadata* annex, const RecordType& type, Value
     out.role = RegisterRole::kParcel;
   } else if (name == kLandUseType) {
     out.role = RegisterRole::kLandUse;
+    out.parcel = type.getReference(kParcelRelation);
   } else if (isOneOf(name, kBuildingTypes)) {
     out.role = RegisterRole::kBuilding;
+    out.parcel = type.getReference(kParcelRelation);
   } else if (name == kPremisesType) {
     out.role = RegisterRole::kPremises;
   } else if (name == kUnitType) {
@@ -309,6 +311,17 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
       if (type.role == RegisterRole::kParcel) {
         reg.precinct = AnsiString(PrecinctOf(digest.parcelValue));
       }
+      // A part's parcel, through a relation to a record type the schema admits (another is the
+      // catalogue's 6010).
+      for (std::size_t i = 0; i < digest.references.size() && type.parcel != nullptr; ++i) {
+        const smObjectDigest::Reference& r = digest.references[i];
+        if (r.relation == kParcelRelation) {
+          if (type.parcel->isRefTypeNamePresent(r.targetType)) {
+            reg.partOf = static_cast<std::int32_t>(i);
+          }
+          break;
+        }
+      }
       const smAttribute* area = object.getAttributeByCode(kAreaCode);
       if (area == nullptr) {
         break;
@@ -336,8 +349,9 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
       bool matched = own.empty();
       const smObjectDigest::Reference* relation = nullptr;
       for (const smObjectDigest::Reference& r : digest.references) {
-        const std::string_view precinct =
-            r.relation == kParcelRelation ? PrecinctOf(r.target) : std::string_view();
+        const bool onParcel = r.relation == kParcelRelation && type.parcel != nullptr &&
+                              type.parcel->isRefTypeNamePresent(r.targetType);
+        const std::string_view precinct = onParcel ? PrecinctOf(r.target) : std::string_view();
         if (precinct.empty() || matched) {
           continue;
         }
@@ -484,12 +498,11 @@ struct RegisterState::Data {
 
   void addPart(const smObjectDigest& digest) {
     std::uint32_t owner = kNone;
-    for (const smObjectDigest::Reference& r : digest.references) {
-      if (r.relation == kParcelRelation) {
-        bool added = false;
-        owner = parcels.enter(intern(r.targetType), r.target, added);
-        break;
-      }
+    if (digest.reg.partOf >= 0) {
+      const smObjectDigest::Reference& r =
+          digest.references[static_cast<std::size_t>(digest.reg.partOf)];
+      bool added = false;
+      owner = parcels.enter(intern(r.targetType), r.target, added);
     }
     owners.emplace_back(digest.id, owner);
     if (owner == kNone) {

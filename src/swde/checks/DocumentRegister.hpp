@@ -36,6 +36,9 @@ enum class RegisterRole : std::uint8_t {
 struct RegisterType {
   RegisterRole role = RegisterRole::kNone;
   AnsiString subjectCode;  // a person or an institution: the code of its PESEL or REGON
+  // A land-use part or a building: its relation to its parcel(s) (G5RDZE), whose targets count
+  // only when the schema admits them (another is the catalogue's 6010).
+  const ReferenceDef* parcel = nullptr;
 };
 
 // The register's view of `type` (of the reference schema `annex`), whose key attribute carries
