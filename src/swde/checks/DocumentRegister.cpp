@@ -439,8 +439,8 @@ struct RegisterState::Data {
   // A relation to a register unit, judged when the unit is known.
   struct UnitUse {
     std::uint32_t unit;
-    std::uint32_t type;  // of the holder, interned
-    std::uint32_t relation;
+    std::uint32_t type;      // of the holder, interned (when it waits)
+    std::uint32_t relation;  // interned (when it waits)
     std::uint32_t objectLine;
     std::uint32_t objectId;
     std::uint32_t line;
@@ -535,21 +535,15 @@ struct RegisterState::Data {
       if (r.relation != kUnitRelation || r.targetType != kUnitType) {
         continue;
       }
+      if (unitGroup == kNone) {
+        unitGroup = intern(kUnitType);
+      }
       bool added = false;
-      const std::uint32_t u = units.enter(intern(r.targetType), r.target, added);
+      const std::uint32_t u = units.enter(unitGroup, r.target, added);
       Unit& unit = units.at(u);
-      UnitUse use{u,
-                  intern(digest.typeName),
-                  intern(r.relation),
-                  digest.line,
-                  digest.id,
-                  r.line,
-                  r.id,
-                  expected,
-                  kNone,
-                  kNone,
-                  0,
-                  digest.key};
+      // The names are interned only for a relation that waits for its unit.
+      UnitUse use{u,    kNone,    kNone, digest.line, digest.id, r.line,
+                  r.id, expected, kNone, kNone,       0,         digest.key};
       if (expected == 'G' && !digest.reg.precinct.empty()) {
         const std::uint32_t precinct = precincts.enter(0, digest.reg.precinct, added);
         if (unit.precinct == kNone) {
@@ -562,33 +556,37 @@ struct RegisterState::Data {
         }
       }
       if (unit.seen) {
-        judge(use, findings);
+        judge(use, digest.typeName, r.relation, findings);
       } else {
+        use.type = intern(digest.typeName);
+        use.relation = intern(r.relation);
         use.key = arena.keep(use.key);
         pending.push_back(use);
       }
     }
   }
 
-  void judge(const UnitUse& use, std::vector<smDocumentFinding>& findings) const {
+  // Judges `use` of a holder of record type `type` through `relation` against its unit.
+  void judge(const UnitUse& use, const AnsiString& type, const AnsiString& relation,
+             std::vector<smDocumentFinding>& findings) const {
     const Unit& unit = units.at(use.unit);
     if (unit.kind == 0 || (unit.kind == use.expected && use.precinct == kNone)) {
       return;
     }
-    const Subject holder{name(use.type), use.objectLine, use.objectId};
+    const Subject holder{type, use.objectLine, use.objectId};
     const AnsiString unitKey(units.text(use.unit));
     smDocumentFinding finding;
     if (unit.kind != use.expected) {
-      finding = MakeEntryFinding(dcUnitKind, holder, name(use.relation), use.line, use.id,
-                                 {name(use.relation), name(use.type), unitKey,
-                                  AnsiString(1, unit.kind), AnsiString(1, use.expected)});
+      finding = MakeEntryFinding(
+          dcUnitKind, holder, relation, use.line, use.id,
+          {relation, type, unitKey, AnsiString(1, unit.kind), AnsiString(1, use.expected)});
       finding.value = AnsiString(1, unit.kind);
       finding.expected = AnsiString(1, use.expected);
     } else {
       const AnsiString unitPrecinct(precincts.text(use.unitPrecinct));
-      finding = MakeEntryFinding(dcUnitPrecincts, holder, name(use.relation), use.line, use.id,
-                                 {name(use.type), name(use.relation), unitKey, unitPrecinct,
-                                  std::to_string(use.unitFirstLine)});
+      finding = MakeEntryFinding(
+          dcUnitPrecincts, holder, relation, use.line, use.id,
+          {type, relation, unitKey, unitPrecinct, std::to_string(use.unitFirstLine)});
       finding.value = AnsiString(precincts.text(use.precinct));
       finding.expected = unitPrecinct;
       finding.relatedLine = use.unitFirstLine;
@@ -647,11 +645,12 @@ struct RegisterState::Data {
     }
     for (const UnitUse& use : pending) {
       if (units.at(use.unit).seen) {
-        judge(use, findings);
+        judge(use, name(use.type), name(use.relation), findings);
       }
     }
   }
 
+  std::uint32_t unitGroup = kNone;  // the register units' record type, interned
   std::unordered_map<AnsiString, std::uint32_t> names;
   std::vector<const AnsiString*> nameList;
   Arena arena;
