@@ -230,7 +230,8 @@ class smDocumentChecks {
 
   // Takes the next object's digest, in document order, and appends what it settles at once: a
   // key that an earlier object of the same type has (7001), a precinct that differs from that
-  // of an earlier related precinct object (7004).
+  // of an earlier related precinct object (7004), a PESEL or REGON an earlier subject has (7044),
+  // a register unit of another kind or precinct that came before (7045, 7046).
   void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
   // objectChecks().check(object, findings), then add() of its digest.
   void addObject(const smObject& object, std::vector<smDocumentFinding>& findings);

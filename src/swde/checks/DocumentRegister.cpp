@@ -27,7 +27,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <limits>
 #include <string>
 #include <unordered_map>
@@ -174,9 +173,31 @@ class Arena {
   std::size_t room_ = 0;
 };
 
+// Items in blocks of 4096 that never move: no reallocation peak, few allocations.
+template <typename Item>
+class Blocks {
+ public:
+  void push_back(Item item) {
+    if ((size_ & kMask) == 0) {
+      blocks_.push_back(std::make_unique<Item[]>(kMask + 1));
+    }
+    blocks_.back()[size_ & kMask] = std::move(item);
+    ++size_;
+  }
+  std::size_t size() const { return size_; }
+  Item& operator[](std::size_t n) { return blocks_[n >> kShift][n & kMask]; }
+  const Item& operator[](std::size_t n) const { return blocks_[n >> kShift][n & kMask]; }
+
+ private:
+  static constexpr std::size_t kShift = 12;
+  static constexpr std::size_t kMask = (std::size_t{1} << kShift) - 1;
+  std::vector<std::unique_ptr<Item[]>> blocks_;
+  std::size_t size_ = 0;
+};
+
 // (group, text) -> an entry with `Data`, numbered densely in order of entry. The entries sit in
-// a deque (never moved, no reallocation peak), their texts in an arena; the table holds a
-// 32-bit hash and the entry's number, 8 bytes a slot.
+// blocks that never move, their texts in an arena; the table holds a 32-bit hash and the
+// entry's number, 8 bytes a slot.
 template <typename Data>
 class TextTable {
  public:
@@ -190,12 +211,14 @@ class TextTable {
     std::size_t i = hash & mask;
     for (; slots_[i].number != 0; i = (i + 1) & mask) {
       const Item& item = items_[slots_[i].number - 1];
-      if (slots_[i].hash == hash && item.group == group && item.text == text) {
+      if (slots_[i].hash == hash && item.group == group &&
+          std::string_view(item.text, item.size) == text) {
         added = false;
         return slots_[i].number - 1;
       }
     }
-    items_.push_back(Item{arena_.keep(text), group, Data{}});
+    const std::string_view kept = arena_.keep(text);
+    items_.push_back(Item{kept.data(), static_cast<std::uint32_t>(kept.size()), group, Data{}});
     slots_[i] = Slot{hash, static_cast<std::uint32_t>(items_.size())};
     added = true;
     return static_cast<std::uint32_t>(items_.size() - 1);
@@ -204,7 +227,7 @@ class TextTable {
   std::uint32_t size() const { return static_cast<std::uint32_t>(items_.size()); }
   Data& at(std::uint32_t n) { return items_[n].data; }
   const Data& at(std::uint32_t n) const { return items_[n].data; }
-  std::string_view text(std::uint32_t n) const { return items_[n].text; }
+  std::string_view text(std::uint32_t n) const { return {items_[n].text, items_[n].size}; }
   std::uint32_t group(std::uint32_t n) const { return items_[n].group; }
 
  private:
@@ -213,9 +236,10 @@ class TextTable {
     std::uint32_t number = 0;  // the entry's number + 1; 0: an empty slot
   };
   struct Item {
-    std::string_view text;
-    std::uint32_t group;
-    Data data;
+    const char* text = nullptr;
+    std::uint32_t size = 0;
+    std::uint32_t group = 0;
+    Data data{};
   };
 
   static std::uint32_t hashOf(std::uint32_t group, std::string_view text) {
@@ -239,7 +263,7 @@ class TextTable {
   }
 
   std::vector<Slot> slots_;
-  std::deque<Item> items_;
+  Blocks<Item> items_;
   Arena arena_;
 };
 
@@ -422,13 +446,14 @@ struct RegisterState::Data {
     std::uint32_t areaLine = 0;
     std::uint32_t areaId = 0;
     std::uint32_t areaEntry = 0;  // interned
-    bool seen = false;            // the parcel itself came
-    bool repeated = false;        // and came again (7001): not judged
-    bool areaRead = false;
-    bool hasParts = false;
-    bool partsUnread = false;  // a part without an area read exactly
-    bool lists = false;        // it lists its parts
-    bool incomplete = false;   // a part it lists is not in the document, or not its own
+    // Bit-fields, zero as every Parcel is value-initialized (TextTable's entries are).
+    bool seen : 1;      // the parcel itself came
+    bool repeated : 1;  // and came again (7001): not judged
+    bool areaRead : 1;
+    bool hasParts : 1;
+    bool partsUnread : 1;  // a part without an area read exactly
+    bool lists : 1;        // it lists its parts
+    bool incomplete : 1;   // a part it lists is not in the document, or not its own
   };
   struct Unit {
     std::uint32_t precinct = kNone;  // of its first parcel, interned
@@ -468,7 +493,7 @@ struct RegisterState::Data {
       return;
     }
     bool added = false;
-    const std::uint32_t n = parcels.enter(intern(digest.typeName), digest.key, added);
+    const std::uint32_t n = lastParcel = parcels.enter(intern(digest.typeName), digest.key, added);
     Parcel& p = parcels.at(n);
     if (p.seen) {
       p.repeated = true;
@@ -499,10 +524,16 @@ struct RegisterState::Data {
   void addPart(const smObjectDigest& digest) {
     std::uint32_t owner = kNone;
     if (digest.reg.partOf >= 0) {
+      // Parts mostly follow their parcel: the last one entered is looked at first.
       const smObjectDigest::Reference& r =
           digest.references[static_cast<std::size_t>(digest.reg.partOf)];
-      bool added = false;
-      owner = parcels.enter(intern(r.targetType), r.target, added);
+      if (lastParcel != kNone && parcels.text(lastParcel) == r.target &&
+          name(parcels.group(lastParcel)) == r.targetType) {
+        owner = lastParcel;
+      } else {
+        bool added = false;
+        owner = lastParcel = parcels.enter(intern(r.targetType), r.target, added);
+      }
     }
     owners.emplace_back(digest.id, owner);
     if (owner == kNone) {
@@ -626,7 +657,9 @@ struct RegisterState::Data {
       for (auto it = first; it != owners.end() && it->first == id && !own; ++it) {
         own = it->second == parcel;
       }
-      parcels.at(parcel).incomplete |= !own;
+      if (!own) {
+        parcels.at(parcel).incomplete = true;
+      }
     }
     for (std::uint32_t n = 0; n < parcels.size(); ++n) {
       const Parcel& p = parcels.at(n);
@@ -650,7 +683,8 @@ struct RegisterState::Data {
     }
   }
 
-  std::uint32_t unitGroup = kNone;  // the register units' record type, interned
+  std::uint32_t unitGroup = kNone;   // the register units' record type, interned
+  std::uint32_t lastParcel = kNone;  // the parcel entered or looked up last
   std::unordered_map<AnsiString, std::uint32_t> names;
   std::vector<const AnsiString*> nameList;
   Arena arena;
