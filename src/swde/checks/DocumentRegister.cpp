@@ -20,12 +20,13 @@
 // pesel or regon). A value that the catalogue or the value checks already report (a malformed
 // or negative number, a share that is not a proper fraction) is not judged again here.
 //
-// Memory per document: per parcel an entry of about 64 bytes, its key and a hash slot; per
+// Memory per document: per parcel an entry of 56 bytes, its key and a hash slot of 8; per
 // land-use part 8 bytes; per register unit and per subject number a small entry; and the
 // relations to register units that came before their unit.
 #include "swde/checks/DocumentRegister.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -61,6 +62,13 @@ constexpr int kAreaDecimals = 4;
 constexpr std::size_t kMaxWholeDigits = 14;  // 10^14 ha in units of 0.0001 ha fit in 63 bits
 constexpr std::int64_t kMaxUnits = std::numeric_limits<std::int64_t>::max() / 2;
 
+// The object's first attribute of `code`: looked up by name first (a name is its code unless the
+// document gives a field_name), which is a lookup in the object's map, not a walk.
+const smAttribute* attributeOf(const smObject& object, const AnsiString& code) {
+  const smAttribute* named = object.getAttribute(code);
+  return named != nullptr && named->code == code ? named : object.getAttributeByCode(code);
+}
+
 template <std::size_t N>
 bool isOneOf(std::string_view name, const std::string_view (&names)[N]) {
   return std::find(std::begin(names), std::end(names), name) != std::end(names);
@@ -80,17 +88,20 @@ AreaReading readArea(std::string_view value) {
   if (value.find(';') != std::string_view::npos) {
     return {};
   }
-  std::string compact;
-  compact.reserve(value.size());
-  for (const char c : value) {
-    if (c != ' ') {
-      compact.push_back(c);
+  std::string compact;  // the value without blanks, made only when it has some
+  std::string_view text = value;
+  if (value.find(' ') != std::string_view::npos) {
+    for (const char c : value) {
+      if (c != ' ') {
+        compact.push_back(c);
+      }
     }
+    text = compact;
   }
-  if (compact.empty() || DecimalNumberLength(compact) != compact.size()) {
+  if (text.empty() || DecimalNumberLength(text) != text.size()) {
     return {};
   }
-  std::string_view number = TrimView(compact);
+  std::string_view number = TrimView(text);
   if (number.empty() || number.find_first_of("eE") != std::string_view::npos) {
     return {};
   }
@@ -270,18 +281,14 @@ class TextTable {
 }  // namespace
 
 std::string_view PrecinctOf(std::string_view id) {
+  // "WWPPGG_R.OOOO." at the start: the commune has 8 characters, the precinct 4.
   const std::string_view text = TrimView(id);
-  const std::size_t first = text.find('.');
-  if (first == std::string_view::npos) {
+  if (text.size() < 14 || text[8] != '.' || text[13] != '.' ||
+      JudgeIdentifier(ValueCheck::kTeryt, text.substr(0, 8), nullptr) ||
+      JudgeIdentifier(ValueCheck::kPrecinct, text.substr(9, 4), nullptr)) {
     return {};
   }
-  const std::size_t second = text.find('.', first + 1);
-  if (second == std::string_view::npos ||
-      JudgeIdentifier(ValueCheck::kTeryt, text.substr(0, first), nullptr) ||
-      JudgeIdentifier(ValueCheck::kPrecinct, text.substr(first + 1, second - first - 1), nullptr)) {
-    return {};
-  }
-  return text.substr(0, second);
+  return text.substr(0, 13);
 }
 
 RegisterType RegisterTypeOf(const Metadata* annex, const RecordType& type, ValueCheck keyCheck) {
@@ -346,7 +353,7 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
           break;
         }
       }
-      const smAttribute* area = object.getAttributeByCode(kAreaCode);
+      const smAttribute* area = attributeOf(object, kAreaCode);
       if (area == nullptr) {
         break;
       }
@@ -396,7 +403,7 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
       break;
     }
     case RegisterRole::kUnit:
-      if (const smAttribute* kind = object.getAttributeByCode(kUnitKindCode)) {
+      if (const smAttribute* kind = attributeOf(object, kUnitKindCode)) {
         const std::string_view value = TrimView(kind->value);
         if (value == "G" || value == "B" || value == "L") {
           reg.unitKind = value.front();
@@ -405,7 +412,7 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
       break;
     case RegisterRole::kPerson:
     case RegisterRole::kInstitution:
-      if (const smAttribute* number = object.getAttributeByCode(type.subjectCode)) {
+      if (const smAttribute* number = attributeOf(object, type.subjectCode)) {
         reg.subject = AnsiString(TrimView(number->value));
         reg.subjectEntry = number->name;
         reg.subjectLine = number->line;
@@ -424,7 +431,7 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
     if (!share.readable || share.numerator != 0) {
       continue;
     }
-    const smAttribute* attribute = object.getAttributeByCode(share.attribute);
+    const smAttribute* attribute = attributeOf(object, share.attribute);
     if (attribute == nullptr || attribute == reported ||
         (attribute->code == kShareCode && isOneOf(object.typeName, kProperShareTypes) &&
          !checks::ReadFraction(attribute->value).proper)) {
@@ -477,14 +484,20 @@ struct RegisterState::Data {
     std::string_view key;         // the holder's
   };
 
+  // The number of `name`; the last few names asked for are compared before the map is hashed.
   std::uint32_t intern(const AnsiString& name) {
-    const auto found = names.find(name);
-    if (found != names.end()) {
-      return found->second;
+    for (const std::uint32_t recent : recentNames) {
+      if (recent != kNone && *nameList[recent] == name) {
+        return recent;
+      }
     }
-    const auto it = names.emplace(name, static_cast<std::uint32_t>(nameList.size())).first;
-    nameList.push_back(&it->first);
-    return it->second;
+    auto found = names.find(name);
+    if (found == names.end()) {
+      found = names.emplace(name, static_cast<std::uint32_t>(nameList.size())).first;
+      nameList.push_back(&found->first);
+    }
+    recentNames[nextRecent++ % recentNames.size()] = found->second;
+    return found->second;
   }
   const AnsiString& name(std::uint32_t n) const { return *nameList[n]; }
 
@@ -570,12 +583,16 @@ struct RegisterState::Data {
         unitGroup = intern(kUnitType);
       }
       bool added = false;
-      const std::uint32_t u = units.enter(unitGroup, r.target, added);
+      if (lastUnit == kNone || units.text(lastUnit) != r.target) {
+        lastUnit = units.enter(unitGroup, r.target, added);
+      }
+      const std::uint32_t u = lastUnit;
       Unit& unit = units.at(u);
       // The names are interned only for a relation that waits for its unit.
       UnitUse use{u,    kNone,    kNone, digest.line, digest.id, r.line,
                   r.id, expected, kNone, kNone,       0,         digest.key};
-      if (expected == 'G' && !digest.reg.precinct.empty()) {
+      if (expected == 'G' && !digest.reg.precinct.empty() &&
+          (unit.precinct == kNone || precincts.text(unit.precinct) != digest.reg.precinct)) {
         const std::uint32_t precinct = precincts.enter(0, digest.reg.precinct, added);
         if (unit.precinct == kNone) {
           unit.precinct = precinct;
@@ -685,7 +702,10 @@ struct RegisterState::Data {
 
   std::uint32_t unitGroup = kNone;   // the register units' record type, interned
   std::uint32_t lastParcel = kNone;  // the parcel entered or looked up last
+  std::uint32_t lastUnit = kNone;    // the register unit looked up last
   std::unordered_map<AnsiString, std::uint32_t> names;
+  std::array<std::uint32_t, 4> recentNames{kNone, kNone, kNone, kNone};
+  std::size_t nextRecent = 0;
   std::vector<const AnsiString*> nameList;
   Arena arena;
   TextTable<Parcel> parcels;          // by (record type, key)
