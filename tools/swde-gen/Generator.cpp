@@ -579,7 +579,7 @@ void Generator::writeShareGroup(OutputBuffer& out, std::size_t typeIndex) {
   if (plan.target != kNone) {
     // Each group has a target of its own: one that another group of this type points to gets a
     // new object first.
-    const auto nameOf = [this](const TypePlan& target) {
+    const auto nameOf = [](const TypePlan& target) {
       // By the target's object id where its key is unique only within a scope, as transfers
       // name the register unit of a share: a short key would name one in every precinct.
       return !target.shortKey || target.lastKey.empty() ? target.lastKey : target.lastId;
