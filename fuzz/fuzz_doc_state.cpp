@@ -247,15 +247,19 @@ void documentChecks(FuzzedDataProvider& in) {
   SWDE_FUZZ_CHECK(got == expected);
 
   // The other order: what does not depend on which object came first. (A share group's finding
-  // is placed at its first share and names that object's key.)
+  // is placed at its first share, names that object's key and names the group's object as that
+  // share does.)
   const auto settled = [](const std::vector<smDocumentFinding>& findings) {
     std::multiset<std::string> out;
     for (const smDocumentFinding& f : findings) {
       if (f.code == swde::dcDuplicateKey) {
         out.insert("7001 " + f.typeName + " " + f.value);
-      } else if (f.code == swde::dcDanglingReference || f.code == swde::dcShareSum ||
-                 f.code == swde::dcShareSumRange) {
-        out.insert(describe(f, f.code == swde::dcDanglingReference));
+      } else if (f.code == swde::dcDanglingReference) {
+        out.insert(describe(f, true));
+      } else if (f.code == swde::dcShareSum || f.code == swde::dcShareSumRange) {
+        // The sum, not the words: a group that names its object once by key and once by id
+        // is named in its finding as its first share names it.
+        out.insert(std::to_string(f.code) + " " + f.typeName + " " + f.entry + " " + f.value);
       } else if (f.code == swde::dcPrecinctMismatch) {
         out.insert(describe(f, true) + " " + std::to_string(f.objectLine));
       }
