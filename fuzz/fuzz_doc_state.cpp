@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -267,7 +268,26 @@ void documentChecks(FuzzedDataProvider& in) {
     return out;
   };
   const std::vector<smObjectDigest> reversed(all.rbegin(), all.rend());
-  SWDE_FUZZ_CHECK(settled(run(reversed, {})) == settled(every));
+  std::multiset<std::string> forward = settled(every);
+  std::multiset<std::string> backward = settled(run(reversed, {}));
+  // Where a key or an object id names two objects, the first one met is the one a reference
+  // means, so share groups may gather differently: their sums are compared only without such.
+  std::set<std::pair<std::string, std::uint32_t>> ids;
+  bool twice = false;
+  for (const smObjectDigest& d : all) {
+    twice = twice || !ids.emplace(d.typeName, d.id).second;
+  }
+  for (const smDocumentFinding& f : every) {
+    twice = twice || f.code == swde::dcDuplicateKey || f.code == swde::dcAmbiguousReference;
+  }
+  if (twice) {
+    for (auto* found : {&forward, &backward}) {
+      for (auto it = found->begin(); it != found->end();) {
+        it = it->rfind("703", 0) == 0 ? found->erase(it) : std::next(it);
+      }
+    }
+  }
+  SWDE_FUZZ_CHECK(backward == forward);
 }
 
 }  // namespace

@@ -674,6 +674,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   }
   // A keyed object named by its id in one group and by its key in another: one object.
   std::unordered_map<std::uint64_t, std::uint64_t> byKey;
+  constexpr std::uint64_t kTwice = ~std::uint64_t{0};
   for (const Target& target : targets) {
     if ((target.identity & State::kById) != 0) {
       byKey.emplace(target.identity, target.identity);
@@ -684,11 +685,12 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       const State::Keyed& k = s.objects[o];
       const auto it = byKey.find(State::kById | std::uint64_t{k.type} << 32 | k.id);
       if (it != byKey.end()) {
-        it->second = o;
+        // Two keyed objects with one id: the id names neither, whatever their order.
+        it->second = it->second == it->first ? o : kTwice;
       }
     }
     for (Target& target : targets) {
-      if ((target.identity & State::kById) != 0) {
+      if ((target.identity & State::kById) != 0 && byKey[target.identity] != kTwice) {
         target.identity = byKey[target.identity];
       }
     }
