@@ -15,8 +15,7 @@ bool HasMarks(Metadata& schema) {
     if (type->getKeyAttribute() != nullptr) {
       return true;
     }
-    for (const ReferenceDef* def = type->getFirstReference(); def != nullptr;
-         def = type->getNextReference()) {
+    for (const ReferenceDef* def : type->references()) {
       if (!def->shares.empty()) {
         return true;
       }
