@@ -103,7 +103,7 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
     }
   }
   EXPECT_NE(Report(pieces, documents[1]).find("doc.xml:2: 6024 G5JEW error"), std::string::npos);
-  EXPECT_NE(Report(pieces, documents[3]).find("doc.xml:234: 7030 G5UDZ error"), std::string::npos);
+  EXPECT_NE(Report(pieces, documents[3]).find("doc.xml:235: 7030 G5UDZ error"), std::string::npos);
 }
 
 // An exception other than the reader's (out of memory) ends the file with a named failure; the

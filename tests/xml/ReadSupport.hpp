@@ -40,7 +40,7 @@ inline std::string Dump(const swde::smObject& object) {
 struct ReadResult {
   std::string objects;  // one Dump line per object, each ended by "\n"
   std::string metadata;
-  std::string root;  // "date|version|profile"
+  std::string root;  // "date|version|profile|transfer"
   bool sections = false;
   std::uint64_t count = 0;
 };
@@ -59,7 +59,8 @@ inline ReadResult Read(std::string_view text, std::size_t chunk = 0,
   }
   reader.finish();
   result.metadata = Dump(reader.fileMetadata());
-  result.root = reader.schemaDate() + "|" + reader.schemaVersion() + "|" + reader.schemaProfile();
+  result.root = reader.schemaDate() + "|" + reader.schemaVersion() + "|" + reader.schemaProfile() +
+                "|" + reader.transfer();
   result.sections = reader.hasSchemaSections();
   result.count = reader.objectCount();
   return result;

@@ -52,13 +52,16 @@ TEST(Reader, DocumentsGiveTheSameResultWholeAndInPieces) {
     bool sections;
     std::uint64_t count;
   } rows[] = {
-      {schema, kSchemaDump, "", "2024-01-02|1.1|\243\363d\237", true, 0},
-      {objects, "SP{} ST{}", kObjectDump, "||", false, 3},
+      {schema, kSchemaDump, "", "2024-01-02|1.1|\243\363d\237|", true, 0},
+      {objects, "SP{} ST{}", kObjectDump, "|||", false, 3},
       {"<SWDE><ATTRIBS_SECT/><OBJECT name='A' id='0000000000007'/></SWDE>", "SP{} ST{}",
-       "A #7 @1 base= status=\n", "||", true, 1},
+       "A #7 @1 base= status=\n", "|||", true, 1},
+      // What the transfer carries: the whole register of what it holds, or what changed.
+      {"<SWDE transfer='update'><OBJECT name='A'/></SWDE>", "SP{} ST{}", "A #1 @1 base= status=\n",
+       "|||update", false, 1},
       // An external DTD is never read.
       {"<!DOCTYPE SWDE SYSTEM 'swde.dtd'>\n<SWDE><OBJECT name='B'/></SWDE>", "SP{} ST{}",
-       "B #1 @2 base= status=\n", "||", false, 1},
+       "B #1 @2 base= status=\n", "|||", false, 1},
   };
   for (const auto& row : rows) {
     for (std::size_t chunk = 0; chunk <= 5; ++chunk) {

@@ -66,6 +66,14 @@ bool checkMain(smObject& object, const Sets& sets) {
   return object.checkMain(sets.annex, sets.file);
 }
 
+// A transfer kind as the tool and the documents write it; anything else leaves it to the
+// document.
+smTransfer transferOf(std::string_view text) {
+  return text == "full"     ? smTransfer::kFull
+         : text == "update" ? smTransfer::kUpdate
+                            : smTransfer::kDeclared;
+}
+
 // Hands `found` the findings of `object` after checkMain: the catalogue's, then those about its
 // values (`values` null: the catalogue's alone). Returns what the document checks must remember
 // of the object.
@@ -226,12 +234,14 @@ class Checker::Run {
       Totals& totals)
       : checker_(checker), label_(label), sink_(sink), summary_(summary), totals_(totals) {
     if (checker.settings_.documentChecks) {
-      smDocumentOptions options{checker.settings_.today, {}};
+      smDocumentOptions options{
+          checker.settings_.today, {}, transferOf(checker.settings_.transfer)};
       // What the filters leave out of the document-level codes is not looked for at all: it
       // would cost memory for the whole document (references waiting for their targets).
       for (const smDocumentCode code :
            {dcDuplicateKey, dcDanglingReference, dcAmbiguousReference, dcPrecinctMismatch,
-            dcShareSum, dcShareSumRange, dcShareSumAtLeast}) {
+            dcShareSum, dcShareSumRange, dcShareSumAtLeast, dcParcelAreaSum, dcDuplicateSubject,
+            dcUnitKind, dcUnitPrecincts, dcBuildingPrecinct, dcUpdateShareSum}) {
         Finding finding;
         finding.code = code;
         finding.msgType = FindDocumentCode(code)->msgType;
@@ -305,7 +315,7 @@ class Checker::Run {
       reader = &oneStream;
       readAll([&](const char* data, std::size_t n) { oneStream.feed(data, n); },
               [&] { oneStream.finish(); });
-      finishDocument();
+      finishDocument(oneStream.transfer());
       return;
     }
     xml::DocumentCutter cutter(
@@ -320,7 +330,7 @@ class Checker::Run {
     } drain{*this};
     readAll([&](const char* data, std::size_t n) { cutter.feed(data, n); },
             [&] { cutter.finish(); });
-    finishDocument();
+    finishDocument(cutter.transfer());
   }
 
  private:
@@ -365,9 +375,11 @@ class Checker::Run {
   }
 
   // What only the whole document tells (a reference never resolved, shares that do not add
-  // up). Not for a document that could not be read to its end: its rest is unknown.
-  void finishDocument() {
+  // up), judged as the kind of transfer the document declares (`transfer`, its root element's).
+  // Not for a document that could not be read to its end: its rest is unknown.
+  void finishDocument(const AnsiString& transfer) {
     if (document_) {
+      document_->declareTransfer(transferOf(transfer));
       document_->finish([this](smDocumentFinding&& finding) { report(findingOf(finding)); });
     }
   }

@@ -40,6 +40,9 @@ struct CheckerSettings {
   // and every few milliseconds while that thread waits for the workers; true stops the check
   // (see Cancelled). Empty: the check is never cancelled.
   std::function<bool()> cancelled;
+  // The kind of transfer, "full" or "update", whatever a document declares; empty: as each
+  // document declares (its root element's `transfer`), full when it does not.
+  std::string transfer = {};
 };
 
 // What Checker::check throws when CheckerSettings::cancelled said so. The workers have then let

@@ -172,6 +172,12 @@ int run(int argc, char** argv) {
       ->check(CLI::IsMember({"catalogue", "all"}));
   app.add_option("--today", today,
                  "The day of the check, YYYY.MM.DD: no date may be later (default: today)");
+  std::string transfer;
+  app.add_option("--transfer", transfer,
+                 "What the documents carry: full (the whole register of what they hold) or "
+                 "update (only what changed: share sums are judged only above 1); default: as "
+                 "each document's root says, else full")
+      ->check(CLI::IsMember({"full", "update"}));
   app.set_version_flag("--version", std::string("swde-check ") + SWDE_VERSION);
 
   try {
@@ -213,6 +219,7 @@ int run(int argc, char** argv) {
   settings.jobs = jobs;
   settings.documentChecks = profile == "all";
   settings.today = today;
+  settings.transfer = transfer;
   if (!today.empty()) {
     try {
       swde::smObjectChecks(nullptr, swde::smDocumentOptions{today});

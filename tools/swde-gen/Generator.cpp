@@ -34,6 +34,38 @@ constexpr double kRestPercent = 10;
 constexpr const char* kShareTypes[] = {"G5UDZ", "G5UDW", "G5UDD", "G5PDZ", "G5JRZ"};
 constexpr const char* kAddressType = "G5ADR";
 
+// The register's record types and entries, by name.
+constexpr const char* kLandUseType = "G5KLU";
+constexpr const char* kBuildingTypes[] = {"G5BUD", "G5O_BUD", "G5G_BUD"};
+constexpr const char* kPremisesType = "G5LKL";
+constexpr const char* kUnitType = "G5JDR";
+constexpr int kMaxParts = 3;  // land-use parts of one parcel
+
+// An area written by Values::real ("w.dddd") in units of 0.0001 ha; -1 when it is not one.
+std::int64_t areaUnits(std::string_view text) {
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos || text.size() - point != 5 || point == 0) {
+    return -1;
+  }
+  std::int64_t units = 0;
+  for (const char c : text) {
+    if (c != '.') {
+      if (c < '0' || c > '9') {
+        return -1;
+      }
+      units = units * 10 + (c - '0');
+    }
+  }
+  return units;
+}
+
+std::string areaText(std::int64_t units) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%lld.%04lld", static_cast<long long>(units / 10000),
+                static_cast<long long>(units % 10000));
+  return buffer;
+}
+
 // How often what is not required is written anyway.
 constexpr double kOptionalAttribute = 0.35;
 constexpr double kLevel3Attribute = 0.9;    // present, of mandatory level 3 or more
@@ -185,6 +217,10 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
     plan.baseType = Cp1250ToUtf8(type->baseType);
     plan.keyAttribute = kNone;
     plan.shareRelation = kNone;
+    plan.areaAttribute = kNone;
+    plan.kindAttribute = kNone;
+    plan.unitRelation = kNone;
+    plan.parcelRelation = kNone;
     std::vector<const AttributeDef*> defs;  // parallel to plan.attributes
     for (const AttributeDef* def : type->attributes()) {
       defs.push_back(def);
@@ -206,6 +242,14 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
         // other precincts name them by object id.
         plan.shortKey = !def->keyScope.empty() && attribute.name == "G5IJR";
         plan.keyScope = Cp1250ToUtf8(def->keyScope);
+        if (attribute.check == ValueCheck::kParcelId) {
+          plan.role = Role::kParcel;
+        }
+      }
+      if (attribute.name == "G5PEW" && attribute.form == Form::kReal) {
+        plan.areaAttribute = plan.attributes.size();
+      } else if (attribute.name == "G5TJR") {
+        plan.kindAttribute = plan.attributes.size();
       }
       plan.attributes.push_back(std::move(attribute));
     }
@@ -226,6 +270,11 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
       if (relation.shareAttribute != kNone && plan.shareRelation == kNone) {
         plan.shareRelation = plan.relations.size();
       }
+      if (!relation.inverse && relation.name == "G5RJDR") {
+        plan.unitRelation = plan.relations.size();
+      } else if (!relation.inverse && relation.name == "G5RDZE") {
+        plan.parcelRelation = plan.relations.size();
+      }
       for (const AnsiString& target : def->refTypeNames()) {
         const std::size_t index = indexOf(target);
         if (index != kNone) {
@@ -243,6 +292,15 @@ Generator::Generator(const Metadata& schema, const GeneratorOptions& options)
       if (type->getAttributeByCode(schema.attribsSection->declarations()[i]->name) == nullptr) {
         plan.foreign.push_back(i);
       }
+    }
+    if (plan.name == kLandUseType && plan.areaAttribute != kNone && plan.parcelRelation != kNone) {
+      plan.role = Role::kLandUse;
+    } else if (contains(kBuildingTypes, plan.name)) {
+      plan.role = Role::kBuilding;
+    } else if (plan.name == kPremisesType) {
+      plan.role = Role::kPremises;
+    } else if (plan.name == kUnitType && plan.kindAttribute != kNone) {
+      plan.role = Role::kUnit;
     }
     types_.push_back(std::move(plan));
   }
@@ -519,6 +577,28 @@ std::vector<Generator::Link> Generator::planLinks(const TypePlan& type, const Fa
         links.push_back(Link{i, share->target, share->name});
         continue;
       }
+      // A parcel, building or premises is in the latest register unit of its kind.
+      const int kind = unitKindOf(type);
+      if (i == type.unitRelation && kind >= 0 && !wrongTarget) {
+        const UnitHome& home = homes_[static_cast<std::size_t>(kind)];
+        const auto unit =
+            std::find_if(relation.targets.begin(), relation.targets.end(),
+                         [&](std::size_t t) { return types_[t].role == Role::kUnit; });
+        if (unit != relation.targets.end() && !home.key.empty()) {
+          // By its number where the object has the number's scope (a parcel's precinct is the
+          // unit's), else by its object id.
+          const TypePlan& to = types_[*unit];
+          const bool scoped =
+              to.shortKey &&
+              std::none_of(type.relations.begin(), type.relations.end(),
+                           [&](const RelationPlan& r) { return r.name == to.keyScope; });
+          links.push_back(Link{i, *unit, scoped ? home.id : home.key});
+          continue;
+        }
+        if (unit != relation.targets.end() && !isRequired(relation.mandatory)) {
+          continue;  // none of its kind yet
+        }
+      }
       const std::vector<std::size_t>& pool = wrongTarget ? relation.strangers : relation.targets;
       std::size_t target = written(pool);
       if (target == kNone) {
@@ -542,8 +622,40 @@ std::vector<Generator::Link> Generator::planLinks(const TypePlan& type, const Fa
   return links;
 }
 
+int Generator::unitKindOf(const TypePlan& type) {
+  switch (type.role) {
+    case Role::kParcel:
+      return 0;
+    case Role::kBuilding:
+      return 1;
+    case Role::kPremises:
+      return 2;
+    default:
+      return -1;
+  }
+}
+
 void Generator::writeWithTargets(OutputBuffer& out, std::size_t typeIndex) {
+  if (types_[typeIndex].role == Role::kLandUse) {
+    writePartGroup(out, typeIndex);
+    return;
+  }
   inProgress_[typeIndex] = true;
+  // A parcel needs a land register unit: one is written first when there is none yet.
+  const TypePlan& type = types_[typeIndex];
+  if (type.role == Role::kParcel && type.unitRelation != kNone &&
+      isRequired(type.relations[type.unitRelation].mandatory)) {
+    const std::vector<std::size_t>& targets = type.relations[type.unitRelation].targets;
+    const auto unit = std::find_if(targets.begin(), targets.end(),
+                                   [&](std::size_t t) { return types_[t].role == Role::kUnit; });
+    for (int tries = 0; tries < 3 && unit != targets.end() && homes_[0].key.empty() &&
+                        !inProgress_[*unit] && stats_.objects < options_.objects;
+         ++tries) {
+      forcedKind_ = 'G';
+      writeWithTargets(out, *unit);
+      forcedKind_ = 0;
+    }
+  }
   for (const RelationPlan& relation : types_[typeIndex].relations) {
     if (relation.inverse || !isRequired(relation.mandatory) || relation.targets.empty() ||
         std::any_of(relation.targets.begin(), relation.targets.end(),
@@ -607,7 +719,53 @@ void Generator::writeShareGroup(OutputBuffer& out, std::size_t typeIndex) {
   }
 }
 
-void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share) {
+void Generator::writePartGroup(OutputBuffer& out, std::size_t typeIndex) {
+  const std::vector<std::size_t>& targets =
+      types_[typeIndex].relations[types_[typeIndex].parcelRelation].targets;
+  if (targets.empty()) {
+    writeObject(out, typeIndex, nullptr);
+    return;
+  }
+  // A new parcel first; its parts follow it and share out its area. A parcel that got no key
+  // (a fault) gets no parts: they would join the parcel before it.
+  const std::size_t parcel = targets.front();
+  const std::string before = types_[parcel].lastKey;
+  writeWithTargets(out, parcel);
+  if (stats_.objects >= options_.objects || types_[parcel].lastKey == before) {
+    return;
+  }
+  const std::uint64_t room = options_.objects - stats_.objects;
+  PartPlan plan;
+  plan.remaining = types_[parcel].lastArea;
+  plan.parts = static_cast<int>(
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(random_.between(1, kMaxParts)), room));
+  if (plan.remaining > 0) {
+    plan.parts = static_cast<int>(std::min<std::int64_t>(plan.parts, plan.remaining));
+  }
+  while (stats_.objects < options_.objects && plan.open()) {
+    writeObject(out, typeIndex, nullptr, &plan);
+  }
+}
+
+std::string Generator::partArea(PartPlan& plan, bool counted) {
+  if (plan.remaining < 0) {
+    --plan.parts;
+    return values_.real("G5PEW");
+  }
+  if (!counted) {
+    return values_.real("G5PEW");
+  }
+  std::int64_t take = plan.remaining;
+  if (plan.parts > 1) {
+    take = random_.between(1, static_cast<int>(plan.remaining - (plan.parts - 1)));
+  }
+  plan.remaining -= take;
+  --plan.parts;
+  return areaText(take);
+}
+
+void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share,
+                            PartPlan* part) {
   TypePlan& type = types_[typeIndex];
   const FaultPlan fault = chooseFault(type);
   auto faultOn = [&](Fault kind, std::size_t index) {
@@ -619,20 +777,49 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
     ++stats_.faulty;
     ++stats_.byFault[static_cast<std::size_t>(fault.kind)];
   }
-  const std::vector<Link> links = planLinks(type, fault, share);
+  std::vector<Link> links = planLinks(type, fault, share);
   // A parcel identifier names the precinct the object points to, and that precinct's unit.
   std::string precinct;
   std::string unit;
+  std::size_t precinctType = kNone;
   for (const Link& link : links) {
     if (link.target != kNone && types_[link.target].precinct && precinct.empty()) {
       precinct = link.name;
+      precinctType = link.target;
       const auto found = precinctUnits_.find(types_[link.target].name + "/" + link.name);
       if (found != precinctUnits_.end()) {
         unit = found->second;
       }
     }
   }
-  values_.nextObject(type.name, precinct, unit);
+  // A parcel lies in the precinct of its land register unit (and that precinct's unit); a
+  // building's identifier begins with that of the parcel it stands on.
+  std::string parcel;
+  const UnitHome& land = homes_[0];
+  if (type.role == Role::kParcel && !land.key.empty()) {
+    precinct = land.precinct;
+    unit = land.unit;
+    for (Link& link : links) {
+      if (link.target == land.precinctType) {
+        link.name = land.precinct;
+      }
+    }
+  } else if (type.role == Role::kBuilding &&
+             !(fault.active && fault.kind == Fault::kWrongRelationTarget &&
+               fault.index == type.parcelRelation)) {
+    for (const Link& link : links) {
+      if (link.relation == type.parcelRelation && parcel.empty()) {
+        parcel = link.name;
+      }
+    }
+  }
+  values_.nextObject(type.name, precinct, unit, parcel);
+  const bool partUnlinked =
+      fault.active &&
+      (fault.kind == Fault::kMissingRelation || fault.kind == Fault::kWrongRelationTarget) &&
+      fault.index == type.parcelRelation;
+  std::int64_t area = -1;
+  char unitKind = 0;
 
   // The opening tag, after a blank line between objects.
   if (stats_.objects > 1) {
@@ -696,10 +883,15 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
       continue;
     }
     std::string value;
+    const bool unitKindAttribute = type.role == Role::kUnit && i == type.kindAttribute;
     if (faulty && fault.kind != Fault::kDuplicateAttribute) {
       value = faultyValue(attribute, fault.kind, creationDay);
     } else if (i == shareAttribute) {
       value = share->shares[share->member];
+    } else if (part != nullptr && i == type.areaAttribute && !blank) {
+      value = partArea(*part, !partUnlinked);
+    } else if (unitKindAttribute && forcedKind_ != 0 && !blank) {
+      value = std::string(1, forcedKind_);
     } else if (blank) {
       value.clear();
     } else if (attribute.name == "G5DTU" && attribute.form == Form::kDateTime) {
@@ -715,6 +907,17 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
       value = attribute.values[random_.below(attribute.values.size())];
     } else {
       value = values_.make(attribute.name, attribute.form, attribute.check);
+    }
+    const bool clean = !blank && !(faulty && fault.kind != Fault::kDuplicateAttribute);
+    if (clean && i == type.areaAttribute) {
+      area = areaUnits(value);
+    }
+    if (clean && unitKindAttribute && (value == "G" || value == "B" || value == "L")) {
+      unitKind = value[0];
+    }
+    if (clean && type.role == Role::kUnit && i == type.keyAttribute && unitKind != 0 &&
+        !value.empty()) {
+      value[0] = unitKind;  // the unit's number begins with its kind
     }
     if (i == type.keyAttribute) {
       key = value;
@@ -770,6 +973,11 @@ void Generator::writeObject(OutputBuffer& out, std::size_t typeIndex, const Shar
     types_[scoped].lastKey.clear();  // numbered anew within this object
   }
   type.lastId = std::to_string(stats_.objects);
+  type.lastArea = area;
+  if (type.role == Role::kUnit && unitKind != 0 && !key.empty() && !precinct.empty()) {
+    homes_[std::string_view("GBL").find(unitKind)] =
+        UnitHome{key, type.lastId, unit.empty() ? values_.commune() : unit, precinct, precinctType};
+  }
   if (type.keyAttribute == kNone) {
     type.lastKey = type.lastId;  // the object's id: its ordinal
   } else if (!key.empty()) {

@@ -89,6 +89,12 @@ struct GeneratorStats {
 // DEST_OBJECT names its target by the key the schema marks for the target's record type, else
 // by the target's object id. The shares of a group (a relation marked `shares`) are written
 // one after another and add up to 1.
+//
+// The register is kept consistent where the document checks judge it: the land-use parts of a
+// parcel (G5KLU) follow their parcel and their areas add up to its area; a parcel is in the
+// latest land register unit (G5JDR of kind G), in that unit's commune and precinct; a building
+// is in a building unit and premises in a premises unit, when they name one; a building's
+// identifier is its parcel's followed by its number there; PESEL and REGON numbers never repeat.
 class Generator {
  public:
   // Reads what it needs from `schema` and keeps no reference to it. Throws
@@ -117,7 +123,16 @@ class Generator {
     std::vector<std::size_t> strangers;  // every other record type
     std::size_t shareAttribute;          // the attribute holding the share it groups; or npos
   };
+  // What a record type stands for in the register.
+  enum class Role { kNone, kParcel, kLandUse, kBuilding, kPremises, kUnit };
+
   struct TypePlan {
+    Role role = Role::kNone;
+    std::size_t areaAttribute;   // G5PEW; npos when none
+    std::size_t kindAttribute;   // a register unit's kind G5TJR; npos when none
+    std::size_t unitRelation;    // G5RJDR; npos when none
+    std::size_t parcelRelation;  // G5RDZE; npos when none
+    std::int64_t lastArea = -1;  // the area of the last object, in 0.0001 ha; -1: none read
     std::string name;
     std::string baseType;
     std::vector<AttributePlan> attributes;
@@ -156,6 +171,22 @@ class Generator {
     std::vector<const char*> shares;
     std::size_t member = 0;
   };
+  // The land-use parts of a parcel being written: the area left to share out, in 0.0001 ha
+  // (-1: the parcel's area is not known and the parts take any), and the parts still to come.
+  struct PartPlan {
+    std::int64_t remaining = -1;
+    int parts = 1;
+    bool open() const { return remaining < 0 ? parts > 0 : remaining > 0; }
+  };
+  // The latest register unit of one kind: its key and object id, and the cadastral unit and
+  // precinct of its parcels.
+  struct UnitHome {
+    std::string key;
+    std::string id;
+    std::string unit;
+    std::string precinct;
+    std::size_t precinctType = static_cast<std::size_t>(-1);
+  };
   struct FaultPlan {
     bool active = false;
     Fault kind = Fault::kBadStatus;
@@ -167,8 +198,14 @@ class Generator {
   FaultPlan chooseFault(const TypePlan& type);
   void writeWithTargets(OutputBuffer& out, std::size_t typeIndex);
   void writeShareGroup(OutputBuffer& out, std::size_t typeIndex);
-  void writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share);
+  void writePartGroup(OutputBuffer& out, std::size_t typeIndex);
+  void writeObject(OutputBuffer& out, std::size_t typeIndex, const SharePlan* share,
+                   PartPlan* part = nullptr);
   std::vector<Link> planLinks(const TypePlan& type, const FaultPlan& fault, const SharePlan* share);
+  // The area of one land-use part of `plan`; `counted` false: the part is not the parcel's.
+  std::string partArea(PartPlan& plan, bool counted);
+  // The home of the kind of unit objects of `type` are in: 0 G, 1 B, 2 L; -1: none.
+  static int unitKindOf(const TypePlan& type);
   std::string faultyValue(const AttributePlan& attribute, Fault fault, int creationDay);
 
   GeneratorOptions options_;
@@ -179,6 +216,8 @@ class Generator {
   std::vector<bool> inProgress_;  // types whose targets are being written, against cycles
   // "precinct type/precinct key" -> the unit its relation names, for the parcels in it.
   std::unordered_map<std::string, std::string> precinctUnits_;
+  std::array<UnitHome, 3> homes_;  // the latest unit of each kind G, B, L
+  char forcedKind_ = 0;            // the kind the next register unit gets; 0: any
   GeneratorStats stats_;
 };
 

@@ -183,8 +183,14 @@ std::string Values::make(std::string_view code, Form form, ValueCheck check) {
   return text(code);
 }
 
-void Values::nextObject(std::string_view type, std::string precinct, std::string unit) {
-  parcel_.clear();
+std::string Values::commune() {
+  return pick(random_, kUnits);
+}
+
+void Values::nextObject(std::string_view type, std::string precinct, std::string unit,
+                        std::string parcel) {
+  standsOn_ = !parcel.empty();
+  parcel_ = std::move(parcel);
   precinct_ = std::move(precinct);
   unit_ = std::move(unit);
   precinctCount_ = &precincts_[std::string(type)];
@@ -192,12 +198,17 @@ void Values::nextObject(std::string_view type, std::string precinct, std::string
 
 std::string Values::pesel() {
   static constexpr int kWeights[] = {1, 3, 7, 9, 1, 3, 7, 9, 1, 3};
-  const int born = daysFromCivil(1930, 1, 1) + random_.between(0, 75 * 365);
+  // The n-th number: a day of birth among 75 years of days (n times a number prime to their
+  // count, so each day comes once in a round) and the round as the serial digits.
+  constexpr std::uint64_t kDays = 75 * 365;
+  const std::uint64_t n = subjects_++;
+  const int born = daysFromCivil(1930, 1, 1) + static_cast<int>(n % kDays * 7919 % kDays);
   const std::string day = formatDate(born);  // "rrrr.mm.dd"
   const int year = std::stoi(day.substr(0, 4));
   std::string out = day.substr(2, 2);
   appendPadded(out, std::stoi(day.substr(5, 2)) + (year >= 2000 ? 20 : 0), 2);
-  out += day.substr(8, 2) + digits(4);
+  out += day.substr(8, 2);
+  appendPadded(out, static_cast<int>(n / kDays % 10000), 4);
   int sum = 0;
   for (std::size_t i = 0; i < 10; ++i) {
     sum += kWeights[i] * (out[i] - '0');
@@ -223,7 +234,9 @@ std::string Values::nip() {
 
 std::string Values::regon() {
   static constexpr int kWeights[] = {8, 9, 2, 3, 4, 5, 6, 7};
-  std::string out = digits(8);
+  // The n-th of 10^8 numbers, in an order that looks random (7919 is prime to 10^8).
+  std::string out;
+  appendPadded(out, static_cast<int>((subjects_++ * 7919 + 12345678) % 100000000), 8);
   if (out == "00000000") {
     out[7] = '1';  // zeros only are no REGON
   }
@@ -327,8 +340,14 @@ std::string Values::text(std::string_view code) {
     return parcelId() + "." + part;
   }
   if (codeIs(code, "G5IDB")) {
-    const std::string building = std::to_string(random_.between(1, 4));
-    return parcelId() + "." + building + "_BUD";
+    // Numbered on the parcel it stands on: the buildings of one parcel follow each other (and
+    // no other parcel comes between them). On a parcel of its own: the first.
+    if (!standsOn_) {
+      return parcelId() + ".1_BUD";
+    }
+    building_ = parcel_ == builtOn_ ? building_ + 1 : 1;
+    builtOn_ = parcel_;
+    return parcel_ + "." + std::to_string(building_) + "_BUD";
   }
   if (codeIs(code, "G5IDL")) {
     const std::string unit = std::to_string(random_.between(1, 60));
@@ -437,9 +456,13 @@ std::string Values::real(std::string_view code) {
   } else {
     whole = random_.between(0, 99999);
   }
+  int fraction = static_cast<int>(random_.below(decimals == 4 ? 10000 : 100));
+  if (whole == 0 && fraction == 0 && decimals == 4) {
+    fraction = 1;  // an area is above zero
+  }
   std::string out = std::to_string(whole);
   out += '.';
-  appendPadded(out, static_cast<int>(random_.below(decimals == 4 ? 10000 : 100)), decimals);
+  appendPadded(out, fraction, decimals);
   return out;
 }
 

@@ -60,12 +60,16 @@ class Values {
 
   // Starts a new object of record type `type`: the next identifiers refer to a fresh parcel, in
   // `precinct` (four digits) when it is not empty, of the cadastral unit `unit` (WWPPGG_R) when
-  // that is not empty.
-  void nextObject(std::string_view type, std::string precinct = {}, std::string unit = {});
+  // that is not empty; or to the parcel `parcel` when it is not empty (a building standing on
+  // it).
+  void nextObject(std::string_view type, std::string precinct = {}, std::string unit = {},
+                  std::string parcel = {});
 
+  // PESEL and REGON numbers never repeat within a document: each names one subject.
   std::string pesel();
   std::string nip();
   std::string regon();
+  std::string commune();   // a commune "WWPPGG_R" of the county
   std::string teryt();     // a commune "WWPPGG_R", a new one each time
   std::string precinct();  // "0001" to "9999", a new one for each object of a record type
 
@@ -77,7 +81,11 @@ class Values {
   std::string parcel_;    // identifier of the object's parcel; empty until asked for
   std::string precinct_;  // the object's precinct; empty: any
   std::unordered_map<std::string, std::uint64_t> registerUnits_;  // per precinct
-  std::string unit_;            // the unit of the object's precinct; empty: any
+  std::string unit_;       // the unit of the object's precinct; empty: any
+  bool standsOn_ = false;  // parcel_ is the parcel a building stands on
+  std::string builtOn_;    // the parcel of the last building, and its number there
+  int building_ = 0;
+  std::uint64_t subjects_ = 0;  // numbers the PESEL and REGON numbers
   std::uint64_t serial_ = 0;    // numbers the parcels and other identifiers
   std::uint64_t communes_ = 0;  // numbers the communes apart: their range is smaller
   std::unordered_map<std::string, std::uint64_t> precincts_;  // per record type

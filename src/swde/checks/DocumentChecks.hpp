@@ -16,8 +16,11 @@
 // Document checks: a second layer beside the object's own checks (smObject::checkMain), which it
 // never changes. It judges what one object cannot tell about itself, and values beyond their
 // form: keys unique in the document, relations that find their target, dates in the calendar,
-// identifiers with their check digits, shares that add up to 1. The marks it reads are in the
-// reference schema: AttributeDecl::check, AttributeDef::key and ReferenceDef::shares.
+// identifiers with their check digits, shares that add up to 1; and the register's own
+// consistency (areas of parcels and their land-use parts, subjects named once, each object in a
+// register unit of its kind). The marks it reads are in the reference schema:
+// AttributeDecl::check, AttributeDef::key and ReferenceDef::shares; the register checks also
+// know the national record types by name (see RegisterChecks.hpp).
 //
 // Two parts, so that a host checking objects on several threads reports the same whatever the
 // number of threads:
@@ -34,6 +37,10 @@
 // in decimal.
 
 namespace SWDE_API swde {
+
+namespace document {
+class RegisterState;
+}  // namespace document
 
 // The codes of the document checks, apart from the catalogue's (2001 to 6036). Keep in sync with
 // the table in DocumentFindings.cpp (a compile-time check there counts both).
@@ -62,6 +69,16 @@ enum smDocumentCode : std::int16_t {
   dcShareSum = 7030,            // error: the shares of a group do not add up to 1
   dcShareSumRange = 7031,       // warning: the shares' denominators pass 2^26 bits; not judged
   dcShareSumAtLeast = 7032,     // error: the readable shares of a group already pass 1
+  // The register checks (RegisterChecks.hpp).
+  dcParcelAreaZero = 7040,    // error: a parcel's area is zero
+  dcAreaPrecision = 7041,     // warning: an area in hectares finer than 0.0001 ha
+  dcParcelAreaSum = 7042,     // error: a parcel's area is not the sum of its land-use parts
+  dcZeroShare = 7043,         // error: a share of zero
+  dcDuplicateSubject = 7044,  // error: a PESEL (REGON) repeated among persons (institutions)
+  dcUnitKind = 7045,          // error: a register unit of another kind than the object needs
+  dcUnitPrecincts = 7046,     // error: a land register unit's parcels in two precincts
+  dcBuildingPrecinct = 7047,  // warning: a building identifier names another precinct
+  dcUpdateShareSum = 7048,    // error: in an update transfer, shares adding up to more than 1
 };
 
 // One code of the document checks: its severity and its message with "%s" placeholders (CP1250).
@@ -93,15 +110,27 @@ struct smDocumentFinding {
   AnsiString message;             // the code's text with its placeholders filled
 };
 
+// What a transfer document carries. A full transfer holds the whole register of what it holds
+// (every share of a register unit, every land-use part of a parcel); an update transfer holds
+// only what changed, so the sums that need the whole are judged only as far as the document
+// shows them.
+enum class smTransfer : std::uint8_t {
+  kDeclared,  // as the document declares it (smDocumentChecks::declareTransfer); else full
+  kFull,
+  kUpdate,
+};
+
 struct smDocumentOptions {
   // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
   // Empty: the date in Poland when the checks are constructed (PolishDay).
   AnsiString today;
-  // Codes of the document-level part (7001, 7002, 7004, 7030, 7031) that the host will not
+  // Codes of the document-level part (7001, 7002, 7004, 7006, 7030 to 7032, 7042, 7044 to 7048)
+  // that the host will not
   // report: smDocumentChecks does not look for them and keeps nothing for them (no reference
   // waiting for its target when neither 7002 nor 7004 is wanted, no share sum without 7030 and
   // 7031, no key nor id when nothing is wanted). The per-object part reports its codes anyway.
   std::vector<smDocumentCode> notWanted = {};
+  smTransfer transfer = smTransfer::kDeclared;  // kFull or kUpdate: whatever the document says
 };
 
 // What the document needs to remember of one object. Made by smObjectChecks::check.
@@ -156,6 +185,30 @@ struct smObjectDigest {
   AnsiString unit;
   std::vector<Reference> references;
   std::vector<Share> shares;
+
+  // What the register checks (RegisterChecks.hpp) need of the object besides the above.
+  struct Register {
+    std::uint8_t role = 0;  // the record type's part in the register (document::RegisterRole)
+    // An area in hectares (G5PEW) read exactly, in units of 0.0001 ha, and its location.
+    bool areaRead = false;
+    std::int64_t area = 0;
+    std::uint32_t areaLine = 0;
+    std::uint32_t areaId = 0;
+    AnsiString areaEntry;
+    // "WWPPGG_R.OOOO": a parcel's, of its parcel identifier; a building's, of its identifier;
+    // else empty.
+    AnsiString precinct;
+    // A land-use part: its relation to its parcel, in `references`, when the schema admits the
+    // target; -1: none.
+    int partOf = -1;
+    char unitKind = 0;  // a register unit: its kind G, B or L (G5TJR); 0 when it has none
+    // A subject: its PESEL or REGON (trimmed; empty when none) and its attribute.
+    AnsiString subject;
+    AnsiString subjectEntry;
+    std::uint32_t subjectLine = 0;
+    std::uint32_t subjectId = 0;
+  };
+  Register reg;
 };
 
 // The per-object part. Reads the reference schema only through its lookups (no walk cursor
@@ -168,7 +221,8 @@ class smObjectChecks {
   explicit smObjectChecks(const Metadata* annex, const smDocumentOptions& options = {});
 
   // Appends the findings about the object's values to `findings`, in the order of its
-  // attribute map, then those about its relations, and returns its digest. Objects with the
+  // attribute map, then those about its relations, then those of the register checks about the
+  // object alone (7040, 7041, 7043), and returns its digest. Objects with the
   // status 20, 21 or 22 are left out: no finding, a digest with `checked` false.
   smObjectDigest check(const smObject& object, std::vector<smDocumentFinding>& findings) const;
 
@@ -204,21 +258,32 @@ class smDocumentChecks {
 
   // Takes the next object's digest, in document order, and appends what it settles at once: a
   // key that an earlier object of the same type has (7001), a precinct that differs from that
-  // of an earlier related precinct object (7004).
+  // of an earlier related precinct object (7004), a PESEL or REGON an earlier subject of the
+  // same type has (7044).
   void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
   // objectChecks().check(object, findings), then add() of its digest.
   void addObject(const smObject& object, std::vector<smDocumentFinding>& findings);
   // Ends the document and hands `sink` one at a time, ordered by line, then code: relations whose
   // target never came (7002), precinct mismatches found only now (7004), share groups whose sum
-  // is not 1 (7030, 7031). REQUIRES: called once, after the last add().
+  // is not 1 (7030 to 7032; in an update transfer only a sum above 1, 7048), and what the
+  // register checks settle at the end (7042, 7045 to 7047). REQUIRES: called once, after the
+  // last add().
   void finish(const std::function<void(smDocumentFinding&&)>& sink);
   // The same, appended to `findings`.
   void finish(std::vector<smDocumentFinding>& findings);
+
+  // The kind of transfer the document declares (its root element's `transfer`), for a host to
+  // call once it has read the root element, before finish(). Options that name a kind win;
+  // kDeclared is taken as kFull.
+  void declareTransfer(smTransfer kind);
+  // The kind of transfer finish() judges the document as.
+  smTransfer transfer() const;
 
  private:
   struct State;
   smObjectChecks objectChecks_;
   std::unique_ptr<State> state_;
+  std::unique_ptr<document::RegisterState> register_;  // RegisterChecks.hpp
 };
 
 }  // namespace swde

@@ -15,7 +15,7 @@ namespace SWDE_API swde {
 namespace {
 
 // Texts in CP1250, in ascending code order.
-constexpr std::array<smDocumentCodeInfo, 24> kCodes = {{
+constexpr std::array<smDocumentCodeInfo, 33> kCodes = {{
     {dcDuplicateKey, smError::rmError,
      "Wielokrotne wyst\xB9pienie obiektu %s o identyfikatorze %s, poprzednio w wierszu %s"},
     {dcDanglingReference, smError::rmWarning,
@@ -71,6 +71,33 @@ constexpr std::array<smDocumentCodeInfo, 24> kCodes = {{
      "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
      "cych relacj\xB9 %s na obiekt %s %s wynosi co najmniej %s zamiast 1 (cz\xEA\x9C\xE6 "
      "udzia\xB3\xF3w nieczytelna)"},
+    // The register checks (RegisterChecks.hpp).
+    {dcParcelAreaZero, smError::rmError,
+     "Zerowa powierzchnia %s w obiekcie %s - powierzchnia dzia\xB3ki musi by\xE6 wi\xEAksza od "
+     "zera"},
+    {dcAreaPrecision, smError::rmWarning,
+     "Powierzchnia %s w obiekcie %s podana z dok\xB3"
+     "adno\x9C"
+     "ci\xB9 wi\xEAksz\xB9 ni\xBF 0.0001 ha"},
+    {dcParcelAreaSum, smError::rmError,
+     "Powierzchnia %s w obiekcie %s r\xF3\xBFna od sumy powierzchni obiekt\xF3w %s wskazuj\xB9"
+     "cych go relacj\xB9 %s"},
+    {dcZeroShare, smError::rmError,
+     "Zerowa warto\x9C\xE6 udzia\xB3u %s w obiekcie %s - udzia\xB3 musi by\xE6 wi\xEAkszy od zera"},
+    {dcDuplicateSubject, smError::rmError,
+     "Wielokrotne wyst\xB9pienie podmiotu %s o numerze %s %s, poprzednio w wierszu %s"},
+    {dcUnitKind, smError::rmError,
+     "Relacja %s z obiektu %s wskazuje jednostk\xEA rejestrow\xB9 %s rodzaju %s zamiast %s"},
+    {dcUnitPrecincts, smError::rmError,
+     "Dzia\xB3ka w obiekcie %s nale\xBFy relacj\xB9 %s do jednostki rejestrowej %s, kt\xF3rej "
+     "dzia\xB3ki le\xBF\xB9 w obr\xEA"
+     "bie %s (pierwsza w wierszu %s)"},
+    {dcBuildingPrecinct, smError::rmWarning,
+     "Identyfikator budynku %s w obiekcie %s wskazuje inny obr\xEA"
+     "b ni\xBF dzia\xB3ka wskazywana relacj\xB9 %s"},
+    {dcUpdateShareSum, smError::rmError,
+     "Suma udzia\xB3\xF3w %s w obiektach %s wskazuj\xB9"
+     "cych relacj\xB9 %s na obiekt %s %s wynosi %s i przekracza 1"},
 }};
 
 constexpr bool ascending() {
@@ -82,7 +109,7 @@ constexpr bool ascending() {
   return true;
 }
 static_assert(ascending() && kCodes.front().code == dcDuplicateKey &&
-                  kCodes.back().code == dcShareSumAtLeast,
+                  kCodes.back().code == dcUpdateShareSum,
               "the table and smDocumentCode have drifted apart");
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
 #include "swde/checks/DocumentTables.hpp"
+#include "swde/checks/RegisterChecks.hpp"  // the register checks
 
 namespace SWDE_API swde {
 namespace {
@@ -104,10 +105,12 @@ struct Holder {
 
 }  // namespace
 
-struct smDocumentChecks::State {
+struct smDocumentChecks::State : document::Identities {
   // Who an object is once its name is resolved: a keyed object's ordinal (below 2^32), or
   // kById | type << 32 | id for an object named by its id.
   static constexpr std::uint64_t kById = std::uint64_t{1} << 63;
+  // A group of an update transfer whose target is not in the document: kAbsent | its index.
+  static constexpr std::uint64_t kAbsent = std::uint64_t{1} << 62;
   // A scope not known: no relation names it (kNoScope), or its target had not come when the
   // object came (kLater: its name is kept and looked up at the end).
   static constexpr std::uint64_t kNoScope = ~std::uint64_t{0};
@@ -193,12 +196,13 @@ struct smDocumentChecks::State {
     wantSum = wanted(dcShareSum);
     wantSumRange = wanted(dcShareSumRange);
     wantAtLeast = wanted(dcShareSumAtLeast);
+    wantUpdate = wanted(dcUpdateShareSum);
   }
 
   bool wantReferences() const { return wantDangling || wantAmbiguous || wantPrecinct; }
-  bool wantShares() const { return wantSum || wantSumRange || wantAtLeast; }
+  bool wantShares() const { return wantSum || wantSumRange || wantAtLeast || wantUpdate; }
   // Targets must be found.
-  bool resolving() const { return wantReferences() || wantShares(); }
+  bool resolving() const { return wantReferences() || wantShares() || wantRegister; }
 
   std::uint32_t intern(std::string_view name) {
     const auto entered = names.enter(0, name, static_cast<std::uint32_t>(nameList.size()), arena);
@@ -368,10 +372,13 @@ struct smDocumentChecks::State {
                                            {attribute, type, relation, targetType, target});
     } else {
       const AnsiString sum = g.sum.text();
-      finding = document::MakeEntryFinding(code, object, attribute, g.line, g.id,
-                                           {attribute, type, relation, targetType, target, sum});
-      finding.value = code == dcShareSumAtLeast ? ">= " + sum : sum;
-      finding.expected = "1";
+      const bool atLeast = code == dcShareSumAtLeast || (code == dcUpdateShareSum && g.unreadable);
+      finding = document::MakeEntryFinding(
+          code, object, attribute, g.line, g.id,
+          {attribute, type, relation, targetType, target,
+           code == dcUpdateShareSum && atLeast ? "co najmniej " + sum : sum});
+      finding.value = atLeast ? ">= " + sum : sum;
+      finding.expected = code == dcUpdateShareSum ? "<= 1" : "1";
     }
     finding.key = AnsiString(h.key);
     return finding;
@@ -398,6 +405,40 @@ struct smDocumentChecks::State {
   bool wantSum = true;
   bool wantSumRange = true;
   bool wantAtLeast = true;
+  bool wantUpdate = true;
+  bool wantRegister = false;  // the register checks resolve names (document::Identities)
+  bool update = false;        // an update transfer: share sums are judged only above 1
+
+  // document::Identities, for the register checks.
+  std::uint64_t byKey(const smObjectDigest& digest) override {
+    return digest.keyed && !digest.key.empty() ? objects.size() - 1 : kNone;
+  }
+  std::uint64_t byId(const AnsiString& typeName, std::uint32_t id) override {
+    return kById | std::uint64_t{intern(typeName)} << 32 | id;
+  }
+  std::uint64_t target(const smObjectDigest& digest, std::size_t index,
+                       std::uint32_t& later) override {
+    const smObjectDigest::Reference& r = digest.references[index];
+    std::uint32_t id = 0;
+    if (r.byId) {  // an object without key: named by its id, whether it has come or not
+      later = kNoHandle;
+      return readId(r.target, id) ? byId(r.targetType, id) : kNone;
+    }
+    const Ref ref = refOf(digest, index);
+    const Resolved found = resolve(ref);
+    later = kNoHandle;
+    if (found.lookup == Lookup::kFound) {
+      return found.identity;
+    }
+    later = static_cast<std::uint32_t>(laterRefs.size());
+    laterRefs.push_back(keep(ref));
+    return kNone;
+  }
+  std::uint64_t resolveLater(std::uint32_t later) override {
+    const Resolved found = later < laterRefs.size() ? resolve(laterRefs[later]) : Resolved{};
+    return found.lookup == Lookup::kFound ? found.identity : kNone;
+  }
+  std::deque<Ref> laterRefs;  // names the register checks resolve at the end
 
   document::Arena arena;
   document::KeyedTable<> names;  // the value: the name's index in nameList
@@ -424,7 +465,11 @@ struct smDocumentChecks::State {
 };
 
 smDocumentChecks::smDocumentChecks(const Metadata* annex, const smDocumentOptions& options)
-    : objectChecks_(annex, options), state_(std::make_unique<State>(options)) {}
+    : objectChecks_(annex, options),
+      state_(std::make_unique<State>(options)),
+      register_(std::make_unique<document::RegisterState>(options)) {
+  state_->wantRegister = register_->resolves();
+}
 
 smDocumentChecks::~smDocumentChecks() = default;
 
@@ -436,6 +481,7 @@ void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentF
   state_->record(digest, findings);
   if (digest.checked) {
     state_->units.add(digest, findings);
+    register_->add(digest, *state_, findings);  // the register checks
   }
 }
 
@@ -601,6 +647,7 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
 void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& sink) {
   State& s = *state_;
   s.ended = true;
+  s.update = register_->update();
   // One entry per finding to make: `index` below pending.size() is a reference, then come the
   // groups, then the keys judged now.
   struct Item {
@@ -665,10 +712,12 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     State::Group& g = s.groups[i];
     if (!g.resolved) {
       const State::Resolved found = s.resolve(g.ref);
-      if (found.lookup != State::Lookup::kFound) {
+      if (found.lookup != State::Lookup::kFound &&
+          !(s.update && found.lookup == State::Lookup::kNone)) {
         continue;  // 7002 or 7006 tells why the sum is not judged
       }
-      g.identity = found.identity;
+      // An update judges a group whose target is not in the document on its own.
+      g.identity = found.lookup == State::Lookup::kFound ? found.identity : State::kAbsent | i;
     }
     targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, g.identity, i});
   }
@@ -707,7 +756,11 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     const std::uint32_t i = targets[at].group;
     at = end;
     g.sum.settle();
-    if (g.sum.beyondRange()) {
+    if (s.update && !g.sum.beyondRange()) {
+      if (s.wantUpdate && g.sum.compareOne() > 0) {
+        items.push_back(Item{g.line, dcUpdateShareSum, count + i, 0});
+      }
+    } else if (g.sum.beyondRange()) {
       if (s.wantSumRange) {
         items.push_back(Item{g.line, dcShareSumRange, count + i, 0});
       }
@@ -729,6 +782,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   // the others of the same line and code.
   std::vector<smDocumentFinding> units;
   s.units.finish(units);
+  register_->finish(s, units);  // the register checks
   std::stable_sort(units.begin(), units.end(),
                    [](const smDocumentFinding& a, const smDocumentFinding& b) {
                      return a.line != b.line ? a.line < b.line : a.code < b.code;

@@ -20,6 +20,7 @@
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentInternal.hpp"
 #include "swde/checks/MetadataAccess.hpp"
+#include "swde/checks/RegisterChecks.hpp"  // the register checks
 #include "swde/checks/ValueForms.hpp"
 #include "swde/platform/Sysutils.hpp"
 
@@ -31,6 +32,7 @@ struct smObjectChecks::TypeInfo {
   ValueCheck keyCheck = ValueCheck::kNone;  // kPrecinct: the type's objects are precincts
   // A scoped key: the scope's relation and the record types it may point to.
   const ReferenceDef* scope = nullptr;
+  document::RegisterType reg;  // the register checks
 };
 
 namespace {
@@ -136,6 +138,7 @@ smObjectChecks::smObjectChecks(const Metadata* annex, const smDocumentOptions& o
         info->scope = type->getReference(info->key->keyScope);
       }
     }
+    info->reg = document::RegisterTypeOf(annex_, *type, info->keyCheck);
     typesByName_.insert(type->name, info.get());
     types_.push_back(std::move(info));
   }
@@ -292,6 +295,9 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     }
   }
 
+  if (info != nullptr) {
+    document::CheckRegisterObject(info->reg, object, digest, found);  // the register checks
+  }
   for (smDocumentFinding& finding : found) {
     finding.key = digest.key;
     findings.push_back(std::move(finding));

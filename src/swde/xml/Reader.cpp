@@ -130,4 +130,8 @@ const AnsiString& DocumentReader::schemaProfile() const {
   return parser_->schemaProfile();
 }
 
+const AnsiString& DocumentReader::transfer() const {
+  return parser_->transfer();
+}
+
 }  // namespace swde::xml

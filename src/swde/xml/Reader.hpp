@@ -18,7 +18,9 @@
 // The XML reader of schema descriptions (annexes) and transfer documents, built on expat.
 //
 // Format. Element and attribute names are those of smXMLDef; the root element is SWDE, with the
-// optional attributes schema_date, schema_version and schema_profile. Under it, in this order:
+// optional attributes schema_date, schema_version, schema_profile and transfer ("full" or
+// "update": what a transfer document carries, see smTransfer; any other value is an error).
+// Under it, in this order:
 //
 //   <ATTRIBS_SECT>                       attribute declarations (SP) -> AttribsSection
 //     <ATTR name= base_type= [check=]/>  addAttribute(name, base_type); both required
@@ -216,6 +218,8 @@ class DocumentReader {
   const AnsiString& schemaDate() const;
   const AnsiString& schemaVersion() const;
   const AnsiString& schemaProfile() const;
+  // The root element's transfer: "full", "update", or empty when absent.
+  const AnsiString& transfer() const;
 
  private:
   std::unique_ptr<detail::Parser> parser_;

@@ -383,6 +383,10 @@ bool DocumentCutter::hasSchemaSections() const {
   return head_->hasSchemaSections();
 }
 
+const AnsiString& DocumentCutter::transfer() const {
+  return head_->transfer();
+}
+
 bool DocumentCutter::streaming() const {
   return phase_ == Phase::kStream;
 }

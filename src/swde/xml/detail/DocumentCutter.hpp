@@ -67,6 +67,8 @@ class DocumentCutter {
   // complete once the first object or piece has been handed out.
   Metadata& fileMetadata();
   bool hasSchemaSections() const;
+  // The root element's transfer attribute as the head's reader read it (DocumentReader).
+  const AnsiString& transfer() const;
   // True once the rest of the document goes to one stream (nothing is cut any more).
   bool streaming() const;
 

@@ -586,6 +586,10 @@ void Parser::startElement(std::string_view name, const Attributes& attributes) {
       schemaDate_ = optionalText(attributes, "schema_date");
       schemaVersion_ = optionalText(attributes, "schema_version");
       schemaProfile_ = optionalText(attributes, "schema_profile");
+      transfer_ = optionalText(attributes, "transfer");
+      if (!transfer_.empty() && transfer_ != "full" && transfer_ != "update") {
+        fail(at, "invalid transfer " + quote(transfer_) + ": expected \"full\" or \"update\"");
+      }
       break;
     case Node::kAttribsSect:
     case Node::kTypesSect:

@@ -119,6 +119,7 @@ class Parser {
   const AnsiString& schemaDate() const { return schemaDate_; }
   const AnsiString& schemaVersion() const { return schemaVersion_; }
   const AnsiString& schemaProfile() const { return schemaProfile_; }
+  const AnsiString& transfer() const { return transfer_; }
 
  private:
   struct Frame {
@@ -269,6 +270,7 @@ class Parser {
   AnsiString schemaDate_;
   AnsiString schemaVersion_;
   AnsiString schemaProfile_;
+  AnsiString transfer_;
   RecordType* type_ = nullptr;
   std::size_t typeEntries_ = 0;
   AttributeDef* attrDef_ = nullptr;
