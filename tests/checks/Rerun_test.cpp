@@ -6,7 +6,7 @@
 
 #include "swde/types/Smobjectfactory.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/xml/Reader.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

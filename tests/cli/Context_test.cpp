@@ -15,7 +15,7 @@
 #include "swde/model/Smobject.hpp"
 
 #include "Context.hpp"
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "swde/platform/Bytes.hpp"
 
 #include "cli/Spawn.hpp"
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "Checker.hpp"
 #include "Output.hpp"
 #include "cli/Spawn.hpp"
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "swde/platform/Sysutils.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

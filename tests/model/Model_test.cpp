@@ -10,7 +10,7 @@
 
 #include "swde/model/Smrecord.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

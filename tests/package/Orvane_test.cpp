@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "swde/platform/Bytes.hpp"
 #include "swde/platform/Sysutils.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "swde/types/G5rst.hpp"
 #include "swde/types/Smobjectfactory.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "swde/xml/detail/DocumentCutter.hpp"
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

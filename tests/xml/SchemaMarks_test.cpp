@@ -1,15 +1,14 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The marks of the document checks as the shipped reference schema carries them, and a document
-// read by the reader and judged by the document checks against that schema.
+// The marks of the document checks as the shipped reference schema carries them, and documents
+// read by the reader, or built, judged by the document checks against that schema.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/xml/Reader.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -55,6 +54,18 @@ TEST(SchemaMarks, TheShippedAnnexDrivesTheDocumentChecks) {
     rendered += std::to_string(f.code) + "@" + std::to_string(f.line) + " ";
   }
   EXPECT_EQ(rendered, "7014@4 7004@4 7020@5 7001@7 7002@4 7002@6 ");
+}
+
+// data/scopes.tsv: keys unique within their scope, references resolved within the referrer's
+// scope, share groups by the object they name.
+TEST(Scopes, KeysReferencesAndShares) {
+  const auto annex = swde::xml::loadSchema(SWDE_SOURCE_DIR "/data/annex.xml");
+  const std::vector<swde_test::DocumentCase> cases = swde_test::Documents("scopes.tsv");
+  ASSERT_EQ(cases.size(), 12u);
+  for (const swde_test::DocumentCase& row : cases) {
+    EXPECT_EQ(swde_test::CheckDocument(annex.get(), {"2026.06.15", {}}, row.objects), row.expected)
+        << row.name;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
