@@ -28,65 +28,16 @@ void ExpectForm(const std::string& baseType, const std::string& value, int code)
   EXPECT_EQ(object.hooked, code == 0 ? Lines{"ATR=" + value} : Lines{});
 }
 
-// Per base type: the values it accepts and hands on, those it reports with its code, and those
-// reported for their ";" (6033) before any form is looked at. Dates and times are judged on the
-// raw value: lengths and separator positions are fixed, a sign in any field is refused, and each
-// field only has to begin, after white space, with a digit.
+// data/value-forms.tsv: per base type, the values it accepts and hands on, those it reports with
+// its code, and those reported for their ";" (6033) before any form is looked at.
 TEST(CheckAttribute, FormOfEachBaseType) {
-  // clang-format off
-  const struct {
-    const char* baseType;
-    int code;
-    std::vector<std::string> accepted;
-    std::vector<std::string> rejected;
-    std::vector<std::string> semicolon;
-  } groups[] = {
-      {"FL", 6013,
-       {"12.5", "-3", "+7", ".5", "5.", "1e5", "1.5E-3", "1 000.5", " 12.5 ", "\t12.5", "- 3",
-        "   ", ""},
-       {"12,5", "1x", "1.2.3", "-", ".", "12.5\t", "1e", "e5", "+-1", "1e+"}, {"1;5", " ;"}},
-      {"NO", 6014,
-       {"123", "-5", "+5", "007", "", "9223372036854775807", "-9223372036854775808"},
-       {"12a", "9223372036854775808", "-9223372036854775809", "1.0", "   ", "+", "1 2"}, {"1;2"}},
-      {"LN", 6015, {"1", "0", " 1", "\t1\r\n", ""}, {"2", "01", "T", "   ", "10", "-1"}, {";"}},
-      {"UL", 6016, {"", "   ", "1/2", "3/2"}, {"1/2/3/4", "x"}, {"1/2;"}},
-      {"DN", 6018,
-       {"2005.01.01", "2005.13.45", "2a05.01.01", "2005. 1. 1", " 005.01.01", "2005.01.0x",
-        "2005.01.\n1", ""},
-       {"a005.01.01", " 2005.01.01", "2005.01.1", "2005-01-01", "2005.-1.01", "+005.01.01",
-        "2005.  .01", "2005.01.+1", "2005.a1.01", "2005.01-01", "2005x01.01", "200-.01.01", "   "},
-       {"2005;01;01"}},
-      {"HR", 6019,
-       {"12:30:00", "12:30:00.12345", "99:99:99", "12:30:00.1234a", "12:3a:00", "", "  "},
-       {"12:30", "12:30:00.1", "12.30.00", "12:30:00,12345", "-1:30:00", "12:30:a0",
-        "12:30:00.a2345", "12:30:00.+1234", "a1:30:00", "12:30:00:12345", "12:30:00.1234"},
-       {"12;30;00"}},
-      {"DH", 6020,
-       {"2005.01.01-12:30:00", "2005.01.01-12:30:00.00000", "2005. 1. 1- 1: 2: 3",
-        "2005.01.01-12:30:00.0000a", "   "},
-       {"2005.01.01 12:30:00", "2005.01.01-12:30", "2005.01.01-12:30:00.0", "2005-01.01-12:30:00",
-        "2005.01-01-12:30:00", "2005.01.01-12.30:00", "2005.01.01-12:30.00",
-        "2005.01.01-12:30:00,00000", "2005.01.01--1:30:00", "2005.01.01-12:30:00.-0000",
-        "2005.01.01-12:30:00.a0000", "a005.01.01-12:30:00", "2005.a1.01-12:30:00",
-        "2005.01.a1-12:30:00", "2005.01.01-a2:30:00", "2005.01.01-12:a0:00", "2005.01.01-12:30:+0"},
-       {"2005.01.01-12:30:00;"}},
-  };
-  // clang-format on
-  for (const auto& group : groups) {
-    for (const std::string& value : group.accepted) {
-      ExpectForm(group.baseType, value, 0);
-    }
-    for (const std::string& value : group.rejected) {
-      ExpectForm(group.baseType, value, group.code);
-    }
-    for (const std::string& value : group.semicolon) {
-      ExpectForm(group.baseType, value, 6033);
+  std::size_t values = 0;
+  for (const Lines& row : Table("value-forms.tsv")) {
+    for (std::size_t i = 3; row[0] == "form" && i < row.size(); ++i, ++values) {
+      ExpectForm(row[1], row[i], std::stoi(row[2]));
     }
   }
-  // Base type codes are exact: anything else has no form rule, ";" included.
-  for (const char* baseType : {"dn", "XX", " DN", "DN ", "", "D", "Dh", "fl", "nO"}) {
-    ExpectForm(baseType, "abc;", 0);
-  }
+  EXPECT_EQ(values, 132u);
 }
 
 // A malformed DN of the code G5DTW, or DH of G5DTU, clears its flag; the code decides,
@@ -161,56 +112,34 @@ TEST(CheckAttribValueRange, BlanksAndValueSets) {
   }
 }
 
-// A sign may only lead; one part is an integer in range, two are read like scanf "%ld" and make
-// a proper fraction when n < d (or 1/1), three are only read.
-TEST(IsCorectFraction, FormAndProperness) {
-  const struct {
-    bool result;
-    bool proper;
-    std::vector<std::string> values;
-  } groups[] = {
-      {true, true, {"1/2", "-1/2", "0/5", " 1 /  2 ", "1/1", "1a/2b"}},
-      {true,
-       false,
-       {"", "   ", "7", "-7", "+7", "2147483647", "2/2", "3/2", "5/0", "-3/2", "1/2/3", "1 /2/ 3",
-        "+1/-2"}},
-      {false,
-       false,
-       {"2147483648", "-2147483648", "1/2/3/4", "1/2/3/", "1//2", "/2", "1/", "1-2", "1/-2", "1/2+",
-        "+", "a/2", "1/b", "1/2/x", "x/2/3", "1/x/3", "1 2"}},
-  };
-  for (const auto& group : groups) {
-    for (const std::string& value : group.values) {
+// data/value-forms.tsv: whether each fraction is read and proper, and each real number read.
+TEST(IsCorectFraction, FormAndPropernessAndRealNumbers) {
+  std::size_t values = 0;
+  swde::smObject real("G5TST");
+  for (const Lines& row : Table("value-forms.tsv")) {
+    for (std::size_t i = row[0] == "real" ? 2 : 3; row[0] != "form" && i < row.size();
+         ++i, ++values) {
+      const bool result = row[1] == "1";
+      std::string value = row[i];
+      SCOPED_TRACE(row[0] + " " + Shown(value));
+      if (row[0] == "real") {
+        EXPECT_EQ(real.isCorrectFloatData(value), result);
+        EXPECT_EQ(value, row[i]);
+        continue;
+      }
       for (const bool before : {false, true}) {
-        SCOPED_TRACE(testing::Message() << Shown(value) << " proper before " << before);
         swde::smObject object("G5PDZ");
         swde::smAttribute* attribute = Attr(object, "G5UD", "UDZ", value, 71, 72);
         object.fractionProper = before;
-        EXPECT_EQ(object.isCorectFraction(attribute), group.result);
-        EXPECT_EQ(object.fractionProper, group.proper);
+        EXPECT_EQ(object.isCorectFraction(attribute), result);
+        EXPECT_EQ(object.fractionProper, row[2] == "1");
         EXPECT_EQ(Rendered(object),
-                  group.result ? Lines{} : Lines{E(6016, 0, 71, 72, "G5PDZ", {"UDZ", "G5PDZ"})});
+                  result ? Lines{} : Lines{E(6016, 0, 71, 72, "G5PDZ", {"UDZ", "G5PDZ"})});
       }
     }
   }
-}
-
-// Blanks are removed first, then the whole rest must be a decimal number as strtod reads one.
-TEST(IsCorrectFloatData, DecimalNumbersOnly) {
-  swde::smObject object("G5TST");
-  for (const bool result : {true, false}) {
-    for (std::string value :
-         result
-             ? std::vector<std::string>{"12.5", "-3", "+7", ".5", "5.", "1e5", "1.5E-3", "1 000.5",
-                                        "", "   ", "\n1", "\v1", "\f1", "\r\n\t-2", "1E+05"}
-             : std::vector<std::string>{"1\r", "\v", "12,5", "1.2.3", "-", ".", "1\t", "1e", "e1",
-                                        "1..", "+", "1e+", "1 x", "--2", "1e5e5"}) {
-      const std::string before = value;
-      EXPECT_EQ(object.isCorrectFloatData(value), result) << Shown(before);
-      EXPECT_EQ(value, before);
-    }
-  }
-  EXPECT_TRUE(object.errors.empty());
+  EXPECT_EQ(values, 36u + 30u);
+  EXPECT_TRUE(real.errors.empty());
 }
 
 // 6003, 6004: a present but empty (or ";") date; 6005: the trimmed creation day before its
