@@ -188,6 +188,20 @@ inline std::vector<Lines> Table(const std::string& name) {
   return rows;
 }
 
+// The rows of the table `name` whose first field is `kind`, that field left out; there must be
+// `count` of them.
+inline std::vector<Lines> Rows(const std::string& name, const std::string& kind,
+                               std::size_t count) {
+  std::vector<Lines> rows;
+  for (Lines& row : Table(name)) {
+    if (row[0] == kind) {
+      rows.emplace_back(row.begin() + 1, row.end());
+    }
+  }
+  EXPECT_EQ(rows.size(), count) << name << " " << kind;
+  return rows;
+}
+
 // The first `count` odd primes from `from` on, by trial division.
 inline std::vector<std::uint64_t> Primes(std::uint64_t from, std::size_t count) {
   std::vector<std::uint64_t> primes;
