@@ -66,7 +66,8 @@ enum op {
   OBJECT_TYPE_NULL,
   OBJECT_VALUE, /* an object built with the value s, checked with its place NULL when n */
   ATTRIBUTE_NO_OBJECT,
-  CANCEL /* examples/faults.xml with jobs n, cancelled at poll at, cleared, from memory */
+  CANCEL /* examples/faults.xml with n jobs, s: "POLL[ cleared][ memory]" (the poll that cancels,
+          * 0: none; the callback cleared; read from memory) */
 };
 
 /* The table: the call, its status, parts of swde_last_error() split by "|" (NULL: not looked at)
@@ -77,85 +78,69 @@ static const struct row {
   enum op op;
   const char* s;
   unsigned n;
-  int at, clear, memory;
   swde_status status;
   const char* error;
   const char* text;
 } rows[] = {
-    {"options_create(NULL)", OPTIONS_NULL, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "out is NULL",
+    /* clang-format off */
+    {"options_create(NULL)", OPTIONS_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"257 jobs", JOBS, NULL, 257, SWDE_ERROR_ARGUMENT, "jobs: 257 is not in 0..256", NULL},
+    {"no such profile", PROFILE, "everything", 0, SWDE_ERROR_ARGUMENT, NULL, NULL},
+    {"profile NULL", PROFILE, NULL, 0, SWDE_ERROR_ARGUMENT, "profile is NULL", NULL},
+    {"unknown code", SELECT, "6001,9999", 0, SWDE_ERROR_ARGUMENT, "9999", NULL},
+    {"codes backwards", IGNORE, "6022-6020", 0, SWDE_ERROR_ARGUMENT, "6022-6020", NULL},
+    {"no such day", TODAY, "2025.02.30", 0, SWDE_ERROR_ARGUMENT, "today: ", NULL},
+    {"cancel without options", CANCEL_NO_OPTIONS, NULL, 0, SWDE_ERROR_ARGUMENT, "options is NULL",
      NULL},
-    {"257 jobs", JOBS, NULL, 257, 0, 0, 0, SWDE_ERROR_ARGUMENT, "jobs: 257 is not in 0..256", NULL},
-    {"no such profile", PROFILE, "everything", 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, NULL, NULL},
-    {"profile NULL", PROFILE, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "profile is NULL", NULL},
-    {"unknown code", SELECT, "6001,9999", 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "9999", NULL},
-    {"codes backwards", IGNORE, "6022-6020", 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "6022-6020", NULL},
-    {"no such day", TODAY, "2025.02.30", 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "today: ", NULL},
-    {"cancel without options", CANCEL_NO_OPTIONS, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT,
-     "options is NULL", NULL},
-    {"built-in schema, no doubts", BUILTIN_WARNINGS, NULL, 0, 0, 0, 0, SWDE_OK, NULL, ""},
-    {"builtin(NULL)", BUILTIN_NULL, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"schema path NULL", SCHEMA_FILE, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
-    {"schema missing", SCHEMA_FILE, "no/such/annex.xml", 0, 0, 0, 0, SWDE_ERROR_SCHEMA,
-     "no/such/annex.xml", NULL},
-    {"bad schema, name not UTF-8", SCHEMA_MEMORY,
-     "\xff"
-     "annex.xml",
-     3, 0, 0, 0, SWDE_ERROR_SCHEMA, "\\xFFannex.xml:1:", NULL},
-    {"schema mistakes, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 1, 0, 0, 0, SWDE_ERROR_SCHEMA,
+    {"built-in schema, no doubts", BUILTIN_WARNINGS, NULL, 0, SWDE_OK, NULL, ""},
+    {"builtin(NULL)", BUILTIN_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"schema path NULL", SCHEMA_FILE, NULL, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"schema missing", SCHEMA_FILE, "no/such/annex.xml", 0, SWDE_ERROR_SCHEMA, "no/such/annex.xml",
+     NULL},
+    {"bad schema, name not UTF-8", SCHEMA_MEMORY, "\xff" "annex.xml", 3, SWDE_ERROR_SCHEMA,
+     "\\xFFannex.xml:1:", NULL},
+    {"schema mistakes, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 1, SWDE_ERROR_SCHEMA,
      "a\\xFE.xml:8: attribute \"G5DTU\" has the unknown base type|\n|a\\xFE.xml:18: relation",
      NULL},
-    {"schema doubts, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 2, 0, 0, 0, SWDE_OK, NULL,
+    {"schema doubts, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 2, SWDE_OK, NULL,
      "a\\xFE.xml:8: attribute \"G5UWG\" is declared but no record type uses it"},
-    {"check out NULL", CHECK_FILE, NULL, 1, 0, 0, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"check path NULL", CHECK_FILE, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
-    {"check data NULL", CHECK_NO_DATA, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
-    {"missing, path not UTF-8", CHECK_FILE, "no/such/\xfe.xml", 0, 0, 0, 0, SWDE_ERROR_READ,
+    {"check out NULL", CHECK_FILE, NULL, 1, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"check path NULL", CHECK_FILE, NULL, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"check data NULL", CHECK_NO_DATA, NULL, 0, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
+    {"missing, path not UTF-8", CHECK_FILE, "no/such/\xfe.xml", 0, SWDE_ERROR_READ,
      "no/such/\\xFE.xml: cannot open", "no/such/\\xFE.xml:0"},
-    {"document cut short", CHECK_TEXT, "cut.xml", 4, 0, 0, 0, SWDE_ERROR_READ, NULL, "cut.xml:4"},
-    {"name cut short", FILE_NAMED,
-     "\xc5\xff"
-     "doc.xml",
-     0, 0, 0, 0, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
+    {"document cut short", CHECK_TEXT, "cut.xml", 4, SWDE_ERROR_READ, NULL, "cut.xml:4"},
+    {"name cut short", FILE_NAMED, "\xc5\xff" "doc.xml", 0, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
     /* overlong, a surrogate, beyond U+10FFFF, cut at the end */
-    {"name malformed", FILE_NAMED, "\xc0\xaf.\xed\xa0\x80.\xf4\x90\x80\x80.\xe2\x82", 0, 0, 0, 0,
-     SWDE_OK, NULL, "\\xC0\\xAF.\\xED\\xA0\\x80.\\xF4\\x90\\x80\\x80.\\xE2\\x82"},
-    {"name UTF-8", FILE_NAMED,
-     "\xc5\x82\xc3\xb3"
-     "d\xc5\xba.xml",
-     0, 0, 0, 0, SWDE_OK, NULL,
-     "\xc5\x82\xc3\xb3"
-     "d\xc5\xba.xml"},
-    {"JSON, name not UTF-8", JSON_NAMED, "\xff.xml", 0, 0, 0, 0, SWDE_OK, NULL,
-     "{\"file\":\"\\\\xFF.xml\""},
-    {"count of no report", COUNT_NO_REPORT, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "report is NULL",
-     NULL},
-    {"unknown count", COUNT_UNKNOWN, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "no count 99", NULL},
-    {"finding past the end", FINDING_99, NULL, 0, 0, 0, 0, SWDE_ERROR_RANGE, "finding 99 of 5",
-     NULL},
-    {"finding NULL", FINDING_NULL, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "finding is NULL", NULL},
-    {"object out NULL", OBJECT_OUT_NULL, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT, "out is NULL",
-     NULL},
-    {"object type NULL", OBJECT_TYPE_NULL, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT,
-     "type_name is NULL", NULL},
-    {"value not windows-1250", OBJECT_VALUE, "\xf0\x9f\x98\x80", 0, 0, 0, 0, SWDE_ERROR_ARGUMENT,
+    {"name malformed", FILE_NAMED, "\xc0\xaf.\xed\xa0\x80.\xf4\x90\x80\x80.\xe2\x82", 0, SWDE_OK,
+     NULL, "\\xC0\\xAF.\\xED\\xA0\\x80.\\xF4\\x90\\x80\\x80.\\xE2\\x82"},
+    {"name UTF-8", FILE_NAMED, "\xc5\x82\xc3\xb3" "d\xc5\xba.xml", 0, SWDE_OK, NULL,
+     "\xc5\x82\xc3\xb3" "d\xc5\xba.xml"},
+    {"JSON, name not UTF-8", JSON_NAMED, "\xff.xml", 0, SWDE_OK, NULL, "{\"file\":\"\\\\xFF.xml\""},
+    {"count of no report", COUNT_NO_REPORT, NULL, 0, SWDE_ERROR_ARGUMENT, "report is NULL", NULL},
+    {"unknown count", COUNT_UNKNOWN, NULL, 0, SWDE_ERROR_ARGUMENT, "no count 99", NULL},
+    {"finding past the end", FINDING_99, NULL, 0, SWDE_ERROR_RANGE, "finding 99 of 5", NULL},
+    {"finding NULL", FINDING_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "finding is NULL", NULL},
+    {"object out NULL", OBJECT_OUT_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"object type NULL", OBJECT_TYPE_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "type_name is NULL", NULL},
+    {"value not windows-1250", OBJECT_VALUE, "\xf0\x9f\x98\x80", 0, SWDE_ERROR_ARGUMENT,
      "value: not UTF-8", NULL},
-    {"attribute of no object", ATTRIBUTE_NO_OBJECT, NULL, 0, 0, 0, 0, SWDE_ERROR_ARGUMENT,
-     "object is NULL", NULL},
-    {"object check out NULL", OBJECT_VALUE, "x", 1, 0, 0, 0, SWDE_ERROR_ARGUMENT, "out is NULL",
+    {"attribute of no object", ATTRIBUTE_NO_OBJECT, NULL, 0, SWDE_ERROR_ARGUMENT, "object is NULL",
      NULL},
-    {"cancel at the first poll", CANCEL, NULL, 1, 1, 0, 0, SWDE_CANCELLED, "cancelled",
+    {"object check out NULL", OBJECT_VALUE, "x", 1, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"cancel at the first poll", CANCEL, "1", 1, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
-    {"cancel at the fifth poll", CANCEL, NULL, 1, 5, 0, 0, SWDE_CANCELLED, "cancelled",
+    {"cancel at the fifth poll", CANCEL, "5", 1, SWDE_CANCELLED, "cancelled",
      "5 polls, -1 objects"},
     /* how often it polls while it waits varies */
-    {"cancel, 3 jobs", CANCEL, NULL, 3, 1, 0, 0, SWDE_CANCELLED, "cancelled",
-     "1 polls, -1 objects"},
-    {"cancel, from memory", CANCEL, NULL, 1, 3, 0, 1, SWDE_CANCELLED, "cancelled",
+    {"cancel, 3 jobs", CANCEL, "1", 3, SWDE_CANCELLED, "cancelled", "1 polls, -1 objects"},
+    {"cancel, from memory", CANCEL, "3 memory", 1, SWDE_CANCELLED, "cancelled",
      "3 polls, -1 objects"},
-    {"cancel, from memory, 2 jobs", CANCEL, NULL, 2, 1, 0, 1, SWDE_CANCELLED, "cancelled",
+    {"cancel, from memory, 2 jobs", CANCEL, "1 memory", 2, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
-    {"never cancel", CANCEL, NULL, 1, 0, 0, 0, SWDE_OK, NULL, "16+ polls, 16 objects"},
-    {"cancel cleared", CANCEL, NULL, 1, 1, 1, 0, SWDE_OK, NULL, "0 polls, 16 objects"},
+    {"never cancel", CANCEL, "0", 1, SWDE_OK, NULL, "16+ polls, 16 objects"},
+    {"cancel cleared", CANCEL, "1 cleared", 1, SWDE_OK, NULL, "0 polls, 16 objects"},
+    /* clang-format on */
 };
 
 /* Runs one row; what it made is freed here, its report by the caller. */
@@ -275,18 +260,18 @@ static swde_status run(const struct row* row, swde_report** report) {
         break;
       default: /* CANCEL */
         polls = 0;
-        cancel_at = row->at;
+        cancel_at = atoi(row->s);
         status = swde_options_set_jobs(options, row->n);
         if (status == SWDE_OK) {
           status = swde_options_set_cancel(options, count_polls, &polls);
         }
-        if (status == SWDE_OK && row->clear) {
+        if (status == SWDE_OK && strstr(row->s, "cleared") != NULL) {
           status = swde_options_set_cancel(options, NULL, NULL);
         }
         if (status == SWDE_OK) {
-          status = row->memory ? swde_check_memory(NULL, texts[0], strlen(texts[0]), "faults.xml",
-                                                   options, report)
-                               : swde_check_file(NULL, faults, options, report);
+          status = strstr(row->s, "memory") ? swde_check_memory(NULL, texts[0], strlen(texts[0]),
+                                                                "faults.xml", options, report)
+                                            : swde_check_file(NULL, faults, options, report);
         }
         if (*report != NULL) {
           swde_report_count(*report, SWDE_COUNT_OBJECTS, &n);
