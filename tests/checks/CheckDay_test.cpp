@@ -7,14 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/checks/CheckDay.hpp"
-#include "swde/checks/DocumentChecks.hpp"
 
 #include "Support.hpp"
 

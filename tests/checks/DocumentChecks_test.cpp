@@ -4,17 +4,11 @@
 // small document per case for the document-level part. Every document row is run twice, through
 // addObject and as a host with workers would run it (every object checked first, in reverse order,
 // then the digests added in document order), and both must give the same findings.
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <iterator>
-#include <memory>
 #include <random>
 #include <stdexcept>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,9 @@
 //
 // One reference schema and one set of a document's own sections serve any number of threads
 // checking at once: the checks only read them and move no walk cursor.
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
-
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/xml/Reader.hpp"
 
 #include "Support.hpp"
 

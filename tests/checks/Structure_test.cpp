@@ -5,8 +5,6 @@
 // reports.
 
 #include <map>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

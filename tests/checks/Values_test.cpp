@@ -4,8 +4,6 @@
 // (checkAttribValueRange), fractions, real numbers and the dates of creation and verification.
 
 #include <map>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -12,26 +12,18 @@
 // SWDE_HOSTILE_TOOL=/path/to/swde-check in the environment measures another build of the tool
 // (an older one, say) against the same table; SWDE_HOSTILE_KEEP=DIR keeps the documents there
 // (rowN-hostile.xml, rowN-ordinary.xml).
-#include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
-#include <string>
 #include <unordered_set>
-#include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/platform/Bytes.hpp"
 
 #include "Support.hpp"
-#include "cli/Spawn.hpp"
 
 namespace {
 

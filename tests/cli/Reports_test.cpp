@@ -4,17 +4,9 @@
 // (descriptors, links, devices), a signal ignored by whoever started the run, file names that are
 // not UTF-8 (made here, at run time: not every file system can keep them in the repository), and
 // the options that must refuse what they cannot mean.
-#include <algorithm>
-#include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -22,7 +14,6 @@
 #include "swde/platform/Bytes.hpp"
 
 #include "Support.hpp"
-#include "cli/Spawn.hpp"
 
 namespace {
 

@@ -4,25 +4,15 @@
 // the report of one job; an exception of the run closes the report; a cancelled check stops; the
 // output file survives signals, concurrent runs and links to an input; a FIFO is read by several
 // jobs.
-#include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "swde/package/Orvane.hpp"
-
 #include "Checker.hpp"
 #include "Output.hpp"
-#include "cli/Spawn.hpp"
 #include "Support.hpp"
 
 namespace {

@@ -2,9 +2,6 @@
 //
 // The message catalogue, and the texts smError's constructors make.
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 #include "swde/platform/Sysutils.hpp"

@@ -3,9 +3,6 @@
 // The object model: entries filed under their name (or code), the lookups and the error walk;
 // the host's record with its two walkable queues.
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 #include "swde/model/Smrecord.hpp"

@@ -3,8 +3,6 @@
 // Package start-up and shut-down: counted per unit, the catalogue built by the first Initialize
 // and emptied by the Finalize that balances it.
 
-#include <utility>
-
 #include <gtest/gtest.h>
 
 #include "Support.hpp"

@@ -3,10 +3,7 @@
 // The runtime layer: trimming, the integer conversions and the scanf-like field read, Format,
 // the CP1250 <-> UTF-8 conversions, and text escaped for a report.
 
-#include <cstdint>
 #include <map>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,8 @@
 // smObjectFactory and the per-type hooks reached through checkMain: the postal code of G5ADR
 // and the proper fraction of G5UD in G5JRZ, G5PDZ, G5UDD, G5UDW and G5UDZ.
 
-#include <algorithm>
 #include <cstring>
-#include <memory>
-#include <string>
 #include <typeinfo>
-#include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 

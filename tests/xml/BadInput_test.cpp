@@ -5,10 +5,7 @@
 // whole or in pieces of 1 to 5 bytes. Hostile input (huge, endless, self-expanding, pointing
 // outside) must also stop soon after the offending bytes, without holding on to what it read.
 
-#include <cstdint>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

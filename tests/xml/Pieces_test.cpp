@@ -4,10 +4,6 @@
 // gives: every object with its lines and ids, and the first error with its line and column.
 // Each document is cut into pieces of 1, 60 and 300 bytes, fed in steps of 1, 7 and all bytes,
 // whole and broken off every 41 bytes.
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

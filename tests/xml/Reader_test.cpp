@@ -6,12 +6,9 @@
 // sticky errors and unreadable files.
 
 #include <cstring>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <typeinfo>
-#include <vector>
 
 #include <gtest/gtest.h>
 

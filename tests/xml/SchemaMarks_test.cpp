@@ -2,9 +2,6 @@
 //
 // The marks of the document checks as the shipped reference schema carries them, and documents
 // read by the reader, or built, judged by the document checks against that schema.
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include <string>
 
 #include <gtest/gtest.h>
 
