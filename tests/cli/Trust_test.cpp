@@ -43,10 +43,9 @@ std::vector<std::string> Check(const std::vector<std::string>& args) {
   return {std::to_string(WEXITSTATUS(status)), Slurp(dir / "out"), Slurp(dir / "err")};
 }
 
+// The catalogue is the one Support.hpp's environment builds for the whole program.
 class CheckerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { swde::Initialize(); }
-  static void TearDownTestSuite() { swde::Finalize(); }
   std::unique_ptr<swde::Metadata> annex_ = swde::xml::loadSchema(kSource + "/data/annex.xml");
 };
 

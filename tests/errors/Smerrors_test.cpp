@@ -1,6 +1,7 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The message catalogue, and the texts smError's constructors make.
+// The message catalogue, the texts smError's constructors make, and the package's start-up and
+// shut-down that build and empty the catalogue, counted per unit.
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,27 @@ TEST(Constructors, OwnTextAndNullLists) {
   EXPECT_EQ(smError(swde::errMissingAttr, nullptr, 1).message, swde::catalogueText(6008));
   EXPECT_THROW(smError(1u, swde::sxST, swde::errMissingAttr, "%s %s", args, 1),
                swde::EConvertError);
+}
+
+// The program's environment holds one Initialize; the test ends as it began. After each step,
+// every unit's counter, and whether the catalogue is built (an unbalanced Finalize is ignored,
+// so the next Initialize still builds it).
+TEST(Package, NestedStartsAndOnlyTheBalancingFinalizeEmptiesTheCatalogue) {
+  ASSERT_EQ(swde::packageUnitCount(), 34u);
+  EXPECT_STREQ(swde::packageUnitName(0), "Orvane");
+  EXPECT_STREQ(swde::packageUnitName(33), "Smxmldef");
+  EXPECT_EQ(swde::packageUnitName(34), nullptr);
+  EXPECT_EQ(swde::packageUnitCounter(34), 0);  // past the end
+  const std::pair<void (*)(), int> steps[] = {{[] {}, -1},          {swde::Initialize, -2},
+                                              {swde::Finalize, -1}, {swde::Finalize, 0},
+                                              {swde::Finalize, 0},  {swde::Initialize, -1}};
+  for (const auto& [step, counter] : steps) {
+    step();
+    for (std::size_t i = 0; i < 34; ++i) {
+      EXPECT_EQ(swde::packageUnitCounter(i), counter) << swde::packageUnitName(i);
+    }
+    EXPECT_EQ(swde::catalogueText(2001) == "  ", counter == 0);
+  }
 }
 
 }  // namespace
