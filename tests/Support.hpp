@@ -163,6 +163,15 @@ inline std::string Shown(const std::string& text) {
   return ::testing::PrintToString(text);
 }
 
+// `text` with every `from` replaced by `to`.
+inline std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
 // The bytes of the file at `path`.
 inline std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -158,13 +158,11 @@ TEST(DocumentChecks, ShareSumsWhateverTheOrder) {
   const auto annex = MakeAnnex();
   const std::uint64_t p[] = {18446744073709551557ull, 18446744073709551533ull,
                              18446744073709551521ull};
-  const std::vector<std::string> complements = {
-      "1/" + std::to_string(p[0]),
-      "1/" + std::to_string(p[1]),
-      "1/" + std::to_string(p[2]),
-      std::to_string(p[0] - 1) + "/" + std::to_string(p[0]),
-      std::to_string(p[1] - 1) + "/" + std::to_string(p[1]),
-      std::to_string(p[2] - 1) + "/" + std::to_string(p[2])};
+  std::vector<std::string> complements(6);  // 1/p of each, then (p - 1)/p of each
+  for (std::size_t i = 0; i < 3; ++i) {
+    complements[i] = "1/" + std::to_string(p[i]);
+    complements[i + 3] = std::to_string(p[i] - 1) + "/" + std::to_string(p[i]);
+  }
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {Pairs(15, 10), "7030 v=3/2;"},  // thirty 32-bit shares adding up to 3/2
       {Pairs(16, 16), ""},             // thirty-two adding up to 1

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <numeric>
 #include <unordered_set>
 
 #include <gtest/gtest.h>
@@ -253,10 +254,8 @@ std::vector<Row> Rows(const swde_test::TempDir& dir) {
   const auto missing = [](std::size_t i) { return Format("M%07zu", i); };
   const auto present = [](std::size_t) { return std::string("M0000000"); };
   const auto ordinalIds = [] {
-    std::vector<std::uint64_t> ids;
-    for (std::uint64_t id = std::uint64_t{1} << 24; ids.size() < kIds; ++id) {
-      ids.push_back(id);
-    }
+    std::vector<std::uint64_t> ids(kIds);
+    std::iota(ids.begin(), ids.end(), std::uint64_t{1} << 24);
     return ids;
   };
   const auto ordinalKeys = [] {
@@ -376,13 +375,9 @@ TEST(HostileCost, EachRowWithinItsBounds) {
       const std::string out = dir / "out";
       swde_test::Wait(
           swde_test::Start(command(side == 0, {"--max-findings", "0", "--lang", "en"}), {out}));
-      std::ifstream in(out);
-      std::string line;
-      std::string last;
-      while (std::getline(in, line)) {
-        last = line + "\n";
-      }
-      EXPECT_EQ(last, row.summaries[side]) << row.name;
+      const std::string text = swde_test::Slurp(out);
+      EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), row.summaries[side])
+          << row.name;
     }
     swde_test::Ended h{0, 1e9, 1e18};
     swde_test::Ended o{0, 1e9, 1e18};

@@ -18,6 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using swde_test::Replace;
 using swde_test::Slurp;
 using swde_test::Start;
 using swde_test::TempDir;
@@ -26,14 +27,6 @@ using swde_test::Write;
 
 const std::string kSource = SWDE_SOURCE_DIR;
 const std::string kClean = kSource + "/examples/clean.xml";
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
 
 // A run of swde-check: its standard output goes to `out` opened with `outFlags` (a scratch file
 // by default), standard error to a scratch file.
