@@ -55,23 +55,16 @@ template <typename Next>
 std::string Walk(Next next, int calls) {
   std::string out;
   for (int i = 0; i < calls; ++i) {
-    const auto* entry = next();
-    out += (entry == nullptr ? std::string("-") : entry->name) + ",";
+    out += next() + ",";
   }
   return out;
 }
 
-struct Named {
-  std::string name;
-};
-
 TEST(SmObject, ErrorWalk) {
   smObject object("T");
-  Named named;
   const auto next = [&] {
     const smError* e = object.getNextError();
-    named.name = e == nullptr ? "" : std::to_string(e->code);
-    return e == nullptr ? nullptr : &named;
+    return e == nullptr ? std::string("-") : std::to_string(e->code);
   };
   EXPECT_EQ(Walk(next, 2), "-,-,");
   EXPECT_EQ(object.getFirstError(), nullptr);
@@ -89,7 +82,10 @@ TEST(SmObject, ErrorWalk) {
 // the cursor; an element relation is looked up exactly, the first of a name without a walk.
 TEST(SmRecord, RelationWalksAndLookup) {
   swde::smRecord record;
-  const auto next = [&record] { return record.getNextRelation(); };
+  const auto next = [&record] {
+    const smRelation* r = record.getNextRelation();
+    return r == nullptr ? std::string("-") : r->name;
+  };
   EXPECT_EQ(record.getFirstRelation(), nullptr);
   smRelation* a = record.addRelation("A");
   EXPECT_EQ(a->name + "/" + a->code, "A/");
@@ -98,7 +94,10 @@ TEST(SmRecord, RelationWalksAndLookup) {
   EXPECT_EQ(record.getFirstRelation(), a);
   record.addRelation("N");
   EXPECT_EQ(Walk(next, 4), "B,N,-,-,");
-  const auto nextElem = [&record] { return record.getNextElemRelation(); };
+  const auto nextElem = [&record] {
+    const auto* r = record.getNextElemRelation();
+    return r == nullptr ? std::string("-") : r->name;
+  };
   for (const char* name : {"X", "Y", "X"}) {
     record.addElemRelation(name);
   }
