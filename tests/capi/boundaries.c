@@ -9,20 +9,19 @@
 #include <string.h>
 #include <swde/swde.h>
 
-static const char* faults;  /* argv[1] */
-static char* faults_text;   /* its text */
-static char* mistakes;      /* the text of argv[2] */
-static char* doubtful;      /* the text of argv[3] */
-static char seen[512];      /* what a case kept, compared with its row's `text` */
-static swde_report* report; /* what a check made; freed after each row */
+static const char* faults; /* argv[1] */
+static char* texts[5];     /* the texts of argv[1..3], kBadSchema and kTruncated */
+static char seen[512];     /* what a case kept, compared with its row's `text` */
 
 static const char kDocument[] = /* one finding: 6028 (the postal code) at line 4 */
     "<?xml version=\"1.0\"?>\n<SWDE>\n<OBJECT name=\"G5ADR\" base_type=\"RD\" status=\"00\">"
     "<ATTRIBUTES>\n<ATTR name=\"G5KOD\" value_str=\"32420\"/>\n</ATTRIBUTES></OBJECT></SWDE>\n";
-static const char kBadSchema[] = "<SWDE><TYPES_SECT><OBJECT name=\"X\"/></TYPES_SECT></SWDE>";
+static char kBadSchema[] = "<SWDE><TYPES_SECT><OBJECT name=\"X\"/></TYPES_SECT></SWDE>";
+static char kTruncated[] = "<?xml version=\"1.0\"?>\n<SWDE>\n  <OBJECT name=\"G5JEW\">\n";
 
-static void keep(const char* text) {
+static void keep(const char* text, const char* cut) {
   snprintf(seen, sizeof seen, "%s", text != NULL ? text : "(null)");
+  seen[strcspn(seen, cut)] = '\0';
 }
 
 static char* slurp(const char* path) {
@@ -36,332 +35,257 @@ static char* slurp(const char* path) {
   return text;
 }
 
-/* --- Options */
-
-static swde_status options_out_null(void) {
-  return swde_options_create(NULL);
-}
-
-/* `set` applied to fresh options, which are then freed. */
-static swde_status with_options(swde_status (*set)(swde_options*)) {
-  swde_options* options = NULL;
-  swde_status status = swde_options_create(&options);
-  if (status == SWDE_OK) {
-    status = set(options);
-  }
-  swde_options_free(options);
-  return status;
-}
-static swde_status set_257_jobs(swde_options* o) {
-  return swde_options_set_jobs(o, 257);
-}
-static swde_status set_no_profile(swde_options* o) {
-  return swde_options_set_profile(o, NULL);
-}
-static swde_status select_unknown(swde_options* o) {
-  return swde_options_select(o, "6001,9999");
-}
-static swde_status ignore_backwards(swde_options* o) {
-  return swde_options_ignore(o, "6022-6020");
-}
-static swde_status set_not_a_day(swde_options* o) {
-  return swde_options_set_today(o, "2025.02.30");
-}
-static swde_status jobs_too_many(void) {
-  return with_options(set_257_jobs);
-}
-static swde_status profile_null(void) {
-  return with_options(set_no_profile);
-}
-static swde_status codes_unknown(void) {
-  return with_options(select_unknown);
-}
-static swde_status codes_backwards(void) {
-  return with_options(ignore_backwards);
-}
-static swde_status today_not_a_day(void) {
-  return with_options(set_not_a_day);
-}
-
 static int polls;
 static int cancel_at; /* the poll that cancels; 0: none */
 static int count_polls(void* user) {
   return ++*(int*)user == cancel_at;
 }
-static swde_status cancel_options_null(void) {
-  return swde_options_set_cancel(NULL, count_polls, &polls);
-}
 
-/* --- Schemas */
+enum op {
+  OPTIONS_NULL, /* swde_options_create(NULL) */
+  JOBS,         /* fresh options given n jobs, the profile s, or s selected, ignored, as today */
+  PROFILE,
+  SELECT,
+  IGNORE,
+  TODAY,
+  CANCEL_NO_OPTIONS,
+  BUILTIN_NULL,
+  BUILTIN_WARNINGS, /* the built-in schema's warnings kept */
+  SCHEMA_FILE,      /* the schema file s (or NULL) */
+  SCHEMA_MEMORY,    /* texts[n] under the name s; with warnings, their first line kept */
+  CHECK_FILE,       /* s checked, the report's place NULL when n; the failure's "file:line" kept */
+  CHECK_TEXT,       /* texts[n] checked under the name s; the failure's "file:line" kept */
+  CHECK_NO_DATA,
+  FILE_NAMED, /* kDocument checked under the name s: the first finding's file kept */
+  JSON_NAMED, /* the same, the JSON report kept from its first file on, to the next "," */
+  COUNT_NO_REPORT,
+  COUNT_UNKNOWN,
+  FINDING_99,
+  FINDING_NULL,
+  OBJECT_OUT_NULL,
+  OBJECT_TYPE_NULL,
+  OBJECT_VALUE, /* an object built with the value s, checked with its place NULL when n */
+  ATTRIBUTE_NO_OBJECT,
+  CANCEL /* examples/faults.xml with n jobs, s: "POLL[ cleared][ memory]" (the poll that cancels,
+          * 0: none; the callback cleared; read from memory) */
+};
 
-static swde_status builtin_out_null(void) {
-  return swde_schema_builtin(NULL);
-}
-static swde_status schema_path_null(void) {
-  swde_schema* schema = NULL;
-  return swde_schema_load_file(NULL, &schema);
-}
-static swde_status schema_missing(void) {
-  swde_schema* schema = NULL;
-  return swde_schema_load_file("no/such/annex.xml", &schema);
-}
-static swde_status schema_bad_bytes_name(void) {
-  swde_schema* schema = NULL;
-  return swde_schema_load_memory(kBadSchema, sizeof kBadSchema - 1,
-                                 "\xff"
-                                 "annex.xml",
-                                 &schema);
-}
-static swde_status schema_mistakes_bad_bytes_name(void) {
-  swde_schema* schema = NULL;
-  return swde_schema_load_memory(mistakes, strlen(mistakes), "a\xfe.xml", &schema);
-}
-static swde_status schema_doubts_bad_bytes_name(void) {
-  swde_schema* schema = NULL;
-  const char* warnings = NULL;
-  swde_status status = swde_schema_load_memory(doubtful, strlen(doubtful), "a\xfe.xml", &schema);
-  if (status == SWDE_OK) {
-    status = swde_schema_warnings(schema, &warnings);
-    keep(warnings);
-    seen[strcspn(seen, "\n")] = '\0';
-  }
-  swde_schema_free(schema);
-  return status;
-}
-
-/* --- Checks, and the strings of their reports */
-
-static swde_status check_out_null(void) {
-  return swde_check_file(NULL, faults, NULL, NULL);
-}
-static swde_status check_path_null(void) {
-  return swde_check_file(NULL, NULL, NULL, &report);
-}
-static swde_status check_data_null(void) {
-  return swde_check_memory(NULL, NULL, 5, "x.xml", NULL, &report);
-}
-static swde_status check_missing_bad_bytes(void) {
-  const char* file = NULL;
-  const swde_status status = swde_check_file(NULL, "no/such/\xfe.xml", NULL, &report);
-  swde_report_failure(report, &file, NULL, NULL, NULL);
-  keep(file);
-  return status;
-}
-/* The first finding's file when kDocument is checked under the name `name`. */
-static swde_status file_named(const char* name) {
-  const swde_finding* finding = NULL;
-  const char* file = NULL;
-  swde_status status =
-      swde_check_memory(NULL, kDocument, sizeof kDocument - 1, name, NULL, &report);
-  if (status == SWDE_OK) {
-    status = swde_report_finding(report, 0, &finding);
-  }
-  if (status == SWDE_OK) {
-    status = swde_finding_file(finding, &file);
-  }
-  keep(file);
-  return status;
-}
-static swde_status name_cut_short(void) {
-  return file_named(
-      "\xc5\xff"
-      "doc.xml");
-}
-static swde_status name_malformed(
-    void) { /* overlong, a surrogate, beyond U+10FFFF, cut at the end */
-  return file_named("\xc0\xaf.\xed\xa0\x80.\xf4\x90\x80\x80.\xe2\x82");
-}
-static swde_status name_utf8(void) {
-  return file_named(
-      "\xc5\x82\xc3\xb3"
-      "d\xc5\xba.xml");
-}
-static swde_status json_bad_bytes_name(void) {
-  const char* json = NULL;
-  swde_status status =
-      swde_check_memory(NULL, kDocument, sizeof kDocument - 1, "\xff.xml", NULL, &report);
-  if (status == SWDE_OK) {
-    status = swde_report_json(report, &json);
-  }
-  keep(json != NULL ? strstr(json, "{\"file\":") : NULL);
-  seen[strcspn(seen, ",")] = '\0';
-  return status;
-}
-
-/* --- Reports and findings */
-
-static swde_status count_report_null(void) {
-  uint64_t n = 0;
-  return swde_report_count(NULL, SWDE_COUNT_ERRORS, &n);
-}
-static swde_status count_unknown(void) {
-  uint64_t n = 0;
-  swde_status status =
-      swde_check_memory(NULL, kDocument, sizeof kDocument - 1, NULL, NULL, &report);
-  if (status == SWDE_OK) {
-    status = swde_report_count(report, (swde_count)99, &n);
-  }
-  return status;
-}
-static swde_status finding_past_end(void) {
-  const swde_finding* finding = NULL;
-  swde_status status =
-      swde_check_memory(NULL, kDocument, sizeof kDocument - 1, NULL, NULL, &report);
-  if (status == SWDE_OK) {
-    status = swde_report_finding(report, 99, &finding);
-  }
-  return status;
-}
-static swde_status finding_null(void) {
-  const char* text = NULL;
-  return swde_finding_file(NULL, &text);
-}
-
-/* --- Objects built by hand */
-
-static swde_status object_out_null(void) {
-  return swde_object_create("G5ADR", NULL, NULL, NULL);
-}
-static swde_status object_type_null(void) {
-  swde_object* object = NULL;
-  return swde_object_create(NULL, NULL, NULL, &object);
-}
-static swde_status object_not_cp1250(void) {
-  swde_object* object = NULL;
-  swde_status status = swde_object_create("G5ADR", "00", "RD", &object);
-  if (status == SWDE_OK) {
-    status = swde_object_add_attribute(object, "G5MSC", "\xf0\x9f\x98\x80", 1, 1);
-  }
-  swde_object_free(object);
-  return status;
-}
-static swde_status attribute_object_null(void) {
-  return swde_object_add_attribute(NULL, "G5MSC", "x", 1, 1);
-}
-static swde_status object_check_out_null(void) {
-  swde_object* object = NULL;
-  swde_status status = swde_object_create("G5ADR", "00", "RD", &object);
-  if (status == SWDE_OK) {
-    status = swde_object_check(object, NULL, NULL);
-  }
-  swde_object_free(object);
-  return status;
-}
-
-/* --- Cancelling: checks of examples/faults.xml (16 objects) with a callback that counts its
- * polls and answers non-zero at poll `at` (0: never); keeps "POLLS polls, OBJECTS objects" (-1
- * objects: no report; "16+" polls: at least one per object). */
-
-static swde_status checked(unsigned jobs, int at, int clear, int memory) {
-  swde_options* options = NULL;
-  swde_status status = swde_options_create(&options);
-  uint64_t objects = 0;
-  polls = 0;
-  cancel_at = at;
-  if (status == SWDE_OK) {
-    status = swde_options_set_jobs(options, jobs);
-  }
-  if (status == SWDE_OK) {
-    status = swde_options_set_cancel(options, count_polls, &polls);
-  }
-  if (status == SWDE_OK && clear) {
-    status = swde_options_set_cancel(options, NULL, NULL);
-  }
-  if (status == SWDE_OK) {
-    status = memory ? swde_check_memory(NULL, faults_text, strlen(faults_text), "faults.xml",
-                                        options, &report)
-                    : swde_check_file(NULL, faults, options, &report);
-  }
-  if (report != NULL) {
-    swde_report_count(report, SWDE_COUNT_OBJECTS, &objects);
-  }
-  if (polls < 16) {
-    snprintf(seen, sizeof seen, "%d polls, %d objects", polls, report != NULL ? (int)objects : -1);
-  } else {
-    snprintf(seen, sizeof seen, "16+ polls, %d objects", report != NULL ? (int)objects : -1);
-  }
-  swde_options_free(options);
-  return status;
-}
-static swde_status cancel_first_poll(void) {
-  return checked(1, 1, 0, 0);
-}
-static swde_status cancel_fifth_poll(void) {
-  return checked(1, 5, 0, 0);
-}
-static swde_status cancel_3_jobs(void) { /* how often it polls while it waits varies */
-  return checked(3, 1, 0, 0);
-}
-static swde_status cancel_from_memory(void) {
-  return checked(1, 3, 0, 1);
-}
-static swde_status cancel_from_memory_2_jobs(void) {
-  return checked(2, 1, 0, 1);
-}
-static swde_status cancel_never(void) {
-  return checked(1, 0, 0, 0);
-}
-static swde_status cancel_cleared(void) {
-  return checked(1, 1, 1, 0);
-}
-
-/* The table: the call, its status, a part of swde_last_error() (NULL: not looked at) and what the
- * call kept (NULL: nothing). */
+/* The table: the call, its status, parts of swde_last_error() split by "|" (NULL: not looked at)
+ * and what the call kept (NULL: nothing). Cancelled checks keep "POLLS polls, OBJECTS objects" (-1
+ * objects: no report; "16+" polls: at least one per object of the 16). */
 static const struct row {
   const char* name;
-  swde_status (*run)(void);
+  enum op op;
+  const char* s;
+  unsigned n;
   swde_status status;
   const char* error;
   const char* text;
 } rows[] = {
-    {"options_create(NULL)", options_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"257 jobs", jobs_too_many, SWDE_ERROR_ARGUMENT, "jobs: 257 is not in 0..256", NULL},
-    {"profile NULL", profile_null, SWDE_ERROR_ARGUMENT, "profile is NULL", NULL},
-    {"unknown code", codes_unknown, SWDE_ERROR_ARGUMENT, "9999", NULL},
-    {"codes backwards", codes_backwards, SWDE_ERROR_ARGUMENT, "6022-6020", NULL},
-    {"no such day", today_not_a_day, SWDE_ERROR_ARGUMENT, "today: ", NULL},
-    {"cancel without options", cancel_options_null, SWDE_ERROR_ARGUMENT, "options is NULL", NULL},
-    {"builtin(NULL)", builtin_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"schema path NULL", schema_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
-    {"schema missing", schema_missing, SWDE_ERROR_SCHEMA, "no/such/annex.xml", NULL},
-    {"bad schema, name not UTF-8", schema_bad_bytes_name, SWDE_ERROR_SCHEMA,
+    /* clang-format off */
+    {"options_create(NULL)", OPTIONS_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"257 jobs", JOBS, NULL, 257, SWDE_ERROR_ARGUMENT, "jobs: 257 is not in 0..256", NULL},
+    {"no such profile", PROFILE, "everything", 0, SWDE_ERROR_ARGUMENT, NULL, NULL},
+    {"profile NULL", PROFILE, NULL, 0, SWDE_ERROR_ARGUMENT, "profile is NULL", NULL},
+    {"unknown code", SELECT, "6001,9999", 0, SWDE_ERROR_ARGUMENT, "9999", NULL},
+    {"codes backwards", IGNORE, "6022-6020", 0, SWDE_ERROR_ARGUMENT, "6022-6020", NULL},
+    {"no such day", TODAY, "2025.02.30", 0, SWDE_ERROR_ARGUMENT, "today: ", NULL},
+    {"cancel without options", CANCEL_NO_OPTIONS, NULL, 0, SWDE_ERROR_ARGUMENT, "options is NULL",
+     NULL},
+    {"built-in schema, no doubts", BUILTIN_WARNINGS, NULL, 0, SWDE_OK, NULL, ""},
+    {"builtin(NULL)", BUILTIN_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"schema path NULL", SCHEMA_FILE, NULL, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"schema missing", SCHEMA_FILE, "no/such/annex.xml", 0, SWDE_ERROR_SCHEMA, "no/such/annex.xml",
+     NULL},
+    {"bad schema, name not UTF-8", SCHEMA_MEMORY, "\xff" "annex.xml", 3, SWDE_ERROR_SCHEMA,
      "\\xFFannex.xml:1:", NULL},
-    {"schema mistakes, name not UTF-8", schema_mistakes_bad_bytes_name, SWDE_ERROR_SCHEMA,
-     "a\\xFE.xml:8: attribute \"G5DTU\"", NULL},
-    {"schema doubts, name not UTF-8", schema_doubts_bad_bytes_name, SWDE_OK, NULL,
+    {"schema mistakes, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 1, SWDE_ERROR_SCHEMA,
+     "a\\xFE.xml:8: attribute \"G5DTU\" has the unknown base type|\n|a\\xFE.xml:18: relation",
+     NULL},
+    {"schema doubts, name not UTF-8", SCHEMA_MEMORY, "a\xfe.xml", 2, SWDE_OK, NULL,
      "a\\xFE.xml:8: attribute \"G5UWG\" is declared but no record type uses it"},
-    {"check out NULL", check_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"check path NULL", check_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
-    {"check data NULL", check_data_null, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
-    {"missing, path not UTF-8", check_missing_bad_bytes, SWDE_ERROR_READ,
-     "no/such/\\xFE.xml: cannot open", "no/such/\\xFE.xml"},
-    {"name cut short", name_cut_short, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
-    {"name malformed", name_malformed, SWDE_OK, NULL,
-     "\\xC0\\xAF.\\xED\\xA0\\x80.\\xF4\\x90\\x80\\x80.\\xE2\\x82"},
-    {"name UTF-8", name_utf8, SWDE_OK, NULL,
-     "\xc5\x82\xc3\xb3"
-     "d\xc5\xba.xml"},
-    {"JSON, name not UTF-8", json_bad_bytes_name, SWDE_OK, NULL, "{\"file\":\"\\\\xFF.xml\""},
-    {"count of no report", count_report_null, SWDE_ERROR_ARGUMENT, "report is NULL", NULL},
-    {"unknown count", count_unknown, SWDE_ERROR_ARGUMENT, "no count 99", NULL},
-    {"finding past the end", finding_past_end, SWDE_ERROR_RANGE, "finding 99 of 5", NULL},
-    {"finding NULL", finding_null, SWDE_ERROR_ARGUMENT, "finding is NULL", NULL},
-    {"object out NULL", object_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"object type NULL", object_type_null, SWDE_ERROR_ARGUMENT, "type_name is NULL", NULL},
-    {"value not windows-1250", object_not_cp1250, SWDE_ERROR_ARGUMENT, "value: not UTF-8", NULL},
-    {"attribute of no object", attribute_object_null, SWDE_ERROR_ARGUMENT, "object is NULL", NULL},
-    {"object check out NULL", object_check_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"cancel at the first poll", cancel_first_poll, SWDE_CANCELLED, "cancelled",
+    {"check out NULL", CHECK_FILE, NULL, 1, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"check path NULL", CHECK_FILE, NULL, 0, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"check data NULL", CHECK_NO_DATA, NULL, 0, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
+    {"missing, path not UTF-8", CHECK_FILE, "no/such/\xfe.xml", 0, SWDE_ERROR_READ,
+     "no/such/\\xFE.xml: cannot open", "no/such/\\xFE.xml:0"},
+    {"document cut short", CHECK_TEXT, "cut.xml", 4, SWDE_ERROR_READ, NULL, "cut.xml:4"},
+    {"name cut short", FILE_NAMED, "\xc5\xff" "doc.xml", 0, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
+    /* overlong, a surrogate, beyond U+10FFFF, cut at the end */
+    {"name malformed", FILE_NAMED, "\xc0\xaf.\xed\xa0\x80.\xf4\x90\x80\x80.\xe2\x82", 0, SWDE_OK,
+     NULL, "\\xC0\\xAF.\\xED\\xA0\\x80.\\xF4\\x90\\x80\\x80.\\xE2\\x82"},
+    {"name UTF-8", FILE_NAMED, "\xc5\x82\xc3\xb3" "d\xc5\xba.xml", 0, SWDE_OK, NULL,
+     "\xc5\x82\xc3\xb3" "d\xc5\xba.xml"},
+    {"JSON, name not UTF-8", JSON_NAMED, "\xff.xml", 0, SWDE_OK, NULL, "{\"file\":\"\\\\xFF.xml\""},
+    {"count of no report", COUNT_NO_REPORT, NULL, 0, SWDE_ERROR_ARGUMENT, "report is NULL", NULL},
+    {"unknown count", COUNT_UNKNOWN, NULL, 0, SWDE_ERROR_ARGUMENT, "no count 99", NULL},
+    {"finding past the end", FINDING_99, NULL, 0, SWDE_ERROR_RANGE, "finding 99 of 5", NULL},
+    {"finding NULL", FINDING_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "finding is NULL", NULL},
+    {"object out NULL", OBJECT_OUT_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"object type NULL", OBJECT_TYPE_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "type_name is NULL", NULL},
+    {"value not windows-1250", OBJECT_VALUE, "\xf0\x9f\x98\x80", 0, SWDE_ERROR_ARGUMENT,
+     "value: not UTF-8", NULL},
+    {"attribute of no object", ATTRIBUTE_NO_OBJECT, NULL, 0, SWDE_ERROR_ARGUMENT, "object is NULL",
+     NULL},
+    {"object check out NULL", OBJECT_VALUE, "x", 1, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"cancel at the first poll", CANCEL, "1", 1, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
-    {"cancel at the fifth poll", cancel_fifth_poll, SWDE_CANCELLED, "cancelled",
+    {"cancel at the fifth poll", CANCEL, "5", 1, SWDE_CANCELLED, "cancelled",
      "5 polls, -1 objects"},
-    {"cancel, 3 jobs", cancel_3_jobs, SWDE_CANCELLED, "cancelled", "1 polls, -1 objects"},
-    {"cancel, from memory", cancel_from_memory, SWDE_CANCELLED, "cancelled", "3 polls, -1 objects"},
-    {"cancel, from memory, 2 jobs", cancel_from_memory_2_jobs, SWDE_CANCELLED, "cancelled",
+    /* how often it polls while it waits varies */
+    {"cancel, 3 jobs", CANCEL, "1", 3, SWDE_CANCELLED, "cancelled", "1 polls, -1 objects"},
+    {"cancel, from memory", CANCEL, "3 memory", 1, SWDE_CANCELLED, "cancelled",
+     "3 polls, -1 objects"},
+    {"cancel, from memory, 2 jobs", CANCEL, "1 memory", 2, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
-    {"never cancel", cancel_never, SWDE_OK, NULL, "16+ polls, 16 objects"},
-    {"cancel cleared", cancel_cleared, SWDE_OK, NULL, "0 polls, 16 objects"},
+    {"never cancel", CANCEL, "0", 1, SWDE_OK, NULL, "16+ polls, 16 objects"},
+    {"cancel cleared", CANCEL, "1 cleared", 1, SWDE_OK, NULL, "0 polls, 16 objects"},
+    /* clang-format on */
 };
+
+/* Runs one row; what it made is freed here, its report by the caller. */
+static swde_status run(const struct row* row, swde_report** report) {
+  swde_options* options = NULL;
+  swde_schema* schema = NULL;
+  swde_object* object = NULL;
+  const swde_finding* finding = NULL;
+  const char* text = NULL;
+  uint64_t n = 0;
+  swde_status status = SWDE_OK;
+  switch (row->op) {
+    case OPTIONS_NULL:
+      return swde_options_create(NULL);
+    case JOBS:
+    case PROFILE:
+    case SELECT:
+    case IGNORE:
+    case TODAY:
+    case CANCEL:
+      status = swde_options_create(&options);
+      break;
+    case CANCEL_NO_OPTIONS:
+      return swde_options_set_cancel(NULL, count_polls, &polls);
+    case BUILTIN_NULL:
+      return swde_schema_builtin(NULL);
+    case BUILTIN_WARNINGS:
+      status = swde_schema_builtin(&schema);
+      if (status == SWDE_OK) {
+        status = swde_schema_warnings(schema, &text);
+        keep(text, "");
+      }
+      swde_schema_free(schema);
+      return status;
+    case SCHEMA_FILE:
+      return swde_schema_load_file(row->s, &schema);
+    case SCHEMA_MEMORY:
+      status = swde_schema_load_memory(texts[row->n], strlen(texts[row->n]), row->s, &schema);
+      if (status == SWDE_OK) {
+        status = swde_schema_warnings(schema, &text);
+        keep(text, "\n");
+      }
+      swde_schema_free(schema);
+      return status;
+    case CHECK_FILE:
+    case CHECK_TEXT:
+      status =
+          row->op == CHECK_TEXT
+              ? swde_check_memory(NULL, texts[row->n], strlen(texts[row->n]), row->s, NULL, report)
+              : swde_check_file(NULL, row->n ? faults : row->s, NULL, row->n ? NULL : report);
+      if (row->s != NULL && !(row->op == CHECK_FILE && row->n)) {
+        uint32_t line = 99;
+        swde_report_failure(*report, &text, &line, NULL, NULL);
+        snprintf(seen, sizeof seen, "%s:%u", text != NULL ? text : "(null)", (unsigned)line);
+      }
+      return status;
+    case CHECK_NO_DATA:
+      return swde_check_memory(NULL, NULL, 5, "x.xml", NULL, report);
+    case FILE_NAMED:
+    case JSON_NAMED:
+    case COUNT_UNKNOWN:
+    case FINDING_99:
+      status = swde_check_memory(NULL, kDocument, sizeof kDocument - 1, row->s, NULL, report);
+      break;
+    case COUNT_NO_REPORT:
+      return swde_report_count(NULL, SWDE_COUNT_ERRORS, &n);
+    case FINDING_NULL:
+      return swde_finding_file(NULL, &text);
+    case OBJECT_OUT_NULL:
+      return swde_object_create("G5ADR", NULL, NULL, NULL);
+    case OBJECT_TYPE_NULL:
+      return swde_object_create(NULL, NULL, NULL, &object);
+    case OBJECT_VALUE:
+      status = swde_object_create("G5ADR", "00", "RD", &object);
+      if (status == SWDE_OK) {
+        status = swde_object_add_attribute(object, "G5MSC", row->s, 1, 1);
+      }
+      if (status == SWDE_OK && row->n) {
+        status = swde_object_check(object, NULL, NULL);
+      }
+      swde_object_free(object);
+      return status;
+    case ATTRIBUTE_NO_OBJECT:
+      return swde_object_add_attribute(NULL, "G5MSC", "x", 1, 1);
+  }
+  if (status == SWDE_OK) {
+    switch (row->op) {
+      case JOBS:
+        status = swde_options_set_jobs(options, row->n);
+        break;
+      case PROFILE:
+        status = swde_options_set_profile(options, row->s);
+        break;
+      case SELECT:
+        status = swde_options_select(options, row->s);
+        break;
+      case IGNORE:
+        status = swde_options_ignore(options, row->s);
+        break;
+      case TODAY:
+        status = swde_options_set_today(options, row->s);
+        break;
+      case FILE_NAMED:
+        status = swde_report_finding(*report, 0, &finding);
+        status = status == SWDE_OK ? swde_finding_file(finding, &text) : status;
+        keep(text, "");
+        break;
+      case JSON_NAMED:
+        status = swde_report_json(*report, &text);
+        keep(text != NULL ? strstr(text, "{\"file\":") : NULL, ",");
+        break;
+      case COUNT_UNKNOWN:
+        status = swde_report_count(*report, (swde_count)99, &n);
+        break;
+      case FINDING_99:
+        status = swde_report_finding(*report, 99, &finding);
+        break;
+      default: /* CANCEL */
+        polls = 0;
+        cancel_at = atoi(row->s);
+        status = swde_options_set_jobs(options, row->n);
+        if (status == SWDE_OK) {
+          status = swde_options_set_cancel(options, count_polls, &polls);
+        }
+        if (status == SWDE_OK && strstr(row->s, "cleared") != NULL) {
+          status = swde_options_set_cancel(options, NULL, NULL);
+        }
+        if (status == SWDE_OK) {
+          status = strstr(row->s, "memory") ? swde_check_memory(NULL, texts[0], strlen(texts[0]),
+                                                                "faults.xml", options, report)
+                                            : swde_check_file(NULL, faults, options, report);
+        }
+        if (*report != NULL) {
+          swde_report_count(*report, SWDE_COUNT_OBJECTS, &n);
+        }
+        if (polls < 16) {
+          snprintf(seen, sizeof seen, "%d polls, %d objects", polls, *report ? (int)n : -1);
+        } else {
+          snprintf(seen, sizeof seen, "16+ polls, %d objects", *report ? (int)n : -1);
+        }
+    }
+  }
+  swde_options_free(options);
+  return status;
+}
 
 int main(int argc, char** argv) {
   int failures = 0;
@@ -371,25 +295,33 @@ int main(int argc, char** argv) {
     return 2;
   }
   faults = argv[1];
-  faults_text = slurp(faults);
-  mistakes = slurp(argv[2]);
-  doubtful = slurp(argv[3]);
+  for (i = 0; i < 3; ++i) {
+    texts[i] = slurp(argv[i + 1]);
+  }
+  texts[3] = kBadSchema;
+  texts[4] = kTruncated;
   for (i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     const struct row* row = &rows[i];
+    swde_report* report = NULL;
     swde_status status = SWDE_OK;
     strcpy(seen, "");
-    report = NULL;
-    status = row->run();
-    if (status != row->status || (row->error != NULL && !strstr(swde_last_error(), row->error)) ||
-        (row->text != NULL && strcmp(seen, row->text) != 0)) {
+    status = run(row, &report);
+    int found = 1; /* every "|"-separated part of `error` is in the last error */
+    const char* part = row->error;
+    for (; part != NULL && found; part = strchr(part, '|') ? strchr(part, '|') + 1 : NULL) {
+      char wanted[256];
+      snprintf(wanted, sizeof wanted, "%.*s", (int)strcspn(part, "|"), part);
+      found = strstr(swde_last_error(), wanted) != NULL;
+    }
+    if (status != row->status || !found || (row->text != NULL && strcmp(seen, row->text) != 0)) {
       fprintf(stderr, "%s: status %d, last error \"%s\", kept \"%s\"\n", row->name, (int)status,
               swde_last_error(), seen);
       ++failures;
     }
     swde_report_free(report);
   }
-  free(faults_text);
-  free(mistakes);
-  free(doubtful);
+  for (i = 0; i < 3; ++i) {
+    free(texts[i]);
+  }
   return failures == 0 ? 0 : 1;
 }

@@ -1,8 +1,7 @@
 /* swde — semantic checks of SWDE cadastral exchange objects.
  * A C99 host of the C interface: checks examples/faults.xml (argv[1]) and walks its findings,
- * builds one object field by field, and goes down the error paths (with the schemas of
- * argv[2] and argv[3], one with mistakes and one with doubtful definitions). Exit status 0 when
- * every expectation holds; each failed one is printed. */
+ * and builds one object field by field (the error paths are boundaries.c's; argv[2] and argv[3]
+ * are its schemas). Exit status 0 when every expectation holds; each failed one is printed. */
 #include <stdio.h>
 #include <string.h>
 #include <swde/swde.h>
@@ -136,57 +135,6 @@ static void object(void) {
   swde_object_free(adr);
 }
 
-static void errors(const char* mistakes, const char* doubtful) {
-  static const char truncated[] = "<?xml version=\"1.0\"?>\n<SWDE>\n  <OBJECT name=\"G5JEW\">\n";
-  static const char badSchema[] = "<SWDE><TYPES_SECT><OBJECT name=\"X\"/></TYPES_SECT></SWDE>";
-  swde_options* options = NULL;
-  swde_schema* schema = NULL;
-  swde_report* report = NULL;
-  const char* file = NULL;
-  const char* message = NULL;
-  uint32_t line = 0;
-  uint32_t column = 0;
-
-  EXPECT(swde_check_file(NULL, "no/such/file.xml", NULL, &report) == SWDE_ERROR_READ);
-  EXPECT(swde_report_failure(report, &file, &line, &column, &message) == SWDE_OK);
-  EXPECT(same(file, "no/such/file.xml") && line == 0 && message != NULL);
-  EXPECT(strstr(swde_last_error(), "no/such/file.xml") != NULL);
-  swde_report_free(report);
-
-  EXPECT(swde_check_memory(NULL, truncated, sizeof truncated - 1, "cut.xml", NULL, &report) ==
-         SWDE_ERROR_READ);
-  EXPECT(swde_report_failure(report, &file, &line, &column, &message) == SWDE_OK);
-  EXPECT(same(file, "cut.xml") && line == 4 && message != NULL);
-  swde_report_free(report);
-
-  EXPECT(swde_schema_load_memory(badSchema, sizeof badSchema - 1, "bad.xml", &schema) ==
-             SWDE_ERROR_SCHEMA &&
-         schema == NULL);
-  EXPECT(strncmp(swde_last_error(), "bad.xml:1:", 10) == 0);
-  EXPECT(swde_schema_load_file("no/such/annex.xml", &schema) == SWDE_ERROR_SCHEMA);
-  /* Semantic mistakes: refused, every error named with its line; doubts kept as warnings. */
-  EXPECT(swde_schema_load_file(mistakes, &schema) == SWDE_ERROR_SCHEMA && schema == NULL);
-  EXPECT(strstr(swde_last_error(), "annex.xml:8: attribute \"G5DTU\" has the unknown base type") &&
-         strstr(swde_last_error(), "\n") && strstr(swde_last_error(), "annex.xml:18: relation"));
-  EXPECT(swde_schema_load_file(doubtful, &schema) == SWDE_OK);
-  EXPECT(
-      swde_schema_warnings(schema, &message) == SWDE_OK &&
-      strstr(message, "annex.xml:8: attribute \"G5UWG\" is declared but no record type uses it\n"));
-  swde_schema_free(schema);
-  EXPECT(swde_schema_builtin(&schema) == SWDE_OK);
-  EXPECT(swde_schema_warnings(schema, &message) == SWDE_OK && same(message, ""));
-  swde_schema_free(schema);
-
-  EXPECT(swde_options_create(&options) == SWDE_OK);
-  EXPECT(swde_options_select(options, "6001,9999") == SWDE_ERROR_ARGUMENT);
-  EXPECT(swde_options_set_profile(options, "everything") == SWDE_ERROR_ARGUMENT);
-  EXPECT(swde_options_set_jobs(options, 257) == SWDE_ERROR_ARGUMENT);
-  EXPECT(swde_options_set_today(options, "2025.02.30") == SWDE_ERROR_ARGUMENT);
-  swde_options_free(options);
-  EXPECT(swde_check_file(NULL, NULL, NULL, &report) == SWDE_ERROR_ARGUMENT);
-  EXPECT(swde_report_count(NULL, SWDE_COUNT_ERRORS, NULL) == SWDE_ERROR_ARGUMENT);
-}
-
 int main(int argc, char** argv) {
   if (argc != 4) {
     fprintf(stderr, "usage: %s examples/faults.xml ANNEX-WITH-MISTAKES DOUBTFUL-ANNEX\n", argv[0]);
@@ -196,6 +144,5 @@ int main(int argc, char** argv) {
   EXPECT(strchr(swde_version(), '.') != NULL);
   faults(argv[1]);
   object();
-  errors(argv[2], argv[3]);
   return failures == 0 ? 0 : 1;
 }

@@ -4,16 +4,15 @@
 // summer time; the TZif reader against the C library's own reading of the same zone, hour by
 // hour over years; the POSIX rules of other zones; a zone file made here; and the rule alone
 // when the time zone database cannot be read.
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/checks/CheckDay.hpp"
-#include "swde/checks/DocumentChecks.hpp"
+
+#include "Support.hpp"
 
 namespace {
 
@@ -28,32 +27,23 @@ std::int64_t Utc(int year, int month, int day, int hour, int minute) {
   return static_cast<std::int64_t>(timegm(&t));
 }
 
-struct Instant {
-  std::int64_t utc;
-  const char* day;  // in Poland
-};
+// The same of "yyyy.mm.dd hh:mm".
+std::int64_t Utc(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  EXPECT_EQ(std::sscanf(text.c_str(), "%d.%d.%d %d:%d", &year, &month, &day, &hour, &minute), 5);
+  return Utc(year, month, day, hour, minute);
+}
 
-const std::vector<Instant>& Instants() {
-  static const std::vector<Instant> instants = {
-      {Utc(2026, 3, 28, 22, 59), "2026.03.28"},   // winter time: 23:59
-      {Utc(2026, 3, 28, 23, 30), "2026.03.29"},   // 00:30, the night summer time begins
-      {Utc(2026, 3, 29, 1, 30), "2026.03.29"},    // 03:30 CEST
-      {Utc(2026, 7, 1, 21, 59), "2026.07.01"},    // 23:59 CEST
-      {Utc(2026, 7, 1, 22, 30), "2026.07.02"},    // 00:30 CEST: still the 1st in UTC
-      {Utc(2026, 10, 24, 22, 30), "2026.10.25"},  // 00:30 CEST, the night it ends
-      {Utc(2026, 10, 25, 22, 59), "2026.10.25"},  // 23:59 CET
-      {Utc(2026, 12, 31, 23, 30), "2027.01.01"},  // 00:30 CET of the new year
-      {Utc(2024, 2, 28, 23, 0), "2024.02.29"},    // a leap day
-      {Utc(2100, 6, 30, 22, 30), "2100.07.01"},   // past any transition a file lists
-      {Utc(1969, 12, 31, 23, 30), "1970.01.01"},  // before the epoch
-  };
-  return instants;
+// data/check-day.tsv: instants and the day in Poland then, around midnight and the changes of
+// summer time.
+void ExpectInstants() {
+  for (const swde_test::Lines& row : swde_test::Rows("check-day.tsv", "instant", 11)) {
+    EXPECT_EQ(swde::PolishDay(Utc(row[0])), row.at(1)) << row[0];
+  }
 }
 
 TEST(CheckDay, TheDateInPolandAtFixedInstants) {
-  for (const Instant& instant : Instants()) {
-    EXPECT_EQ(swde::PolishDay(instant.utc), instant.day) << instant.utc;
-  }
+  ExpectInstants();
   // With no day given, the checks take today's Polish date.
   EXPECT_EQ(swde::smObjectChecks(nullptr).today(), swde::PolishDay(std::time(nullptr)));
 }
@@ -102,36 +92,15 @@ TEST(CheckDay, TheReaderAgreesWithTheCLibrary) {
 }
 
 TEST(CheckDay, PosixRules) {
-  struct Rule {
-    const char* rule;
-    std::int64_t now;
-    std::int32_t offset;
-  };
-  const Rule kRules[] = {
-      {swde::kPolishRule, Utc(2026, 3, 29, 0, 59), 3600},
-      {swde::kPolishRule, Utc(2026, 3, 29, 1, 0), 7200},
-      {swde::kPolishRule, Utc(2026, 10, 25, 0, 59), 7200},
-      {swde::kPolishRule, Utc(2026, 10, 25, 1, 0), 3600},
-      {"EST5EDT,M3.2.0,M11.1.0", Utc(2026, 3, 8, 6, 59), -5 * 3600},
-      {"EST5EDT,M3.2.0,M11.1.0", Utc(2026, 3, 8, 7, 0), -4 * 3600},
-      {"AEST-10AEDT,M10.1.0,M4.1.0/3", Utc(2026, 1, 15, 0, 0), 11 * 3600},  // southern summer
-      {"AEST-10AEDT,M10.1.0,M4.1.0/3", Utc(2026, 7, 15, 0, 0), 10 * 3600},
-      {"<+0530>-5:30", Utc(2026, 7, 15, 0, 0), 19800},
-      {"XXX3YYY2,J60/0,J300/0", Utc(2024, 3, 1, 2, 59), -3 * 3600},  // J60 is March 1 even so
-      {"XXX3YYY2,J60/0,J300/0", Utc(2024, 3, 1, 3, 0), -2 * 3600},
-      {"XXX3YYY2,59/0,299/0", Utc(2024, 2, 29, 3, 0), -2 * 3600},  // day 59 counts February 29
-      {"ZZZ-1:30YYY-3,M1.1.1/-2,M12.5.6/167", Utc(2026, 6, 1, 0, 0), 3 * 3600},
-  };
-  for (const Rule& r : kRules) {
+  for (const swde_test::Lines& row : swde_test::Rows("check-day.tsv", "rule", 13)) {
+    const std::string rule = row[0] == "POLAND" ? swde::kPolishRule : row[0];
     std::int32_t offset = 0;
-    EXPECT_TRUE(swde::TzRuleOffset(r.rule, r.now, offset)) << r.rule;
-    EXPECT_EQ(offset, r.offset) << r.rule << " at " << r.now;
+    EXPECT_TRUE(swde::TzRuleOffset(rule, Utc(row.at(1)), offset)) << rule;
+    EXPECT_EQ(std::to_string(offset), row.at(2)) << rule << " at " << row[1];
   }
-  for (const char* bad :
-       {"", "CE-1", "CET", "CET-1CEST", "CET-1CEST,M3.5.0", "CET-1CEST,M13.5.0,M10.5.0",
-        "CET-1CEST,M3.6.0,M10.5.0", "CET-1CEST,J0,J100", "<CET-1", "CET-1CEST,M3.5.0,M10.5.0/3x"}) {
+  for (const swde_test::Lines& row : swde_test::Rows("check-day.tsv", "bad", 10)) {
     std::int32_t offset = 0;
-    EXPECT_FALSE(swde::TzRuleOffset(bad, 0, offset)) << bad;
+    EXPECT_FALSE(swde::TzRuleOffset(row.at(0), 0, offset)) << row[0];
   }
 }
 
@@ -182,9 +151,7 @@ TEST(CheckDay, ZoneFilesAndTheRuleAlone) {
   EXPECT_EQ(swde::PolishDay(change - 60), "2029.12.31");
   EXPECT_EQ(swde::PolishDay(Utc(2030, 1, 1, 10, 0)), "2030.01.02");
   setenv("TZDIR", (dir + "/none").c_str(), 1);
-  for (const Instant& instant : Instants()) {
-    EXPECT_EQ(swde::PolishDay(instant.utc), instant.day) << instant.utc;
-  }
+  ExpectInstants();
   unsetenv("TZDIR");
 }
 

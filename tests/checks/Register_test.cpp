@@ -11,7 +11,7 @@
 
 #include "swde/xml/Reader.hpp"
 
-#include "DocumentSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -2,17 +2,11 @@
 //
 // One reference schema and one set of a document's own sections serve any number of threads
 // checking at once: the checks only read them and move no walk cursor.
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/xml/Reader.hpp"
-
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -44,18 +38,11 @@ std::string Findings(swde::Metadata& annex, swde::Metadata& sections, Document& 
     object->setExistMetadata(!sections.empty());
     object->checkMain(&annex, &sections);
     for (std::size_t i = before; i < object->errors.size(); ++i) {
-      const swde::smError& error = *object->errors[i];
-      out += swde_test::Line(error.code, error.msgType, error.line, error.id, error.typeName,
-                             swde::Cp1250ToUtf8(error.message)) +
-             "\n";
+      out += swde_test::Render(*object->errors[i]) + "\n";
     }
     std::vector<swde::smDocumentFinding> found;
     values.check(*object, found);
-    for (const swde::smDocumentFinding& finding : found) {
-      out += swde_test::Line(finding.code, finding.msgType, finding.line, finding.entryId,
-                             finding.typeName, swde::Cp1250ToUtf8(finding.message)) +
-             "\n";
-    }
+    out += swde_test::Render(found) + "\n";
   }
   return out;
 }

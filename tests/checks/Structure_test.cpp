@@ -1,82 +1,64 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// checkMain (the two gates, the order of the checks, the value step) and the structural checks:
-// which set each one asks, what it looks up by code and names by name, and the order of its
-// reports.
+// checkMain (the two gates, the order of the checks, the value step, a second run) and the
+// structural checks: which set each one asks, what it looks up by code and names by name, and the
+// order of its reports.
 
-#include <string>
-#include <vector>
+#include <map>
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.hpp"
+#include "swde/types/Smobjectfactory.hpp"
+
+#include "Support.hpp"
 
 namespace {
 
 using namespace swde_test;
 
+// data/object-checks.tsv "gate": the type gate, then the status gate, and the order of the checks.
 TEST(CheckMain, TypeGateThenStatusGate) {
-  const std::string k6007 = E(6007, 0, 5, 6, "G5DZE", {"G5DZE"});
-  const std::string k6024 = E(6024, 0, 5, 6, "G5DZE", {"G5DZE"});
-  const std::string k6001 = E(6001, 1, 7, 8, "G5DZE", {"X", "G5DZE"});
-  const std::string k6002 = E(6002, 1, 9, 10, "G5DZE", {"R", "G5DZE"});
-  // The file's definition holds X, the annex's nothing: a 6001 shows the annex's was used.
-  // clang-format off
-  const struct {
-    bool ownSections, inAnnex, inFile;
-    const char* status;
-    bool result;
-    Lines errors;
-  } rows[] = {
-      {false, true, true, "00", true, {k6002}}, {false, true, false, "00", true, {k6001, k6002}},
-      {false, false, true, "00", false, {k6007}}, {false, false, false, "x", false, {k6007}},
-      {true, true, true, "00", true, {k6002}},
-      {true, true, false, "x", true, {k6007, k6024, k6001, k6002}},
-      {true, true, false, "21", false, {k6007}}, {true, false, true, "00", true, {k6002}},
-      {true, false, false, "21", false, {k6007}},
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "own " << row.ownSections << " annex " << row.inAnnex
-                                    << " file " << row.inFile << " status " << row.status);
+  const std::map<std::string, std::string> lines = {
+      {"6007", E(6007, 0, 5, 6, "G5DZE", {"G5DZE"})},
+      {"6024", E(6024, 0, 5, 6, "G5DZE", {"G5DZE"})},
+      {"6001", E(6001, 1, 7, 8, "G5DZE", {"X", "G5DZE"})},
+      {"6002", E(6002, 1, 9, 10, "G5DZE", {"R", "G5DZE"})}};
+  for (const Lines& row : Rows("object-checks.tsv", "gate", 9)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
-    if (row.inAnnex) {
+    if (row[1] == "1") {
       s.AnnexType("G5DZE");
     }
-    if (row.inFile) {
+    if (row[2] == "1") {
       s.FileType("G5DZE")->addAttribute("X", "X");
     }
     swde::smObject object("G5DZE");
-    Place(object, 5, 6, row.status);
+    Place(object, 5, 6, row[3]);
     Attr(object, "X", "", "1", 7, 8);
     Rel(object, "R", "", "G5BUD", 9, 10)->checkDest = false;
-    object.setExistMetadata(row.ownSections);
-    EXPECT_EQ(object.checkMain(&s.annex, &s.file), row.result);
-    EXPECT_EQ(Rendered(object), row.errors);
+    object.setExistMetadata(row[0] == "1");
+    EXPECT_EQ(object.checkMain(&s.annex, &s.file), row[4] == "1");
+    Lines expected;
+    for (std::size_t i = 5; i < row.size(); ++i) {
+      expected.push_back(lines.at(row[i]));
+    }
+    EXPECT_EQ(Rendered(object), expected);
     // An object turned away has lost its entries.
-    EXPECT_EQ(object.attributes.empty() && object.relations.empty(), !row.result);
+    EXPECT_EQ(object.attributes.empty() && object.relations.empty(), row[4] == "0");
   }
 }
 
-// Accepted marks pass, archival ones turn the object away unreported, any other is reported.
+// "status": accepted marks pass, archival ones turn the object away unreported, any other is
+// reported.
 TEST(CheckStatusFormat, StatusMarks) {
-  const struct {
-    std::vector<std::string> marks;
-    bool result;
-    bool reported;
-  } groups[] = {
-      {{"00", "01", "02", "10", "11", "12"}, true, false},
-      {{"20", "21", "22"}, false, false},
-      {{"", "0", "03", "13", "23", "32", "2", "200", " 00", "00 ", "O0"}, true, true},
-  };
-  for (const auto& group : groups) {
-    for (const std::string& status : group.marks) {
+  for (const Lines& row : Rows("object-checks.tsv", "status", 3)) {
+    for (std::size_t i = 2; i < row.size(); ++i) {
       swde::smObject object("G5DZE");
-      Place(object, 5, 6, status);
-      EXPECT_EQ(object.checkStatusFormat(), group.result) << Shown(status);
+      Place(object, 5, 6, row[i]);
+      EXPECT_EQ(object.checkStatusFormat(), row[0] == "1") << Shown(row[i]);
       EXPECT_EQ(Rendered(object),
-                group.reported ? Lines{E(6024, 0, 5, 6, "G5DZE", {"G5DZE"})} : Lines{})
-          << Shown(status);
+                row[1] == "1" ? Lines{E(6024, 0, 5, 6, "G5DZE", {"G5DZE"})} : Lines{})
+          << Shown(row[i]);
     }
   }
 }
@@ -127,40 +109,25 @@ TEST(CheckMain, NullSetsAndLaterLookups) {
             (Lines{E(6007, 0, 1, 2, "G5DZE", {"G5DZE"}), E(6006, 0, 1, 2, "G5DZE", {"G5DZE"})}));
 }
 
-// 6006: the annex's definition of the type decides, the file's only when the annex lacks it.
+// "base", 6006: the annex's definition of the type decides, the file's only when the annex lacks
+// it.
 TEST(IsCorrectBaseType, AnnexDefinitionFirst) {
-  const char* const absent = nullptr;
-  const struct {
-    const char* annexBase;
-    const char* fileBase;
-    const char* objectBase;
-    bool reported;
-  } rows[] = {
-      {"OBJ", "OTHER", "OBJ", false}, {"OBJ", "OTHER", "OTHER", true},
-      {absent, "F", "F", false},      {absent, "F", "OBJ", true},
-      {"OBJ", absent, "", true},      {"", absent, "", false},
-      {"", "F", "", false},           {"", "F", "F", true},
-      {absent, absent, "X", false},   {"OBJ", absent, "obj", true},
-      {"OBJ", absent, "OBJ ", true},  {"OBJ", absent, " OBJ", true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << "annex " << (row.annexBase ? row.annexBase : "-") << " file "
-                 << (row.fileBase ? row.fileBase : "-") << " object " << row.objectBase);
+  for (const Lines& row : Rows("object-checks.tsv", "base", 12)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
-    if (row.annexBase != nullptr) {
-      s.AnnexType("G5DZE", row.annexBase);
+    if (row[0] != "-") {
+      s.AnnexType("G5DZE", row[0]);
     }
-    if (row.fileBase != nullptr) {
-      s.FileType("G5DZE", row.fileBase);
+    if (row[1] != "-") {
+      s.FileType("G5DZE", row[1]);
     }
     swde::smObject object("G5DZE");
     Place(object, 3, 4);
-    object.baseType = row.objectBase;
+    object.baseType = row[2];
     s.Wire(object);
     object.isCorrectBaseType();
     EXPECT_EQ(Rendered(object),
-              row.reported ? Lines{E(6006, 0, 3, 4, "G5DZE", {"G5DZE"})} : Lines{});
+              row[3] == "1" ? Lines{E(6006, 0, 3, 4, "G5DZE", {"G5DZE"})} : Lines{});
   }
 }
 
@@ -231,118 +198,78 @@ TEST(Contents, MandatoryLevelsInAnnexOrder) {
   EXPECT_EQ(Rendered(fileOnly), Lines{});
 }
 
-// The annex requires G5NAZ (code NAZ). Where the file defines the code NAZ under another name,
-// the object must carry that name; the report names the annex's definition all the same.
+// "translate": the annex requires G5NAZ (code NAZ), the file may define the code under another
+// name.
 TEST(Contents, NameTranslatedThroughTheFileDefinitionOfTheCode) {
-  // clang-format off
-  const struct {
-    const char* fileName;  // "": the file's type has no definition of the code
-    const char* fileCode;
-    bool fileHasType;
-    const char* entryCode;
-    const char* entryName;
-    bool reported;
-  } rows[] = {
-      {"PLIK", "NAZ", true, "NAZ", "G5NAZ", true}, {"PLIK", "NAZ", true, "NAZ", "PLIK", false},
-      {"", "", true, "NAZ", "G5NAZ", false}, {"", "", true, "NAZ", "PLIK", true},
-      {"PLIK", "OTHER", true, "NAZ", "PLIK", true}, {"", "", false, "NAZ", "X", true},
-      {"", "", false, "G5NAZ", "X", true},
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "file " << row.fileName << "/" << row.fileCode << " entry "
-                                    << row.entryCode << "/" << row.entryName);
+  for (const Lines& row : Rows("object-checks.tsv", "translate", 7)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
     s.AnnexType("G5DZE")->addAttribute("G5NAZ", "NAZ", 1);
     s.annex.typesSection->getType("G5DZE")->addReference("G5NAZ", "NAZ", 2);
-    if (row.fileHasType) {
+    if (row[2] == "1") {
       swde::RecordType* type = s.FileType("G5DZE");
-      if (*row.fileName != '\0') {
-        type->addAttribute(row.fileName, row.fileCode);
-        type->addReference(row.fileName, row.fileCode);
+      if (!row[0].empty()) {
+        type->addAttribute(row[0], row[1]);
+        type->addReference(row[0], row[1]);
       }
     }
     swde::smObject object("G5DZE");
     Place(object, 4, 5);
-    Attr(object, row.entryCode, row.entryName, "v", 6, 7);
-    Rel(object, row.entryCode, row.entryName, "G5BUD", 6, 7);
+    Attr(object, row[3], row[4], "v", 6, 7);
+    Rel(object, row[3], row[4], "G5BUD", 6, 7);
     s.Wire(object);
     object.existsAttribsInSO();
     object.existsRelationsInSO();
-    EXPECT_EQ(Rendered(object), (row.reported ? Lines{E(6008, 0, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"}),
-                                                      E(6009, 1, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"})}
-                                              : Lines{}));
+    EXPECT_EQ(Rendered(object),
+              (row[5] == "1" ? Lines{E(6008, 0, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"}),
+                                     E(6009, 1, 4, 5, "G5DZE", {"G5NAZ", "G5DZE"})}
+                             : Lines{}));
   }
 }
 
-// 6010: only the annex is asked, and the reference is looked up BY NAME with the relation's
-// code as the key; the target type must be one it admits, exactly.
+// "dest", 6010: the annex's reference found by name with the relation's code as the key.
 TEST(CheckRelationDest, AnnexReferenceFoundByNameWithTheRelationCode) {
-  const struct {
-    const char* code;
-    const char* name;
-    const char* destType;
-    bool checkDest;
-    bool reported;
-  } rows[] = {
-      {"RDZE", "N1", "G5DZE", true, false},  {"RDZE", "N2", "G5BUD", true, true},
-      {"RDZE", "N3", "G5BUD", false, false}, {"CDZE", "N4", "G5BUD", true, false},
-      {"RDZE", "", "", true, true},          {"RDZE", "N6", "g5dze", true, true},
-      {"XXX", "RDZE", "G5BUD", true, false}, {"RDZE", "N8", "G5O_DZE", true, false},
-      {"RDZE", "N9", " G5DZE", true, true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.code << "/" << row.name << " -> " << row.destType);
+  for (const Lines& row : Rows("object-checks.tsv", "dest", 9)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
     swde::ReferenceDef* ref = s.AnnexType("G5BUD")->addReference("RDZE", "CDZE");
     ref->addRefTypeName("G5DZE");
     ref->addRefTypeName("G5O_DZE");
     s.FileType("G5BUD")->addReference("RDZE", "RDZE")->addRefTypeName("G5BUD");
     swde::smObject object("G5BUD");
-    Rel(object, row.code, row.name, row.destType, 30, 31)->checkDest = row.checkDest;
+    Rel(object, row[0], row[1], row[2], 30, 31)->checkDest = row[3] == "1";
     s.Wire(object);
     object.checkRelationDest();
-    const std::string shown = *row.name != '\0' ? row.name : row.code;
+    const std::string shown = !row[1].empty() ? row[1] : row[0];
     EXPECT_EQ(Rendered(object),
-              row.reported ? Lines{E(6010, 0, 30, 31, "G5BUD", {shown, "G5BUD"})} : Lines{});
+              row[4] == "1" ? Lines{E(6010, 0, 30, 31, "G5BUD", {shown, "G5BUD"})} : Lines{});
   }
 }
 
 // 6011, 6012: one report per single-occurrence definition whose own name occurs more than once,
 // attributes first, each in definition order; the annex's type first, else the file's.
 TEST(CheckAttrAndRelatMultiple, CountedByTheDefinitionsOwnName) {
-  const struct {
-    int annexMultiple;  // -1: the annex lacks the type
-    int fileMultiple;   // -1: the file lacks the type
-    int count;
-    bool reported;
-  } rows[] = {
-      {0, -1, 0, false}, {0, -1, 1, false}, {0, -1, 2, true}, {0, -1, 5, true},  {1, -1, 2, false},
-      {0, 1, 2, true},   {1, 0, 2, false},  {-1, 0, 2, true}, {-1, 1, 2, false}, {-1, -1, 2, false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "annex " << row.annexMultiple << " file " << row.fileMultiple
-                                    << " count " << row.count);
+  for (const Lines& row : Rows("object-checks.tsv", "multiple", 10)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
-    for (const auto& [multiple, type] :
-         {std::pair{row.annexMultiple, &s.annex}, std::pair{row.fileMultiple, &s.file}}) {
-      if (multiple >= 0) {
+    for (const auto& [multiple, type] : {std::pair{row[0], &s.annex}, std::pair{row[1], &s.file}}) {
+      if (multiple != "-") {
         swde::RecordType* def = type->typesSection->addType("G5DZE", "");
-        def->addAttribute("A", "A", 0, multiple == 1);
-        def->addReference("R", "R", 0, multiple == 1);
+        def->addAttribute("A", "A", 0, multiple == "1");
+        def->addReference("R", "R", 0, multiple == "1");
       }
     }
     swde::smObject object("G5DZE");
     Place(object, 7, 8);
-    for (int i = 0; i < row.count; ++i) {
+    for (int i = 0; i < std::stoi(row[2]); ++i) {
       Attr(object, "A", "", std::to_string(i), 100, 100);
       Rel(object, "R", "", "G5BUD", 200, 200);
     }
     s.Wire(object);
     object.checkAttrAndRelatMultiple();
-    EXPECT_EQ(Rendered(object), (row.reported ? Lines{E(6011, 0, 7, 8, "G5DZE", {"A", "G5DZE"}),
-                                                      E(6012, 0, 7, 8, "G5DZE", {"R", "G5DZE"})}
-                                              : Lines{}));
+    EXPECT_EQ(Rendered(object), (row[3] == "1" ? Lines{E(6011, 0, 7, 8, "G5DZE", {"A", "G5DZE"}),
+                                                       E(6012, 0, 7, 8, "G5DZE", {"R", "G5DZE"})}
+                                               : Lines{}));
   }
   // Counted under the definition's own name, never a code; a repeated name elsewhere in the
   // object does not make a single one count.
@@ -360,6 +287,40 @@ TEST(CheckAttrAndRelatMultiple, CountedByTheDefinitionsOwnName) {
   s.Wire(object);
   object.checkAttrAndRelatMultiple();
   EXPECT_EQ(Rendered(object), Lines{E(6011, 0, 7, 8, "G5DZE", {"Z", "G5DZE"})});
+}
+
+// A second checkMain reports what a run on a fresh object reports: the first run below fails
+// G5DTW's date form (clearing verificationDateValid) and finds G5UD a proper fraction (setting
+// fractionProper); in the second neither is checked for its form, yet 6017 and 6005 follow.
+TEST(CheckRerun, ReportsWhatAFreshObjectReports) {
+  swde_test::Sets sets[2];
+  const char* forms[2][2] = {{"DN", "UL"}, {"TX", "TX"}};
+  for (int i = 0; i < 2; ++i) {
+    sets[i].Declare("G5DTU", "DH");
+    sets[i].Declare("G5DTW", forms[i][0]);
+    sets[i].Declare("G5UD", forms[i][1]);
+    swde::RecordType* type = sets[i].AnnexType("G5UDZ");
+    for (const char* name : {"G5DTU", "G5DTW", "G5UD"}) {
+      type->addAttribute(name, name);
+    }
+  }
+  const auto codes = [&](const std::vector<int>& runs) {
+    std::unique_ptr<swde::smObject> object(swde::smObjectFactory().createObject("G5UDZ"));
+    swde_test::Place(*object, 1, 1);
+    swde_test::Attr(*object, "G5DTU", "G5DTU", "2005.03.02-00:00:00");
+    swde_test::Attr(*object, "G5DTW", "G5DTW", "2005.0.1");
+    swde_test::Attr(*object, "G5UD", "G5UD", "1/2");
+    std::vector<int> out;
+    for (const int run : runs) {
+      object->checkMain(&sets[run].annex, &sets[run].file);
+    }
+    for (const swde::smError* error : object->errors) {
+      out.push_back(error->code);
+    }
+    return out;
+  };
+  EXPECT_EQ(codes({1}), (std::vector<int>{6017, 6005}));
+  EXPECT_EQ(codes({0, 1}), (std::vector<int>{6018, 6017, 6005}));
 }
 
 }  // namespace

@@ -3,13 +3,11 @@
 // The value checks: the form of each base type (checkAttribute), blank values and value sets
 // (checkAttribValueRange), fractions, real numbers and the dates of creation and verification.
 
-#include <optional>
-#include <string>
-#include <vector>
+#include <map>
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -28,238 +26,114 @@ void ExpectForm(const std::string& baseType, const std::string& value, int code)
   EXPECT_EQ(object.hooked, code == 0 ? Lines{"ATR=" + value} : Lines{});
 }
 
-// Per base type: the values it accepts and hands on, those it reports with its code, and those
-// reported for their ";" (6033) before any form is looked at. Dates and times are judged on the
-// raw value: lengths and separator positions are fixed, a sign in any field is refused, and each
-// field only has to begin, after white space, with a digit.
+// data/value-forms.tsv: per base type, the values it accepts and hands on, those it reports with
+// its code, and those reported for their ";" (6033) before any form is looked at.
 TEST(CheckAttribute, FormOfEachBaseType) {
-  // clang-format off
-  const struct {
-    const char* baseType;
-    int code;
-    std::vector<std::string> accepted;
-    std::vector<std::string> rejected;
-    std::vector<std::string> semicolon;
-  } groups[] = {
-      {"FL", 6013,
-       {"12.5", "-3", "+7", ".5", "5.", "1e5", "1.5E-3", "1 000.5", " 12.5 ", "\t12.5", "- 3",
-        "   ", ""},
-       {"12,5", "1x", "1.2.3", "-", ".", "12.5\t", "1e", "e5", "+-1", "1e+"}, {"1;5", " ;"}},
-      {"NO", 6014,
-       {"123", "-5", "+5", "007", "", "9223372036854775807", "-9223372036854775808"},
-       {"12a", "9223372036854775808", "-9223372036854775809", "1.0", "   ", "+", "1 2"}, {"1;2"}},
-      {"LN", 6015, {"1", "0", " 1", "\t1\r\n", ""}, {"2", "01", "T", "   ", "10", "-1"}, {";"}},
-      {"UL", 6016, {"", "   ", "1/2", "3/2"}, {"1/2/3/4", "x"}, {"1/2;"}},
-      {"DN", 6018,
-       {"2005.01.01", "2005.13.45", "2a05.01.01", "2005. 1. 1", " 005.01.01", "2005.01.0x",
-        "2005.01.\n1", ""},
-       {"a005.01.01", " 2005.01.01", "2005.01.1", "2005-01-01", "2005.-1.01", "+005.01.01",
-        "2005.  .01", "2005.01.+1", "2005.a1.01", "2005.01-01", "2005x01.01", "200-.01.01", "   "},
-       {"2005;01;01"}},
-      {"HR", 6019,
-       {"12:30:00", "12:30:00.12345", "99:99:99", "12:30:00.1234a", "12:3a:00", "", "  "},
-       {"12:30", "12:30:00.1", "12.30.00", "12:30:00,12345", "-1:30:00", "12:30:a0",
-        "12:30:00.a2345", "12:30:00.+1234", "a1:30:00", "12:30:00:12345", "12:30:00.1234"},
-       {"12;30;00"}},
-      {"DH", 6020,
-       {"2005.01.01-12:30:00", "2005.01.01-12:30:00.00000", "2005. 1. 1- 1: 2: 3",
-        "2005.01.01-12:30:00.0000a", "   "},
-       {"2005.01.01 12:30:00", "2005.01.01-12:30", "2005.01.01-12:30:00.0", "2005-01.01-12:30:00",
-        "2005.01-01-12:30:00", "2005.01.01-12.30:00", "2005.01.01-12:30.00",
-        "2005.01.01-12:30:00,00000", "2005.01.01--1:30:00", "2005.01.01-12:30:00.-0000",
-        "2005.01.01-12:30:00.a0000", "a005.01.01-12:30:00", "2005.a1.01-12:30:00",
-        "2005.01.a1-12:30:00", "2005.01.01-a2:30:00", "2005.01.01-12:a0:00", "2005.01.01-12:30:+0"},
-       {"2005.01.01-12:30:00;"}},
-  };
-  // clang-format on
-  for (const auto& group : groups) {
-    for (const std::string& value : group.accepted) {
-      ExpectForm(group.baseType, value, 0);
-    }
-    for (const std::string& value : group.rejected) {
-      ExpectForm(group.baseType, value, group.code);
-    }
-    for (const std::string& value : group.semicolon) {
-      ExpectForm(group.baseType, value, 6033);
+  std::size_t values = 0;
+  for (const Lines& row : Table("value-forms.tsv")) {
+    for (std::size_t i = 3; row[0] == "form" && i < row.size(); ++i, ++values) {
+      ExpectForm(row[1], row[i], std::stoi(row[2]));
     }
   }
-  // Base type codes are exact: anything else has no form rule, ";" included.
-  for (const char* baseType : {"dn", "XX", " DN", "DN ", "", "D", "Dh", "fl", "nO"}) {
-    ExpectForm(baseType, "abc;", 0);
-  }
+  EXPECT_EQ(values, 132u);
 }
 
-// A malformed DN of the code G5DTW, or DH of G5DTU, clears its flag; the code decides,
-// compared trimmed; a ";" report clears nothing.
+// data/object-checks.tsv "flags": a malformed DN of the code G5DTW, or DH of G5DTU, clears its
+// flag; the code decides, compared trimmed; a ";" report clears nothing.
 TEST(CheckAttribute, DateFlags) {
-  // clang-format off
-  const struct {
-    const char* baseType;
-    const char* code;
-    const char* name;
-    const char* value;
-    bool creation;
-    bool verification;
-  } rows[] = {
-      {"DN", "G5DTW", "", "2005/01/01", true, false},
-      {"DN", " G5DTW\t", "Y", "2005/01/01", true, false},
-      {"DN", "X", "G5DTW", "2005/01/01", true, true}, {"DN", "G5DTW", "", "2005;01;01", true, true},
-      {"DH", "G5DTU", "", "2005.01.01 12:30:00", false, true}, {"DH", "G5DTU", "", ";", true, true},
-      {"DH", "G5DTW", "", "2005.01.01 12:30:00", true, true},
-      {"HR", "G5DTW", "", "bad", true, true},
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.baseType << " " << Shown(row.code) << " "
-                                    << Shown(row.name) << " " << Shown(row.value));
+  for (const Lines& row : Rows("object-checks.tsv", "flags", 8)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
     swde::smObject object("G5DZE");
     s.Wire(object);
-    object.checkAttribute(row.baseType, Attr(object, row.code, row.name, row.value));
-    EXPECT_EQ(object.creationDateValid, row.creation);
-    EXPECT_EQ(object.verificationDateValid, row.verification);
+    object.checkAttribute(row[0], Attr(object, row[1], row[2], row[3]));
+    EXPECT_EQ(object.creationDateValid, row[4] == "1");
+    EXPECT_EQ(object.verificationDateValid, row[5] == "1");
   }
 }
 
-// Blank values by mandatory level (1: error, 2: warning, 3 and up: not even the hook), then the
-// value set, compared trimmed; the annex's definition of the entry's CODE in the object's own
-// record type decides, whatever the file defines.
+// "range": blank values by mandatory level, then the value set, compared trimmed; the annex's
+// definition of the entry's CODE in the object's own record type decides, whatever the file
+// defines.
 TEST(CheckAttribValueRange, BlanksAndValueSets) {
-  // clang-format off
-  const struct {
-    int mandatory;  // -9: the annex defines only OTHER; -8: only the file defines ATR
-    int values;     // the allowed values are the first of "A", "B"
-    const char* value;
-    int code;       // 0: no report
-    int msgType;
-    bool hooked;
-  } rows[] = {
-      {-1, 2, "", 0, 0, true}, {0, 2, "  \t ", 0, 0, true}, {1, 2, "", 6022, 0, true},
-      {2, 2, "\r\n", 6022, 1, true}, {3, 2, "", 0, 0, false}, {4, 0, " ", 0, 0, false},
-      {0, 2, "A", 0, 0, true}, {1, 2, "  A ", 0, 0, true}, {3, 2, "\nB\t", 0, 0, true},
-      {0, 2, "C", 6021, 0, false}, {0, 2, "AB", 6021, 0, false}, {0, 2, "A B", 6021, 0, false},
-      {0, 1, "B", 6021, 0, false}, {1, 0, "anything", 0, 0, true}, {-9, 2, "C", 0, 0, true},
-      {-9, 2, "", 0, 0, true}, {-8, 2, "C", 0, 0, true}};
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "mandatory " << row.mandatory << " " << Shown(row.value));
+  for (const Lines& row : Rows("object-checks.tsv", "range", 17)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     Sets s;
-    swde::RecordType* type = row.mandatory == -8 ? s.FileType("G5TST") : s.AnnexType("G5TST");
+    swde::RecordType* type = row[0] == "file" ? s.FileType("G5TST") : s.AnnexType("G5TST");
     type->addAttribute("NAZ", "INNY", 1);  // named like the entry, but not its code
-    swde::AttributeDef* def =
-        type->addAttribute("X", row.mandatory == -9 ? "OTHER" : "ATR", row.mandatory);
-    for (int i = 0; i < row.values; ++i) {
+    const int level = row[0] == "other" ? -9 : row[0] == "file" ? -8 : std::stoi(row[0]);
+    swde::AttributeDef* def = type->addAttribute("X", level == -9 ? "OTHER" : "ATR", level);
+    for (int i = 0; i < std::stoi(row[1]); ++i) {
       def->addPossibleValue(i == 0 ? "A" : "B");
     }
     HookProbe object("G5TST");
     s.Wire(object);
-    object.checkAttribValueRange(Attr(object, "ATR", "NAZ", row.value, 51, 52));
-    EXPECT_EQ(Rendered(object),
-              row.code == 0 ? Lines{}
-                            : Lines{E(row.code, row.msgType, 51, 52, "G5TST", {"NAZ", "G5TST"})});
-    EXPECT_EQ(object.hooked, row.hooked ? Lines{std::string("NAZ=") + row.value} : Lines{});
+    object.checkAttribValueRange(Attr(object, "ATR", "NAZ", row[2], 51, 52));
+    const int code = std::stoi(row[3]);
+    EXPECT_EQ(
+        Rendered(object),
+        code == 0 ? Lines{} : Lines{E(code, std::stoi(row[4]), 51, 52, "G5TST", {"NAZ", "G5TST"})});
+    EXPECT_EQ(object.hooked, row[5] == "1" ? Lines{"NAZ=" + row[2]} : Lines{});
   }
 }
 
-// A sign may only lead; one part is an integer in range, two are read like scanf "%ld" and make
-// a proper fraction when n < d (or 1/1), three are only read.
-TEST(IsCorectFraction, FormAndProperness) {
-  const struct {
-    bool result;
-    bool proper;
-    std::vector<std::string> values;
-  } groups[] = {
-      {true, true, {"1/2", "-1/2", "0/5", " 1 /  2 ", "1/1", "1a/2b"}},
-      {true,
-       false,
-       {"", "   ", "7", "-7", "+7", "2147483647", "2/2", "3/2", "5/0", "-3/2", "1/2/3", "1 /2/ 3",
-        "+1/-2"}},
-      {false,
-       false,
-       {"2147483648", "-2147483648", "1/2/3/4", "1/2/3/", "1//2", "/2", "1/", "1-2", "1/-2", "1/2+",
-        "+", "a/2", "1/b", "1/2/x", "x/2/3", "1/x/3", "1 2"}},
-  };
-  for (const auto& group : groups) {
-    for (const std::string& value : group.values) {
+// data/value-forms.tsv: whether each fraction is read and proper, and each real number read.
+TEST(IsCorectFraction, FormAndPropernessAndRealNumbers) {
+  std::size_t values = 0;
+  swde::smObject real("G5TST");
+  for (const Lines& row : Table("value-forms.tsv")) {
+    for (std::size_t i = row[0] == "real" ? 2 : 3; row[0] != "form" && i < row.size();
+         ++i, ++values) {
+      const bool result = row[1] == "1";
+      std::string value = row[i];
+      SCOPED_TRACE(row[0] + " " + Shown(value));
+      if (row[0] == "real") {
+        EXPECT_EQ(real.isCorrectFloatData(value), result);
+        EXPECT_EQ(value, row[i]);
+        continue;
+      }
       for (const bool before : {false, true}) {
-        SCOPED_TRACE(testing::Message() << Shown(value) << " proper before " << before);
         swde::smObject object("G5PDZ");
         swde::smAttribute* attribute = Attr(object, "G5UD", "UDZ", value, 71, 72);
         object.fractionProper = before;
-        EXPECT_EQ(object.isCorectFraction(attribute), group.result);
-        EXPECT_EQ(object.fractionProper, group.proper);
+        EXPECT_EQ(object.isCorectFraction(attribute), result);
+        EXPECT_EQ(object.fractionProper, row[2] == "1");
         EXPECT_EQ(Rendered(object),
-                  group.result ? Lines{} : Lines{E(6016, 0, 71, 72, "G5PDZ", {"UDZ", "G5PDZ"})});
+                  result ? Lines{} : Lines{E(6016, 0, 71, 72, "G5PDZ", {"UDZ", "G5PDZ"})});
       }
     }
   }
+  EXPECT_EQ(values, 36u + 30u);
+  EXPECT_TRUE(real.errors.empty());
 }
 
-// Blanks are removed first, then the whole rest must be a decimal number as strtod reads one.
-TEST(IsCorrectFloatData, DecimalNumbersOnly) {
-  swde::smObject object("G5TST");
-  for (const bool result : {true, false}) {
-    for (std::string value :
-         result
-             ? std::vector<std::string>{"12.5", "-3", "+7", ".5", "5.", "1e5", "1.5E-3", "1 000.5",
-                                        "", "   ", "\n1", "\v1", "\f1", "\r\n\t-2", "1E+05"}
-             : std::vector<std::string>{"1\r", "\v", "12,5", "1.2.3", "-", ".", "1\t", "1e", "e1",
-                                        "1..", "+", "1e+", "1 x", "--2", "1e5e5"}) {
-      const std::string before = value;
-      EXPECT_EQ(object.isCorrectFloatData(value), result) << Shown(before);
-      EXPECT_EQ(value, before);
-    }
-  }
-  EXPECT_TRUE(object.errors.empty());
-}
-
-// 6003, 6004: a present but empty (or ";") date; 6005: the trimmed creation day before its
-// first "-" sorts, as unsigned bytes, after the verification date as it stands, and both
-// dates passed their form checks.
+// "date": 6003, 6004 for a present but empty (or ";") date, 6005 for a creation day after the
+// verification date. G5DTU is found by name, and of equal names the first counts.
 TEST(CheckDate, EmptinessAndOrder) {
-  const std::string k6003 = E(6003, 0, 11, 12, "G5DZE", {"G5DZE"});
-  const std::string k6004 = E(6004, 0, 21, 22, "G5DZE", {"G5DZE"});
-  const std::string k6005 = E(6005, 0, 21, 22, "G5DZE", {"G5DZE"});
-  using Value = std::optional<std::string>;  // absent when empty
-  const struct {
-    Value creation;
-    Value verification;
-    bool creationValid, verificationValid;
-    Lines errors;
-  } rows[] = {
-      {std::nullopt, std::nullopt, true, true, {}},
-      {";", std::nullopt, true, true, {k6003}},
-      {"", "", true, true, {k6003, k6004}},
-      {"", "2005.03.01", true, true, {k6003}},
-      {"2005.03.02-00:00:00", "", true, true, {k6004}},
-      {"2005.03.01-10:00:00", "2005.03.01", true, true, {}},
-      {"2005.03.02-00:00:00", "2005.03.01", true, true, {k6005}},
-      {"2005.03.02-00:00:00", "2005.03.01", false, true, {}},
-      {"2005.03.02-00:00:00", "2005.03.01", true, false, {}},
-      {" ", "2005.03.01", true, true, {}},
-      {" 2005.03.02\t-00:00:00", "2005.03.01", true, true, {k6005}},
-      {"2005.03.01-00:00:00", " 2005.03.01", true, true, {k6005}},
-      {"2005.03.0\xB9-00:00:00", "2005.03.01", true, true, {k6005}},
-      {"2005.03.01-00:00:00", "2005.03.0\xB9", true, true, {}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "G5DTU " << Shown(row.creation.value_or("<absent>"))
-                                    << " G5DTW " << Shown(row.verification.value_or("<absent>"))
-                                    << " flags " << row.creationValid << row.verificationValid);
+  const std::map<std::string, std::string> lines = {
+      {"6003", E(6003, 0, 11, 12, "G5DZE", {"G5DZE"})},
+      {"6004", E(6004, 0, 21, 22, "G5DZE", {"G5DZE"})},
+      {"6005", E(6005, 0, 21, 22, "G5DZE", {"G5DZE"})}};
+  for (const Lines& row : Rows("object-checks.tsv", "date", 14)) {
+    SCOPED_TRACE(testing::PrintToString(row));
     swde::smObject object("G5DZE");
     Place(object, 1, 2);
-    if (row.creation) {
-      Attr(object, "X", "G5DTU", *row.creation, 11, 12);  // found by name
+    if (row[0] != "-") {
+      Attr(object, "X", "G5DTU", row[0], 11, 12);
       Attr(object, "G5DTU", "OTHER", "", 13, 14);
     }
-    if (row.verification) {
-      Attr(object, "G5DTW", "", *row.verification, 21, 22);
-      Attr(object, "G5DTW", "", "2000.01.01", 31, 32);  // the first of equal names counts
+    if (row[1] != "-") {
+      Attr(object, "G5DTW", "", row[1], 21, 22);
+      Attr(object, "G5DTW", "", "2000.01.01", 31, 32);
     }
-    object.creationDateValid = row.creationValid;
-    object.verificationDateValid = row.verificationValid;
+    object.creationDateValid = row[2] == "1";
+    object.verificationDateValid = row[3] == "1";
     object.checkDate();
-    EXPECT_EQ(Rendered(object), row.errors);
+    Lines expected;
+    for (std::size_t i = 4; i < row.size(); ++i) {
+      expected.push_back(lines.at(row[i]));
+    }
+    EXPECT_EQ(Rendered(object), expected);
   }
 }
 

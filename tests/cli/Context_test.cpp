@@ -4,18 +4,11 @@
 // order, whether the object has few findings (searched) or many (indexed), and however the host
 // numbered its entries (ids may repeat, or all be 0).
 #include <functional>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "swde/model/Smobject.hpp"
-
 #include "Context.hpp"
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 

@@ -12,24 +12,19 @@
 // SWDE_HOSTILE_TOOL=/path/to/swde-check in the environment measures another build of the tool
 // (an older one, say) against the same table; SWDE_HOSTILE_KEEP=DIR keeps the documents there
 // (rowN-hostile.xml, rowN-ordinary.xml).
-#include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
-#include <string>
+#include <numeric>
 #include <unordered_set>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/platform/Bytes.hpp"
 
-#include "cli/Spawn.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -45,22 +40,19 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
-// Writes a document to `path`: the objects `objects` appends to a piece of text, which goes to
-// the file whenever it passes 1 MiB.
+// Writes a document of `count` objects to `path`, the i-th `object(i)`, a MiB at a time.
 using Writer = std::function<void(const fs::path&)>;
-Writer Document(std::function<void(std::string&, const std::function<void()>&)> objects) {
-  return [objects](const fs::path& path) {
-    std::ofstream out(path, std::ios::binary);
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SWDE>\n";
-    const auto flush = [&] {
-      if (text.size() > (std::size_t{1} << 20)) {
-        out << text;
-        text.clear();
-      }
-    };
-    objects(text, flush);
-    out << text << "</SWDE>\n";
-  };
+void WriteObjects(const fs::path& path, std::size_t count,
+                  const std::function<std::string(std::size_t)>& object) {
+  std::ofstream out(path, std::ios::binary);
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SWDE>\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    text += object(i);
+    if (text.size() > (std::size_t{1} << 20)) {
+      out << std::exchange(text, std::string());
+    }
+  }
+  out << text << "</SWDE>\n";
 }
 
 // Writes the whole of `text()` to `path`.
@@ -69,8 +61,8 @@ Writer Text(std::function<std::string()> text) {
 }
 
 // An object of a record type without key (the reference schema does not know it) with an id.
-std::string Keyless(const char* type, std::uint64_t id) {
-  return Format("<OBJECT name=\"%s\" id=\"%010" PRIu64 "\"/>\n", type, id);
+std::string Keyless(const std::string& type, std::uint64_t id) {
+  return Format("<OBJECT name=\"%s\" id=\"%010" PRIu64 "\"/>\n", type.c_str(), id);
 }
 
 // A G5DZE whose relation G5ROBR names `target` of `targetType` (the reference schema wants a
@@ -128,85 +120,58 @@ const std::size_t kKeys = 60000;
 const std::size_t kReferences = 100000;
 const std::size_t kShares = 50000;
 
-// Objects named by `ids` (formatted as 10 digits), then a reference to each.
-Writer IdsAndReferences(std::function<std::vector<std::uint64_t>()> ids) {
-  return Document([ids](std::string& text, const std::function<void()>& flush) {
-    const std::vector<std::uint64_t> all = ids();
-    for (const std::uint64_t id : all) {
-      text += Keyless("X", id);
-      flush();
-    }
-    for (const std::uint64_t id : all) {
-      text += Referring("X", Format("%010" PRIu64, id));
-      flush();
-    }
-  });
+// Objects named by `names()` (made in the writer), `object(name)` each, then a reference to
+// each name.
+template <typename Name>
+Writer NamedAndReferences(std::function<std::vector<Name>()> names,
+                          std::function<std::string(const Name&)> object, const char* type,
+                          std::function<std::string(const Name&)> target) {
+  return [=](const fs::path& path) {
+    const std::vector<Name> all = names();
+    WriteObjects(path, 2 * all.size(), [&](std::size_t i) {
+      return i < all.size() ? object(all[i]) : Referring(type, target(all[i - all.size()]));
+    });
+  };
 }
-
-// G5JDR objects with `keys`, then a reference to each.
+Writer IdsAndReferences(std::function<std::vector<std::uint64_t>()> ids) {
+  return NamedAndReferences<std::uint64_t>(
+      ids, [](const std::uint64_t& id) { return Keyless("X", id); }, "X",
+      [](const std::uint64_t& id) { return Format("%010" PRIu64, id); });
+}
 Writer KeysAndReferences(std::function<std::vector<std::string>()> keys) {
-  return Document([keys](std::string& text, const std::function<void()>& flush) {
-    const std::vector<std::string> all = keys();
-    for (const std::string& key : all) {
-      text += Keyed(key);
-      flush();
-    }
-    for (const std::string& key : all) {
-      text += Referring("G5JDR", key);
-      flush();
-    }
-  });
+  return NamedAndReferences<std::string>(keys, Keyed, "G5JDR",
+                                         [](const std::string& key) { return key; });
 }
 
 // A G5JDR `key`, then kReferences references to G5JDR objects named `target(i)`.
 Writer References(std::string key, std::function<std::string(std::size_t)> target) {
-  return Document([key, target](std::string& text, const std::function<void()>& flush) {
-    text += Keyed(key);
-    for (std::size_t i = 0; i < kReferences; ++i) {
-      text += Referring("G5JDR", target(i));
-      flush();
-    }
-  });
+  return [=](const fs::path& path) {
+    WriteObjects(path, kReferences + 1, [&](std::size_t i) {
+      return i == 0 ? Keyed(key) : Referring("G5JDR", target(i - 1));
+    });
+  };
 }
 
 // An object of each of kTypes unknown record types, with the id `id(i)`.
 Writer UnknownTypes(std::function<std::uint64_t(std::size_t)> id) {
-  return Document([id](std::string& text, const std::function<void()>&) {
-    for (std::size_t i = 0; i < kTypes; ++i) {
-      text += Keyless(Format("U%04zu", i).c_str(), id(i));
-    }
-  });
+  return [=](const fs::path& path) {
+    WriteObjects(path, kTypes, [&](std::size_t i) { return Keyless(Format("U%04zu", i), id(i)); });
+  };
 }
 
 // A G5JDR "A", then kShares G5UDZ whose shares of it are 1/d(i).
 Writer Shares(std::function<std::uint64_t(std::size_t)> d) {
-  return Document([d](std::string& text, const std::function<void()>& flush) {
-    text += Keyed("A");
-    for (std::size_t i = 0; i < kShares; ++i) {
-      text += Format(
-          "<OBJECT name=\"G5UDZ\"><ATTRIBUTES><ATTR name=\"G5UD\" value_str=\"1/%020" PRIu64
-          "\"/></ATTRIBUTES><RELATIONS><RELAT name=\"G5RJDR\"><DEST_OBJECT element=\"G5JDR\" "
-          "name=\"A\"/></RELAT></RELATIONS></OBJECT>\n",
-          d(i));
-      flush();
-    }
-  });
-}
-
-// The first `count` primes from 2^21 on: their squares times 1000 are unrelated denominators
-// of 52 to 56 bits.
-std::vector<std::uint64_t> Primes(std::size_t count) {
-  std::vector<std::uint64_t> primes;
-  for (std::uint64_t n = (std::uint64_t{1} << 21) + 1; primes.size() < count; n += 2) {
-    bool prime = true;
-    for (std::uint64_t f = 3; f * f <= n && prime; f += 2) {
-      prime = n % f != 0;
-    }
-    if (prime) {
-      primes.push_back(n);
-    }
-  }
-  return primes;
+  return [=](const fs::path& path) {
+    WriteObjects(path, kShares + 1, [&](std::size_t i) {
+      return i == 0 ? Keyed("A")
+                    : Format(
+                          "<OBJECT name=\"G5UDZ\"><ATTRIBUTES><ATTR name=\"G5UD\" "
+                          "value_str=\"1/%020" PRIu64
+                          "\"/></ATTRIBUTES><RELATIONS><RELAT name=\"G5RJDR\"><DEST_OBJECT "
+                          "element=\"G5JDR\" name=\"A\"/></RELAT></RELATIONS></OBJECT>\n",
+                          d(i - 1));
+    });
+  };
 }
 
 // `objects` objects of record type T, each with `entries` attributes the schema does not define
@@ -289,10 +254,8 @@ std::vector<Row> Rows(const swde_test::TempDir& dir) {
   const auto missing = [](std::size_t i) { return Format("M%07zu", i); };
   const auto present = [](std::size_t) { return std::string("M0000000"); };
   const auto ordinalIds = [] {
-    std::vector<std::uint64_t> ids;
-    for (std::uint64_t id = std::uint64_t{1} << 24; ids.size() < kIds; ++id) {
-      ids.push_back(id);
-    }
+    std::vector<std::uint64_t> ids(kIds);
+    std::iota(ids.begin(), ids.end(), std::uint64_t{1} << 24);
     return ids;
   };
   const auto ordinalKeys = [] {
@@ -302,7 +265,10 @@ std::vector<Row> Rows(const swde_test::TempDir& dir) {
     }
     return keys;
   };
-  const auto primes = std::make_shared<std::vector<std::uint64_t>>(Primes(kShares));
+  // The first primes from 2^21 on: their squares times 1000 are unrelated denominators of 52 to
+  // 56 bits.
+  const auto primes =
+      std::make_shared<std::vector<std::uint64_t>>(swde_test::Primes((1u << 21) + 1, kShares));
   const auto square = [primes](std::size_t i) { return (*primes)[i] * (*primes)[i] * 1000; };
   // 50,000 findings about entries of one object cost about what they cost spread over 500
   // objects of 100 entries: the documents have the same size, entries and findings. What one
@@ -409,13 +375,9 @@ TEST(HostileCost, EachRowWithinItsBounds) {
       const std::string out = dir / "out";
       swde_test::Wait(
           swde_test::Start(command(side == 0, {"--max-findings", "0", "--lang", "en"}), {out}));
-      std::ifstream in(out);
-      std::string line;
-      std::string last;
-      while (std::getline(in, line)) {
-        last = line + "\n";
-      }
-      EXPECT_EQ(last, row.summaries[side]) << row.name;
+      const std::string text = swde_test::Slurp(out);
+      EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), row.summaries[side])
+          << row.name;
     }
     swde_test::Ended h{0, 1e9, 1e18};
     swde_test::Ended o{0, 1e9, 1e18};

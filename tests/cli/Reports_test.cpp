@@ -4,29 +4,21 @@
 // (descriptors, links, devices), a signal ignored by whoever started the run, file names that are
 // not UTF-8 (made here, at run time: not every file system can keep them in the repository), and
 // the options that must refuse what they cannot mean.
-#include <algorithm>
-#include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "swde/platform/Bytes.hpp"
 
-#include "cli/Spawn.hpp"
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+using swde_test::Replace;
 using swde_test::Slurp;
 using swde_test::Start;
 using swde_test::TempDir;
@@ -35,14 +27,6 @@ using swde_test::Write;
 
 const std::string kSource = SWDE_SOURCE_DIR;
 const std::string kClean = kSource + "/examples/clean.xml";
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
 
 // A run of swde-check: its standard output goes to `out` opened with `outFlags` (a scratch file
 // by default), standard error to a scratch file.
@@ -224,101 +208,28 @@ TEST(ReportIntegrity, EveryReportSaysWhatItHolds) {
   Write(dir / "bom.xml",
         "\xEF\xBB\xBF<?xml version='1.0' encoding='windows-1250'?>\n<SWDE><OBJECT "
         "name='\xC4\x85'/></SWDE>\n");
-  const std::string faults = kSource + "/examples/faults.xml";
-  const std::string finding = ":2: 6007 XY error: Brak definicji rekordu XY w sekcji metadanych\n";
-  const std::string text =
-      ":3:1: fatal: unclosed token\n1 file (1 unreadable), 1 object (0 "
-      "checked), 1 error, 0 warnings\n";
-  const std::string csv =
-      "file,line,code,severity,type,object_id,entry_id,entry,key,value,"
-      "expected,message\r\n";
-  const std::string csvRows =
-      ",2,6007,error,XY,1,,,,,,Brak definicji rekordu XY w sekcji "
-      "metadanych\r\n@/caf\\xE9.xml,3,fatal,fatal,,,,,,,,unclosed token\r\n";
-  const std::string usage = "\nRun with --help for more information.\n";
-  const std::string count = " is not a whole number from 0 to 18446744073709551615" + usage;
-  const std::string delimiter =
-      "swde-check: --csv-delimiter must be , ; | or tab (a tab "
-      "character or the word), not \"";
-  struct Case {
-    std::vector<std::string> args;  // "@" stands for the directory of the documents
-    int exit;
-    std::string out;  // "@" as in args; "..." first: standard output only has to hold the rest
-    std::string err;
-  };
-  const std::string cut = "swde-check: @/caf\\xE9.xml:3:1: unclosed token\n";
-  // clang-format off
-  const std::vector<Case> cases = {
-      // A byte that is not UTF-8, in every format and on standard error.
-      {{"@/caf\xE9.xml"}, 2, "@/caf\\xE9.xml" + finding + "@/caf\\xE9.xml" + text, cut},
-      {{"--format", "csv", "@/caf\xE9.xml"}, 2, csv + "@/caf\\xE9.xml" + csvRows, cut},
-      {{"--format", "json", "@/caf\xE9.xml"}, 2, "...{\"file\":\"@/caf\\\\xE9.xml\",\"findings\"", cut},
-      {{"--format", "html", "@/caf\xE9.xml"}, 2, "...<h2>@/caf\\xE9.xml</h2>\n<p class=\"counts\">1 "
-       "object (0 checked), 1 error, 0 warnings</p>\n<p class=\"fatal\">Could not be read to its "
-       "end: @/caf\\xE9.xml:3:1: unclosed token</p>", cut},
-      {{"@/cut\xC5.xml"}, 2, "@/cut\\xC5.xml" + finding + "@/cut\\xC5.xml" + text,
-       "swde-check: @/cut\\xC5.xml:3:1: unclosed token\n"},
-      // Letters stay letters; C1 controls are escaped in text and on standard error, and only
-      // there (JSON and CSV quote what they must).
-      {{"@/\xC5\xBC\xC3\xB3\xC5\x82w.xml"}, 2,
-       "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + finding + "@/\xC5\xBC\xC3\xB3\xC5\x82w.xml" + text,
-       "swde-check: @/\xC5\xBC\xC3\xB3\xC5\x82w.xml:3:1: unclosed token\n"},
-      {{"@/c1\xC2\x85\xC2\x9B.xml"}, 2,
-       "@/c1\\xC2\\x85\\xC2\\x9B.xml" + finding + "@/c1\\xC2\\x85\\xC2\\x9B.xml" + text,
-       "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
-      {{"--format", "json", "@/c1\xC2\x85\xC2\x9B.xml"}, 2, "...{\"file\":\"@/c1\xC2\x85\xC2\x9B.xml\",",
-       "swde-check: @/c1\\xC2\\x85\\xC2\\x9B.xml:3:1: unclosed token\n"},
-      // A UTF-8 byte order mark that the declaration contradicts.
-      {{"@/bom.xml"}, 2,
-       "@/bom.xml:1:32: fatal: encoding specified in XML declaration is incorrect (the document "
-       "begins with the UTF-8 byte order mark, the declaration says windows-1250)\n1 file (1 "
-       "unreadable), 0 objects (0 checked), 0 errors, 0 warnings\n",
-       "swde-check: @/bom.xml:1:32: encoding specified in XML declaration is incorrect (the "
-       "document begins with the UTF-8 byte order mark, the declaration says windows-1250)\n"},
-      // The separators, each quoted where a field holds it; nothing else is one.
-      {{"--format", "csv", "--csv-delimiter", ";", "@/a;b.xml"}, 2,
-       "...\r\n\"@/a;b.xml\";2;6007;error;XY;1;;;;;;Brak definicji rekordu XY w sekcji "
-       "metadanych\r\n\"@/a;b.xml\";3;fatal;fatal;;;;;;;;unclosed token\r\n",
-       "swde-check: @/a;b.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "--csv-delimiter", "|", "@/a|b.xml"}, 2,
-       "...\r\n\"@/a|b.xml\"|2|6007|error|XY|1||||||Brak", "swde-check: @/a|b.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "--csv-delimiter", "tab", "@/a\tb.xml"}, 2,
-       "...\r\n\"@/a\tb.xml\"\t2\t6007\terror\tXY\t1\t\t\t\t\t\tBrak",
-       "swde-check: @/a\\x09b.xml:3:1: unclosed token\n"},
-      {{"--format", "csv", "--csv-delimiter", "1", faults}, 2, "", delimiter + "1\"\n"},
-      {{"--format", "csv", "--csv-delimiter", "e", faults}, 2, "", delimiter + "e\"\n"},
-      {{"--format", "csv", "--csv-delimiter", "", faults}, 2, "", delimiter + "\"\n"},
-      {{"--format", "csv", "--csv-delimiter", ";;", faults}, 2, "", delimiter + ";;\"\n"},
-      // Counts: whole decimal numbers in range, a leading 0 read as decimal.
-      {{"--max-findings", "-1", faults}, 2, "", "--max-findings: Value -1" + count},
-      {{"--max-findings", "-18446744073709551613", faults}, 2, "", "--max-findings: Value -18446744073709551613" + count},
-      {{"--max-findings", "18446744073709551616", faults}, 2, "", "--max-findings: Value 18446744073709551616" + count},
-      {{"--max-findings=0x10", faults}, 2, "", "--max-findings: Value 0x10" + count},
-      {{"--max-findings", "+3", faults}, 2, "", "--max-findings: Value +3" + count},
-      {{"--max-findings", "010", faults}, 1, "...9 warnings (26 not listed)\n", ""},
-      {{"--jobs", "-4294967295", faults}, 2, "", "--jobs: Value -4294967295 is not a whole number from 1 to 256" + usage},
-      {{"-j", "0", faults}, 2, "", "--jobs: Value 0 is not a whole number from 1 to 256" + usage},
-  };
-  // clang-format on
-  for (const Case& row : cases) {
+  const std::vector<swde_test::Lines> rows = swde_test::Table("report-integrity.tsv");
+  ASSERT_EQ(rows.size(), 24u);
+  for (const swde_test::Lines& row : rows) {
     std::vector<std::string> args;
-    for (const std::string& arg : row.args) {
-      args.push_back(Replace(arg, "@", dir.path));
+    for (std::size_t i = 0; i + 3 < row.size(); ++i) {
+      args.push_back(
+          Replace(Replace(row[i], "%FAULTS%", kSource + "/examples/faults.xml"), "@", dir.path));
     }
     Tool run{args};
     SCOPED_TRACE(swde::EscapeBytes(args.back(), swde::Escape::kInvalidAndControls));
     const int status = run();
     const std::string out = Slurp(run.out);
     const std::string err = run.err();
-    EXPECT_EQ(WEXITSTATUS(status), row.exit);
+    EXPECT_EQ(std::to_string(WEXITSTATUS(status)), row[row.size() - 3]);
     EXPECT_TRUE(swde::IsUtf8(out) && swde::IsUtf8(err));
-    const std::string expected = Replace(row.out, "@", dir.path);
+    const std::string expected = Replace(row[row.size() - 2], "@", dir.path);
     if (expected.compare(0, 3, "...") == 0) {
       EXPECT_NE(out.find(expected.substr(3)), std::string::npos) << out;
     } else {
       EXPECT_EQ(out, expected);
     }
-    EXPECT_EQ(err, Replace(row.err, "@", dir.path));
+    EXPECT_EQ(err, Replace(row.back(), "@", dir.path));
   }
 }
 

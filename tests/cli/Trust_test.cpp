@@ -4,26 +4,16 @@
 // the report of one job; an exception of the run closes the report; a cancelled check stops; the
 // output file survives signals, concurrent runs and links to an input; a FIFO is read by several
 // jobs.
-#include <csignal>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "swde/package/Orvane.hpp"
-
 #include "Checker.hpp"
 #include "Output.hpp"
-#include "cli/Spawn.hpp"
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -53,10 +43,9 @@ std::vector<std::string> Check(const std::vector<std::string>& args) {
   return {std::to_string(WEXITSTATUS(status)), Slurp(dir / "out"), Slurp(dir / "err")};
 }
 
+// The catalogue is the one Support.hpp's environment builds for the whole program.
 class CheckerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { swde::Initialize(); }
-  static void TearDownTestSuite() { swde::Finalize(); }
   std::unique_ptr<swde::Metadata> annex_ = swde::xml::loadSchema(kSource + "/data/annex.xml");
 };
 

@@ -1,15 +1,13 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The message catalogue and the five constructors of smError.
-
-#include <string>
-#include <vector>
+// The message catalogue, the texts smError's constructors make, and the package's start-up and
+// shut-down that build and empty the catalogue, counted per unit.
 
 #include <gtest/gtest.h>
 
 #include "swde/platform/Sysutils.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -44,40 +42,38 @@ TEST(Catalogue, TextsAndCodes) {
   }
 }
 
-// One line of a record: code|section|msgType|line|id|typeName|message (in UTF-8).
-std::string Dump(const smError& e) {
-  return std::to_string(e.code) + "|" + std::to_string(e.section) + "|" +
-         std::to_string(e.msgType) + "|" + std::to_string(e.line) + "|" + std::to_string(e.id) +
-         "|" + e.typeName + "|" + swde::Cp1250ToUtf8(e.message);
-}
-
-// The fields each constructor sets. Constructor 3 formats the caller's text with every element
-// of the list but the last; 4 and 5 format the catalogue's text when given a list.
-TEST(Constructors, FieldsSetByEach) {
+// A host's own text is formatted with every element of its list but the last; a null list
+// leaves a text as it stands.
+TEST(Constructors, OwnTextAndNullLists) {
   const swde::AnsiString args[] = {"G5KOD", "%s", "LAST"};
-  const std::string text = "Brak wymaganego atrybutu %s w rekordzie %s";
-  const smError::ReportMsgType warning = smError::rmWarning;
-  const struct {
-    smError error;
-    std::string dump;
-  } rows[] = {
-      // clang-format off
-      {smError(swde::errMissingAttr), "6008|0|0|0|0||" + text},
-      {smError(swde::errMissingAttr, smError::rsObjects, warning, 4000000000u, 4294967295u, "X"), "6008|49|1|4000000000|4294967295|X|" + text},
-      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s %s", args, 2), "6008|0|0|17|0||own G5KOD %s"},
-      {smError(17u, swde::sxSO, swde::errMissingAttr, "own %s", nullptr, -1), "6008|0|0|17|0||own %s"},
-      {smError(swde::errMissingAttr, args, 2), "6008|0|0|0|0||Brak wymaganego atrybutu G5KOD w rekordzie %s"},
-      {smError(swde::errMissingAttr, nullptr, 1), "6008|0|0|0|0||" + text},
-      {smError(Code(6037), smError::rsObjects, warning, 7, 8, nullptr, 5, "Z"), "6037|49|1|7|8|Z|  "},
-      {smError(swde::errPostalCode, smError::rsObjects, smError::rmError, 12, 34, args, 0, "Y"),
-       "6028|49|0|12|34|Y|Niepoprawny format kodu pocztowego w rekordzie G5KOD"},
-      // clang-format on
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(Dump(row.error), row.dump);
-  }
+  EXPECT_EQ(smError(17u, swde::sxSO, swde::errMissingAttr, "own %s %s", args, 2).message,
+            "own G5KOD %s");
+  EXPECT_EQ(smError(17u, swde::sxSO, swde::errMissingAttr, "own %s", nullptr, -1).message,
+            "own %s");
+  EXPECT_EQ(smError(swde::errMissingAttr, nullptr, 1).message, swde::catalogueText(6008));
   EXPECT_THROW(smError(1u, swde::sxST, swde::errMissingAttr, "%s %s", args, 1),
                swde::EConvertError);
+}
+
+// The program's environment holds one Initialize; the test ends as it began. After each step,
+// every unit's counter, and whether the catalogue is built (an unbalanced Finalize is ignored,
+// so the next Initialize still builds it).
+TEST(Package, NestedStartsAndOnlyTheBalancingFinalizeEmptiesTheCatalogue) {
+  ASSERT_EQ(swde::packageUnitCount(), 34u);
+  EXPECT_STREQ(swde::packageUnitName(0), "Orvane");
+  EXPECT_STREQ(swde::packageUnitName(33), "Smxmldef");
+  EXPECT_EQ(swde::packageUnitName(34), nullptr);
+  EXPECT_EQ(swde::packageUnitCounter(34), 0);  // past the end
+  const std::pair<void (*)(), int> steps[] = {{[] {}, -1},          {swde::Initialize, -2},
+                                              {swde::Finalize, -1}, {swde::Finalize, 0},
+                                              {swde::Finalize, 0},  {swde::Initialize, -1}};
+  for (const auto& [step, counter] : steps) {
+    step();
+    for (std::size_t i = 0; i < 34; ++i) {
+      EXPECT_EQ(swde::packageUnitCounter(i), counter) << swde::packageUnitName(i);
+    }
+    EXPECT_EQ(swde::catalogueText(2001) == "  ", counter == 0);
+  }
 }
 
 }  // namespace

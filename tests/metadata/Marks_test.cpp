@@ -54,10 +54,7 @@ TEST(Marks, ASchemaWithoutMarksTakesThoseItShares) {
   EXPECT_TRUE(swde::HasMarks(*from));
   EXPECT_FALSE(swde::HasMarks(*bare));
   const swde::LentMarks lent = swde::LendMarks(*bare, *from);
-  EXPECT_TRUE(lent.lent);
-  EXPECT_EQ(lent.checks, 2u);
-  EXPECT_EQ(lent.keys, 1u);
-  EXPECT_EQ(lent.shares, 1u);
+  EXPECT_TRUE(lent.lent && lent.checks == 2 && lent.keys == 1 && lent.shares == 1);
   EXPECT_EQ(bare->attribsSection->getAttribute("G5IDD")->check, ValueCheck::kParcelId);
   EXPECT_EQ(bare->attribsSection->getAttribute("G5NKW")->check, ValueCheck::kKw);
   EXPECT_EQ(bare->attribsSection->getAttribute("G5XYZ")->check, ValueCheck::kNone);

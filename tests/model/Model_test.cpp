@@ -3,14 +3,11 @@
 // The object model: entries filed under their name (or code), the lookups and the error walk;
 // the host's record with its two walkable queues.
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 #include "swde/model/Smrecord.hpp"
 
-#include "TestSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -52,90 +49,90 @@ TEST(SmObject, EntriesFiledUnderNameOrCodeAndFoundExactly) {
   EXPECT_EQ(object.getRelationByCode("RC"), relFirstInNameOrder);
 }
 
-smError* NewError(int code) {
-  return new smError(static_cast<swde::smErrorCode>(code), smError::rsObjects, smError::rmError, 0,
-                     0, "T");
-}
-
-// Walks the errors from the current position: "6001,6002,-" where "-" is a null.
-std::string WalkNext(smObject& object, int calls) {
-  std::string out;
-  for (int i = 0; i < calls; ++i) {
-    const smError* e = object.getNextError();
-    out += (e == nullptr ? std::string("-") : std::to_string(e->code)) + ",";
-  }
-  return out;
-}
-
-// The walk the tool reads errors with (its reports pin the usual case): begun with next it
-// starts at the second error, and past the end it stays there.
-TEST(SmObject, ErrorWalk) {
-  smObject empty("T");
-  EXPECT_EQ(WalkNext(empty, 2), "-,-,");
-  smObject object("T");
-  EXPECT_EQ(object.getFirstError(), nullptr);
-  object.errors.push_back(NewError(6001));
-  object.errors.push_back(NewError(6002));
-  EXPECT_EQ(WalkNext(object, 3), "6002,-,-,");
-  EXPECT_EQ(object.getFirstError()->code, 6001);
-  EXPECT_EQ(WalkNext(object, 2), "6002,-,");
-  object.errorIndex = UINT32_MAX - 1;  // the index stops at its limit rather than wrap
-  EXPECT_EQ(WalkNext(object, 3), "-,-,-,");
-}
-
-// Walks the relations (or element relations) from the current position, as WalkNext does.
+// The walks of errors, relations and element relations from where they stand: "a,b,-" where "-"
+// is a null. Begun with next, a walk starts at the second entry; past the end it stays there.
 template <typename Next>
 std::string Walk(Next next, int calls) {
   std::string out;
   for (int i = 0; i < calls; ++i) {
-    const auto* entry = next();
-    out += (entry == nullptr ? std::string("-") : entry->name) + ",";
+    out += next() + ",";
   }
   return out;
 }
 
-TEST(SmRecord, RelationWalks) {
+TEST(SmObject, ErrorWalk) {
+  smObject object("T");
+  const auto next = [&] {
+    const smError* e = object.getNextError();
+    return e == nullptr ? std::string("-") : std::to_string(e->code);
+  };
+  EXPECT_EQ(Walk(next, 2), "-,-,");
+  EXPECT_EQ(object.getFirstError(), nullptr);
+  for (const int code : {6001, 6002}) {
+    object.errors.push_back(new smError(static_cast<swde::smErrorCode>(code)));
+  }
+  EXPECT_EQ(Walk(next, 3), "6002,-,-,");
+  EXPECT_EQ(object.getFirstError()->code, 6001);
+  EXPECT_EQ(Walk(next, 2), "6002,-,");
+  object.errorIndex = UINT32_MAX - 1;  // the index stops at its limit rather than wrap
+  EXPECT_EQ(Walk(next, 3), "-,-,-,");
+}
+
+// Entries appended while the cursor waits are reached; an empty queue neither reads nor moves
+// the cursor; an element relation is looked up exactly, the first of a name without a walk.
+TEST(SmRecord, RelationWalksAndLookup) {
   swde::smRecord record;
-  const auto next = [&record] { return record.getNextRelation(); };
+  const auto next = [&record] {
+    const smRelation* r = record.getNextRelation();
+    return r == nullptr ? std::string("-") : r->name;
+  };
   EXPECT_EQ(record.getFirstRelation(), nullptr);
   smRelation* a = record.addRelation("A");
   EXPECT_EQ(a->name + "/" + a->code, "A/");
   record.addRelation("B");
   EXPECT_EQ(Walk(next, 2), "-,-,");  // the cursor was set before the entries came
   EXPECT_EQ(record.getFirstRelation(), a);
-  record.addRelation("N");  // appended while the cursor waits on B: the walk reaches it
-  EXPECT_EQ(Walk(next, 3), "B,N,-,");
-  EXPECT_EQ(record.getFirstRelation()->name, "A");
+  record.addRelation("N");
   EXPECT_EQ(Walk(next, 4), "B,N,-,-,");
-
-  swde::smRecord empty;  // an empty queue neither reads nor moves the cursor
-  smRelation outside;
-  empty.relationCursor = &outside;
-  EXPECT_EQ(empty.getNextRelation(), nullptr);
-  EXPECT_EQ(empty.getFirstRelation(), nullptr);
-  EXPECT_EQ(empty.relationCursor, &outside);
-  empty.relationCursor = nullptr;
-}
-
-TEST(SmRecord, ElemRelationWalkAndLookup) {
-  swde::smRecord record;
-  const auto next = [&record] { return record.getNextElemRelation(); };
-  record.addRelation("R1");
-  record.addElemRelation("X");
-  record.addElemRelation("Y");
-  record.addElemRelation("X");
+  const auto nextElem = [&record] {
+    const auto* r = record.getNextElemRelation();
+    return r == nullptr ? std::string("-") : r->name;
+  };
+  for (const char* name : {"X", "Y", "X"}) {
+    record.addElemRelation(name);
+  }
   record.elemRelationQueue.tail->hostValue = 3;
-  EXPECT_EQ(record.getFirstElemRelation()->name, "X");
-  EXPECT_EQ(record.getFirstRelation()->name, "R1");
-  EXPECT_EQ(Walk(next, 1), "Y,");
-  EXPECT_EQ(record.getElemRelation("X"), record.elemRelationQueue.head);  // the first: no walk
+  EXPECT_EQ(record.getFirstElemRelation()->name + record.getFirstRelation()->name, "XA");
+  EXPECT_EQ(Walk(nextElem, 1), "Y,");
+  EXPECT_EQ(record.getElemRelation("X"), record.elemRelationQueue.head);
   EXPECT_EQ(record.getElemRelation("Y"), record.elemRelationQueue.head->next);
-  EXPECT_EQ(Walk(next, 3), "X,-,-,");
+  EXPECT_EQ(Walk(nextElem, 3), "X,-,-,");
   EXPECT_EQ(record.getElemRelation("X")->hostValue, 0);
   for (const char* probe : {"x", "X ", " X", "", "XY"}) {
     EXPECT_EQ(record.getElemRelation(probe), nullptr) << probe;
   }
-  EXPECT_EQ(record.getNextRelation(), nullptr);
+  swde::smRecord empty;
+  smRelation outside;
+  empty.relationCursor = &outside;
+  EXPECT_TRUE(empty.getNextRelation() == nullptr && empty.getFirstRelation() == nullptr);
+  EXPECT_EQ(empty.relationCursor, &outside);
+  empty.relationCursor = nullptr;
+}
+
+// Entries filed under one name are found first-added first, whatever names sort around them.
+TEST(EqualNames, TheEntryAddedFirstIsFound) {
+  for (const char* other : {"A", "G5NAZ0", "G5ZZZ"}) {
+    smObject object("G5DZE");
+    object.addAttribute(other, other, "x");
+    const smAttribute* first = object.addAttribute("G5X", "G5NAZ", "1");
+    const smRelation* firstRelation = object.addRelation("G5R", "G5RDZE");
+    object.addAttribute(other, other, "y");
+    object.addAttribute("G5Y", "G5NAZ", "2");
+    object.addRelation("G5S", "G5RDZE");
+    EXPECT_EQ(object.getAttribute("G5NAZ"), first) << other;
+    EXPECT_EQ(object.getRelation("G5RDZE"), firstRelation) << other;
+    EXPECT_EQ(object.getAttribute("G5NA"), nullptr);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ import time
 import pytest
 
 import swde
+from conftest import generated
 
 OBJECTS = 100_000
 RUNS = 5
@@ -15,13 +16,8 @@ RUNS = 5
 
 @pytest.fixture(scope="module")
 def document(tmp_path_factory):
-    gen = os.environ.get("SWDE_GEN")
-    if not gen:
-        pytest.skip("SWDE_GEN (the swde-gen program) not given")
-    path = tmp_path_factory.mktemp("speed") / "100k.xml"
-    subprocess.run([gen, "--objects", str(OBJECTS), "--fault-rate", "0.05", "--seed", "7",
-                    "--output", str(path)], check=True)
-    return path
+    return generated(tmp_path_factory, "100k", "--objects", str(OBJECTS), "--fault-rate", "0.05",
+                     "--seed", "7")
 
 
 def timed(action):

@@ -15,6 +15,7 @@ import jsonschema
 import pytest
 
 import swde
+from conftest import generated
 
 FAULTS = "examples/faults.xml"
 
@@ -235,12 +236,7 @@ print("finished")
 @pytest.fixture(scope="module")
 def large_document(tmp_path_factory):
     """200k objects: some seconds of checking, much more than a second whatever the jobs."""
-    gen = os.environ.get("SWDE_GEN")
-    if not gen:
-        pytest.skip("SWDE_GEN (the swde-gen program) not given")
-    path = tmp_path_factory.mktemp("large") / "200k.xml"
-    subprocess.run([gen, "--objects", "200000", "--seed", "3", "--output", str(path)], check=True)
-    return path
+    return generated(tmp_path_factory, "200k", "--objects", "200000", "--seed", "3")
 
 
 @pytest.mark.parametrize("jobs", [1, 2])

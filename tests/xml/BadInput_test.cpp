@@ -5,15 +5,11 @@
 // whole or in pieces of 1 to 5 bytes. Hostile input (huge, endless, self-expanding, pointing
 // outside) must also stop soon after the offending bytes, without holding on to what it read.
 
-#include <cstdint>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -27,37 +23,20 @@ struct BadInput {
   ReaderLimits limits;
 };
 
-// The cases of data/bad-input.txt (its head describes the form), and two in UTF-16.
+// The cases of data/bad-input.tsv, and two in UTF-16.
 std::vector<BadInput> BadInputs() {
   std::vector<BadInput> cases;
-  std::ifstream in(SWDE_SOURCE_DIR "/tests/data/bad-input.txt", std::ios::binary);
-  bool inDocument = false;
-  bool firstLine = false;
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind('#', 0) == 0) {
-      inDocument = firstLine = line == "#data";
-      if (line.rfind("#error ", 0) == 0) {
-        const std::size_t space = line.find(' ', 7);
-        cases.push_back({"", line.substr(7, space - 7), line.substr(space + 1), {}});
-      } else if (line.rfind("#limits ", 0) == 0) {
-        ReaderLimits& limits = cases.back().limits;
-        std::istringstream fields(line.substr(8));
-        fields >> limits.maxValueBytes >> limits.maxEntriesPerObject >> limits.maxDepth >>
-            limits.maxSchemaItems;
-        std::uint64_t objectBytes = 0;
-        if (fields >> objectBytes) {
-          limits.maxObjectBytes = objectBytes;
-        }
+  for (const swde_test::Lines& row : swde_test::Table("bad-input.tsv")) {
+    cases.push_back({row.at(2), row[0], row[1], {}});
+    if (row.size() > 3) {
+      ReaderLimits& limits = cases.back().limits;
+      std::istringstream fields(row[3]);
+      fields >> limits.maxValueBytes >> limits.maxEntriesPerObject >> limits.maxDepth >>
+          limits.maxSchemaItems;
+      std::uint64_t objectBytes = 0;
+      if (fields >> objectBytes) {
+        limits.maxObjectBytes = objectBytes;
       }
-      continue;
-    }
-    std::string& text = cases.back().text;
-    text += inDocument && !firstLine ? "\n" : "";
-    firstLine = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const bool escape = line.compare(i, 2, "\\x") == 0;
-      text += escape ? static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16)) : line[i];
-      i += escape ? 3 : 0;
     }
   }
   cases.push_back({swde_test::Utf16le(u"<?xml version='1.0' encoding='UTF-8'?><SWDE/>"),

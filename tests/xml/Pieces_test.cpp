@@ -4,16 +4,12 @@
 // gives: every object with its lines and ids, and the first error with its line and column.
 // Each document is cut into pieces of 1, 60 and 300 bytes, fed in steps of 1, 7 and all bytes,
 // whole and broken off every 41 bytes.
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/xml/detail/DocumentCutter.hpp"
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -72,14 +68,6 @@ std::string Document(const std::string& prolog, const std::string& value,
   return text + "</SWDE>\n";
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos;
-       at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 TEST(DocumentPieces, ReadLikeTheWholeDocument) {
   const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   const std::string plain = Document(utf8, "<VALUE>x</VALUE>");
@@ -93,9 +81,9 @@ TEST(DocumentPieces, ReadLikeTheWholeDocument) {
     bool cut = true;  // false: no piece but the last
   } cases[] = {
       {plain},
-      {Replaced(plain, "\n", "\r\n")},
-      {Replaced(plain, "\n", "\r")},
-      {Replaced(plain, "\n", " ")},
+      {swde_test::Replace(plain, "\n", "\r\n")},
+      {swde_test::Replace(plain, "\n", "\r")},
+      {swde_test::Replace(plain, "\n", " ")},
       {Document("\xEF\xBB\xBF", "<VALUE>\xC5\xBC</VALUE>")},
       {Document(utf8,
                 "<VALUE><![CDATA[</VALUE></ATTR></ATTRIBUTES></OBJECT><OBJECT name=\"X\">"
@@ -104,7 +92,8 @@ TEST(DocumentPieces, ReadLikeTheWholeDocument) {
                 "<!--</OBJECT>--><?x </OBJECT>?>\n<OBJECT name=\"G5JEW\" />\n")},
       {Document(utf8, "<VALUE value_str='&lt;/OBJECT> \"/>'/>")},
       {Document("<?xml-stylesheet encoding=\"windows-1250\"?>\n", "<VALUE>\xC5\x82</VALUE>")},
-      {Replaced(Document(cp1250, "<VALUE>\xB3</VALUE>", "<OBJECT name=\"\x98\"/>"), "\n", " ")},
+      {swde_test::Replace(Document(cp1250, "<VALUE>\xB3</VALUE>", "<OBJECT name=\"\x98\"/>"), "\n",
+                          " ")},
       {Document("<?xml version='1.0' encoding='iso-8859-1'?>", "<VALUE>\xE9</VALUE>")},
       {Document(std::string(3000, ' ') + "<!DOCTYPE SWDE SYSTEM \"a\">", "<VALUE>&x;</VALUE>")},
       {Document("<!DOCTYPE SWDE>", "<VALUE>&x;</VALUE>")},
@@ -114,7 +103,7 @@ TEST(DocumentPieces, ReadLikeTheWholeDocument) {
       {Document(utf8, "<VALUE>x</ATTR>")},
       {Document(utf8, "<OBJECT name='Y'/>")},
       {Document(utf8, "", "<!ELEMENT a ANY>")},
-      {Replaced(plain, "</OBJECT>", "</OBJECT \n>")},
+      {swde_test::Replace(plain, "</OBJECT>", "</OBJECT \n>")},
       {plain + "<OBJECT name=\"Z\"></OBJECT>"},
       {utf16, false},
       {std::string("#\0\xEF", 3), false},

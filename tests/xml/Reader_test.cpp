@@ -6,16 +6,13 @@
 // sticky errors and unreadable files.
 
 #include <cstring>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <typeinfo>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "xml/ReadSupport.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -81,8 +78,6 @@ TEST(Reader, DocumentsGiveTheSameResultWholeAndInPieces) {
 // A windows-1250 file and its UTF-8 twin give the same CP1250 bytes; every encoding expat knows,
 // and the Polish code pages under the names users write, in any case, give CP1250.
 TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
-  const char* const kPolishLetters =
-      "\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF";
   const std::string cp1250 = Slurp(SWDE_SOURCE_DIR "/tests/data/twin-cp1250.xml");
   const swde_test::ReadResult utf8 = Read(Slurp(SWDE_SOURCE_DIR "/tests/data/twin-utf8.xml"));
   ASSERT_NE(cp1250.find("encoding=\"windows-1250\""), std::string::npos);
@@ -90,31 +85,12 @@ TEST(Reader, EveryAcceptedEncodingGivesCp1250) {
   for (std::size_t chunk = 0; chunk <= 5; ++chunk) {
     EXPECT_EQ(Read(cp1250, chunk).objects, utf8.objects) << "chunk " << chunk;
   }
-  const std::pair<std::string, const char*> rows[] = {
-      {"<?xml version='1.0' encoding='cp1250'?><SWDE><OBJECT name='\xA3\x9F'/></SWDE>", "\xA3\x9F"},
-      {"<?xml version='1.0' encoding='Windows-1250'?><SWDE><OBJECT name='\x80'/></SWDE>", "\x80"},
-      {"<?xml version='1.0' encoding='ISO-8859-1'?><SWDE><OBJECT name='\xE9\xD3'/></SWDE>",
-       "\xE9\xD3"},
-      {"<?xml version='1.0' encoding='US-ASCII'?><SWDE><OBJECT name='G5DZE'/></SWDE>", "G5DZE"},
-      // The Polish letters, capital and small, in the other code pages a document may declare.
-      {"<?xml version='1.0' encoding='latin2'?><SWDE><OBJECT name='\xA1\xC6\xCA\xA3\xD1\xD3\xA6"
-       "\xAC\xAF\xB1\xE6\xEA\xB3\xF1\xF3\xB6\xBC\xBF'/></SWDE>",
-       kPolishLetters},
-      {"<?xml version='1.0' encoding='cp852'?><SWDE><OBJECT name='\xA4\x8F\xA8\x9D\xE3\xE0\x97"
-       "\x8D\xBD\xA5\x86\xA9\x88\xE4\xA2\x98\xAB\xBE'/></SWDE>",
-       kPolishLetters},
-      {"\xEF\xBB\xBF<SWDE><OBJECT name='\xC5\x82'/></SWDE>", "\xB3"},  // UTF-8 with a BOM
-      {"\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><SWDE><OBJECT name='\xC5\x82'/></SWDE>",
-       "\xB3"},
-      {swde_test::Utf16le(u"<?xml version='1.0' encoding='UTF-16'?>\n<SWDE><OBJECT "
-                          u"name='\u0142\u20AC'/></SWDE>"),
-       "\xB3\x80"},
-  };
-  for (const auto& [text, typeName] : rows) {
+  const std::vector<swde_test::Lines> rows = swde_test::Table("encodings.tsv");
+  ASSERT_EQ(rows.size(), 9u);
+  for (const swde_test::Lines& row : rows) {
     for (std::size_t chunk = 0; chunk <= 5; ++chunk) {
-      EXPECT_EQ(Read(text, chunk).objects.substr(0, std::strlen(typeName) + 2),
-                std::string(typeName) + " #")
-          << "chunk " << chunk << ", case: " << text;
+      EXPECT_EQ(Read(row.at(0), chunk).objects.substr(0, row.at(1).size() + 2), row[1] + " #")
+          << "chunk " << chunk << ", case: " << row[0];
     }
   }
 }

@@ -1,15 +1,12 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The marks of the document checks as the shipped reference schema carries them, and a document
-// read by the reader and judged by the document checks against that schema.
-#include <memory>
-#include <string>
-#include <vector>
+// The marks of the document checks as the shipped reference schema carries them, and documents
+// read by the reader, or built, judged by the document checks against that schema; a schema's
+// repeats.
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/xml/Reader.hpp"
+#include "Support.hpp"
 
 namespace {
 
@@ -55,6 +52,54 @@ TEST(SchemaMarks, TheShippedAnnexDrivesTheDocumentChecks) {
     rendered += std::to_string(f.code) + "@" + std::to_string(f.line) + " ";
   }
   EXPECT_EQ(rendered, "7014@4 7004@4 7020@5 7001@7 7002@4 7002@6 ");
+}
+
+// data/scopes.tsv: keys unique within their scope, references resolved within the referrer's
+// scope, share groups by the object they name.
+TEST(Scopes, KeysReferencesAndShares) {
+  const auto annex = swde::xml::loadSchema(SWDE_SOURCE_DIR "/data/annex.xml");
+  const std::vector<swde_test::DocumentCase> cases = swde_test::Documents("scopes.tsv");
+  ASSERT_EQ(cases.size(), 12u);
+  for (const swde_test::DocumentCase& row : cases) {
+    EXPECT_EQ(swde_test::CheckDocument(annex.get(), {"2026.06.15", {}}, row.objects), row.expected)
+        << row.name;
+  }
+}
+
+// A reference schema defines each thing once: a repeat is an error naming both lines. A
+// document's own sections may repeat.
+TEST(SchemaRepeats, AreErrorsNamingBothLines) {
+  const std::string head = "<SWDE><ATTRIBS_SECT><ATTR name='A' base_type='TX'/>\n";
+  const std::string type = head + "</ATTRIBS_SECT><TYPES_SECT><OBJECT name='T' base_type='RD'>\n";
+  const std::string twice = " defined twice in record type \"T\" (first on line 3)";
+  const std::pair<std::string, std::string> rows[] = {
+      {head + "<ATTR name='A' base_type='NO'/>",
+       "2:1: attribute \"A\" declared twice (first on line 1)"},
+      {type + "</OBJECT>\n<OBJECT name='T' base_type='RO'>",
+       "4:1: record type \"T\" defined twice (first on line 2)"},
+      {type + "<ATTRIBUTES><ATTR name='A'/>\n<ATTR name='A' field_name='X'/>",
+       "4:1: attribute \"A\"" + twice},
+      {type + "<ATTRIBUTES><ATTR name='A'/>\n<ATTR name='B' field_name='A'/>",
+       "4:1: attribute code \"A\"" + twice},
+      {type + "<RELATIONS><RELAT name='R'/>\n<RELAT name='R' field_name='S'/>",
+       "4:1: relation \"R\"" + twice},
+      {type + "<RELATIONS><RELAT name='R' field_name='c'/>\n<RELAT name='S' field_name='c'/>",
+       "4:1: relation code \"c\"" + twice},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(
+        swde_test::Failure([&] { swde::xml::parseSchema(row.first + "</SWDE>", "annex.xml"); }),
+        "annex.xml:" + row.second);
+  }
+  // The same name in two record types, or for an attribute and a relation, is no repeat.
+  EXPECT_NO_THROW(swde::xml::parseSchema(
+      type +
+      "<ATTRIBUTES><ATTR name='A'/></ATTRIBUTES><RELATIONS><RELAT name='A'/></RELATIONS>"
+      "</OBJECT><OBJECT name='U' base_type='RD'><ATTRIBUTES><ATTR name='A'/></ATTRIBUTES>"
+      "</OBJECT></TYPES_SECT></SWDE>"));
+  EXPECT_EQ(
+      swde_test::Read(head + "<ATTR name='A' base_type='NO'/></ATTRIBS_SECT></SWDE>").metadata,
+      "SP{A:TX,A:NO,} ST{}");
 }
 
 }  // namespace
