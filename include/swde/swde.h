@@ -191,11 +191,14 @@ SWDE_C_EXPORT swde_status swde_object_create(const char* type_name, const char* 
 SWDE_C_EXPORT void swde_object_free(swde_object* object);
 /* The object's line and id, as the findings show them. */
 SWDE_C_EXPORT swde_status swde_object_set_location(swde_object* object, uint32_t line, uint32_t id);
-/* Adds the attribute `name` with `value` (NULL: empty) at `line`, with `id`. */
+/* Adds the attribute `name` with `value` (NULL: empty) at `line`, with `id`; `id` 0 stands for
+ * the entry's ordinal among the object's attributes, from 1 (relations are counted apart). The
+ * findings name the entry they are about whatever its line and id. */
 SWDE_C_EXPORT swde_status swde_object_add_attribute(swde_object* object, const char* name,
                                                     const char* value, uint32_t line, uint32_t id);
 /* Adds the relation `name` to an object of record type `target_type` named `target` (its key
- * value, or its object id; NULL: none named) at `line`, with `id`. */
+ * value, or its object id; NULL: none named) at `line`, with `id` (0: its ordinal among the
+ * object's relations). */
 SWDE_C_EXPORT swde_status swde_object_add_relation(swde_object* object, const char* name,
                                                    const char* target_type, const char* target,
                                                    uint32_t line, uint32_t id);

@@ -634,17 +634,23 @@ swde_status swde_object_check(const swde_object* object, const swde_schema* sche
     built->baseType = o.baseType;
     built->line = o.line;
     built->id = o.id;
+    // Id 0 stands for the entry's ordinal (attributes and relations counted apart, from 1), as the
+    // reader numbers the entries of a document that gives no id.
+    std::uint32_t attributes = 0;
+    std::uint32_t relations = 0;
     for (const swde_object::Entry& entry : o.entries) {
       if (entry.relation) {
         swde::smRelation* relation = built->addRelation(entry.name, entry.name);
         relation->destType = entry.targetType;
         relation->destObject = entry.target;
         relation->line = entry.line;
-        relation->id = entry.id;
+        ++relations;
+        relation->id = entry.id != 0 ? entry.id : relations;
       } else {
         swde::smAttribute* attribute = built->addAttribute(entry.name, entry.name, entry.value);
         attribute->line = entry.line;
-        attribute->id = entry.id;
+        ++attributes;
+        attribute->id = entry.id != 0 ? entry.id : attributes;
       }
     }
     auto report = std::make_unique<swde_report>();
