@@ -7,7 +7,8 @@
 # failing test still gives the report, and then the script exits non-zero. The counters are
 # updated atomically: swde-check checks on several threads, and torn counts make gcov print
 # negative numbers that gcovr cannot read.
-# Usage: scripts/coverage.sh   (BUILD_DIR, JOBS override the defaults)
+# Usage: scripts/coverage.sh   (BUILD_DIR, JOBS override the defaults; warnings are errors unless
+# SWDE_WERROR=OFF)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,6 +21,7 @@ CC=gcc CXX=g++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug \
   -DSWDE_COVERAGE=ON \
   -DSWDE_INSTALL=OFF \
+  -DSWDE_WERROR="${SWDE_WERROR:-ON}" \
   -DCMAKE_CXX_FLAGS="-fprofile-update=atomic"
 cmake --build "$build" -j "$jobs"
 
