@@ -24,10 +24,6 @@ static const char kBadSchema[] = "<SWDE><TYPES_SECT><OBJECT name=\"X\"/></TYPES_
 static void keep(const char* text) {
   snprintf(seen, sizeof seen, "%s", text != NULL ? text : "(null)");
 }
-/* A failed call must leave its out value NULL: each such case sets it to `seen` first. */
-static void keep_out(const void* out) {
-  keep(out == NULL ? "out NULL" : "out left as it was");
-}
 
 static char* slurp(const char* path) {
   FILE* file = fopen(path, "rb");
@@ -102,22 +98,12 @@ static swde_status builtin_out_null(void) {
   return swde_schema_builtin(NULL);
 }
 static swde_status schema_path_null(void) {
-  swde_schema* schema = (void*)seen;
-  const swde_status status = swde_schema_load_file(NULL, &schema);
-  keep_out(schema);
-  return status;
+  swde_schema* schema = NULL;
+  return swde_schema_load_file(NULL, &schema);
 }
 static swde_status schema_missing(void) {
-  swde_schema* schema = (void*)seen;
-  const swde_status status = swde_schema_load_file("no/such/annex.xml", &schema);
-  keep_out(schema);
-  return status;
-}
-static swde_status warnings_of_no_schema(void) {
-  const char* warnings = seen;
-  const swde_status status = swde_schema_warnings(NULL, &warnings);
-  keep_out(warnings);
-  return status;
+  swde_schema* schema = NULL;
+  return swde_schema_load_file("no/such/annex.xml", &schema);
 }
 static swde_status schema_bad_bytes_name(void) {
   swde_schema* schema = NULL;
@@ -149,22 +135,10 @@ static swde_status check_out_null(void) {
   return swde_check_file(NULL, faults, NULL, NULL);
 }
 static swde_status check_path_null(void) {
-  swde_report* made = (void*)seen;
-  const swde_status status = swde_check_file(NULL, NULL, NULL, &made);
-  keep_out(made);
-  return status;
+  return swde_check_file(NULL, NULL, NULL, &report);
 }
 static swde_status check_data_null(void) {
-  swde_report* made = (void*)seen;
-  const swde_status status = swde_check_memory(NULL, NULL, 5, "x.xml", NULL, &made);
-  keep_out(made);
-  return status;
-}
-static swde_status json_of_no_report(void) {
-  const char* json = seen;
-  const swde_status status = swde_report_json(NULL, &json);
-  keep_out(json);
-  return status;
+  return swde_check_memory(NULL, NULL, 5, "x.xml", NULL, &report);
 }
 static swde_status check_missing_bad_bytes(void) {
   const char* file = NULL;
@@ -239,16 +213,8 @@ static swde_status finding_past_end(void) {
   return status;
 }
 static swde_status finding_null(void) {
-  const char* text = seen;
-  const swde_status status = swde_finding_file(NULL, &text);
-  keep_out(text);
-  return status;
-}
-static swde_status entry_of_no_finding(void) {
-  const char* name = seen;
-  const swde_status status = swde_finding_entry(NULL, NULL, &name);
-  keep_out(name);
-  return status;
+  const char* text = NULL;
+  return swde_finding_file(NULL, &text);
 }
 
 /* --- Objects built by hand */
@@ -272,77 +238,75 @@ static swde_status object_not_cp1250(void) {
 static swde_status attribute_object_null(void) {
   return swde_object_add_attribute(NULL, "G5MSC", "x", 1, 1);
 }
-static swde_status object_null_checked(void) {
+/* Calls that fail, each with its out value set beforehand: keeps one letter per call, N where
+ * the call left it NULL, x where it did not. */
+static swde_status failures_leave_out_null(void) {
+  swde_schema* schema = (void*)seen;
   swde_report* made = (void*)seen;
-  const swde_status status = swde_object_check_with(NULL, NULL, NULL, &made);
-  keep_out(made);
-  return status;
-}
-static swde_status object_check_out_null(void) {
-  swde_object* object = NULL;
-  swde_status status = swde_object_create("G5ADR", "00", "RD", &object);
-  if (status == SWDE_OK) {
-    status = swde_object_check(object, NULL, NULL);
+  const char* text = seen;
+  const char* name = seen;
+  size_t i = 0;
+  swde_status status[] = {swde_schema_load_file(NULL, &schema), 0, 0, 0, 0, 0, 0, 0};
+  const void* outs[8];
+  outs[0] = schema;
+  schema = (void*)seen;
+  status[1] = swde_schema_load_file("no/such/annex.xml", &schema);
+  outs[1] = schema;
+  status[2] = swde_check_file(NULL, NULL, NULL, &made);
+  outs[2] = made;
+  made = (void*)seen;
+  status[3] = swde_check_memory(NULL, NULL, 5, "x.xml", NULL, &made);
+  outs[3] = made;
+  made = (void*)seen;
+  status[4] = swde_object_check_with(NULL, NULL, NULL, &made);
+  outs[4] = made;
+  status[5] = swde_schema_warnings(NULL, &text);
+  outs[5] = text;
+  text = seen;
+  status[6] = swde_report_json(NULL, &text);
+  outs[6] = text;
+  status[7] = swde_finding_entry(NULL, NULL, &name);
+  outs[7] = name;
+  for (i = 0; i < 8; ++i) {
+    seen[i] = status[i] == SWDE_OK ? '?' : outs[i] == NULL ? 'N' : 'x';
   }
-  swde_object_free(object);
-  return status;
+  seen[i] = '\0';
+  return SWDE_OK;
 }
 
-/* --- One object checked with options as a document is: G5JEW with dates of 2026 and an
- * attribute its record type does not define (6001, a warning). Keeps its codes and how many
- * findings the options left out: "6001 7013 7013; 0 left out". */
+/* One object checked with options as a document is: G5JEW with dates of 2026 and an attribute
+ * its record type does not define (6001, a warning); NULL options are not set. Keeps its codes
+ * and how many findings the options left out. */
 static swde_status object_with(const char* today, const char* profile, const char* select,
                                const char* ignore, int errors_only) {
-  static const char* const fields[][2] = {{"G5IDJ", "126101_1"},
-                                          {"G5NAZ", "Gmina"},
-                                          {"G5DTU", "2026.06.01-10:00:00"},
-                                          {"G5DTW", "2026.06.02"},
-                                          {"G5KOD", "32-420"}};
+  static const char* const fields[] = {
+      "G5IDJ", "126101_1",   "G5NAZ", "Gmina", "G5DTU", "2026.06.01-10:00:00",
+      "G5DTW", "2026.06.02", "G5KOD", "32-420"};
   swde_object* object = NULL;
   swde_options* options = NULL;
-  uint64_t n = 0, filtered = 0;
+  const swde_finding* finding = NULL;
+  uint64_t n = 0, left_out = 0;
   size_t i = 0;
+  int code = 0;
   swde_status status = swde_object_create("G5JEW", "00", "RO", &object);
-  for (i = 0; status == SWDE_OK && i < sizeof fields / sizeof fields[0]; ++i) {
-    status = swde_object_add_attribute(object, fields[i][0], fields[i][1], 0, 0);
+  for (i = 0; status == SWDE_OK && i < sizeof fields / sizeof fields[0]; i += 2) {
+    status = swde_object_add_attribute(object, fields[i], fields[i + 1], 0, 0);
   }
-  if (status == SWDE_OK) {
-    status = swde_options_create(&options);
-  }
-  if (status == SWDE_OK && today != NULL) {
-    status = swde_options_set_today(options, today);
-  }
-  if (status == SWDE_OK && profile != NULL) {
-    status = swde_options_set_profile(options, profile);
-  }
-  if (status == SWDE_OK && select != NULL) {
-    status = swde_options_select(options, select);
-  }
-  if (status == SWDE_OK && ignore != NULL) {
-    status = swde_options_ignore(options, ignore);
-  }
-  if (status == SWDE_OK) {
-    status = swde_options_set_errors_only(options, errors_only);
-  }
-  if (status == SWDE_OK) {
-    status = swde_object_check_with(object, NULL, options, &report);
-  }
-  if (status == SWDE_OK) {
-    status = swde_report_count(report, SWDE_COUNT_FINDINGS, &n);
-  }
-  if (status == SWDE_OK) {
-    status = swde_report_count(report, SWDE_COUNT_FILTERED, &filtered);
-  }
+  status = status != SWDE_OK ? status : swde_options_create(&options);
+  status = status != SWDE_OK || !today ? status : swde_options_set_today(options, today);
+  status = status != SWDE_OK || !profile ? status : swde_options_set_profile(options, profile);
+  status = status != SWDE_OK || !select ? status : swde_options_select(options, select);
+  status = status != SWDE_OK || !ignore ? status : swde_options_ignore(options, ignore);
+  status = status != SWDE_OK ? status : swde_options_set_errors_only(options, errors_only);
+  status = status != SWDE_OK ? status : swde_object_check_with(object, NULL, options, &report);
+  status = status != SWDE_OK ? status : swde_report_count(report, SWDE_COUNT_FINDINGS, &n);
+  status = status != SWDE_OK ? status : swde_report_count(report, SWDE_COUNT_FILTERED, &left_out);
   for (i = 0; status == SWDE_OK && i < n; ++i) {
-    const swde_finding* finding = NULL;
-    int code = 0;
     status = swde_report_finding(report, i, &finding);
-    if (status == SWDE_OK) {
-      status = swde_finding_code(finding, &code);
-    }
-    snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "%s%d", i > 0 ? " " : "", code);
+    status = status != SWDE_OK ? status : swde_finding_code(finding, &code);
+    snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "%d ", code);
   }
-  snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "; %d left out", (int)filtered);
+  snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "(%d left out)", (int)left_out);
   swde_options_free(options);
   swde_object_free(object);
   return status;
@@ -364,6 +328,15 @@ static swde_status object_ignore(void) {
 }
 static swde_status object_errors_only(void) {
   return object_with("2026.01.01", NULL, NULL, NULL, 1);
+}
+static swde_status object_check_out_null(void) {
+  swde_object* object = NULL;
+  swde_status status = swde_object_create("G5ADR", "00", "RD", &object);
+  if (status == SWDE_OK) {
+    status = swde_object_check(object, NULL, NULL);
+  }
+  swde_object_free(object);
+  return status;
 }
 
 /* --- Cancelling: checks of examples/faults.xml (16 objects) with a callback that counts its
@@ -440,10 +413,8 @@ static const struct row {
     {"no such day", today_not_a_day, SWDE_ERROR_ARGUMENT, "today: ", NULL},
     {"cancel without options", cancel_options_null, SWDE_ERROR_ARGUMENT, "options is NULL", NULL},
     {"builtin(NULL)", builtin_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"schema path NULL", schema_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", "out NULL"},
-    {"schema missing", schema_missing, SWDE_ERROR_SCHEMA, "no/such/annex.xml", "out NULL"},
-    {"warnings of no schema", warnings_of_no_schema, SWDE_ERROR_ARGUMENT, "schema is NULL",
-     "out NULL"},
+    {"schema path NULL", schema_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"schema missing", schema_missing, SWDE_ERROR_SCHEMA, "no/such/annex.xml", NULL},
     {"bad schema, name not UTF-8", schema_bad_bytes_name, SWDE_ERROR_SCHEMA,
      "\\xFFannex.xml:1:", NULL},
     {"schema mistakes, name not UTF-8", schema_mistakes_bad_bytes_name, SWDE_ERROR_SCHEMA,
@@ -451,9 +422,8 @@ static const struct row {
     {"schema doubts, name not UTF-8", schema_doubts_bad_bytes_name, SWDE_OK, NULL,
      "a\\xFE.xml:8: attribute \"G5UWG\" is declared but no record type uses it"},
     {"check out NULL", check_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"check path NULL", check_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", "out NULL"},
-    {"check data NULL", check_data_null, SWDE_ERROR_ARGUMENT, "data is NULL", "out NULL"},
-    {"JSON of no report", json_of_no_report, SWDE_ERROR_ARGUMENT, "report is NULL", "out NULL"},
+    {"check path NULL", check_path_null, SWDE_ERROR_ARGUMENT, "path is NULL", NULL},
+    {"check data NULL", check_data_null, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
     {"missing, path not UTF-8", check_missing_bad_bytes, SWDE_ERROR_READ,
      "no/such/\\xFE.xml: cannot open", "no/such/\\xFE.xml"},
     {"name cut short", name_cut_short, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
@@ -466,21 +436,19 @@ static const struct row {
     {"count of no report", count_report_null, SWDE_ERROR_ARGUMENT, "report is NULL", NULL},
     {"unknown count", count_unknown, SWDE_ERROR_ARGUMENT, "no count 99", NULL},
     {"finding past the end", finding_past_end, SWDE_ERROR_RANGE, "finding 99 of 5", NULL},
-    {"finding NULL", finding_null, SWDE_ERROR_ARGUMENT, "finding is NULL", "out NULL"},
-    {"entry of no finding", entry_of_no_finding, SWDE_ERROR_ARGUMENT, "finding is NULL",
-     "out NULL"},
+    {"finding NULL", finding_null, SWDE_ERROR_ARGUMENT, "finding is NULL", NULL},
     {"object out NULL", object_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
     {"object type NULL", object_type_null, SWDE_ERROR_ARGUMENT, "type_name is NULL", NULL},
     {"value not windows-1250", object_not_cp1250, SWDE_ERROR_ARGUMENT, "value: not UTF-8", NULL},
     {"attribute of no object", attribute_object_null, SWDE_ERROR_ARGUMENT, "object is NULL", NULL},
     {"object check out NULL", object_check_out_null, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
-    {"no object checked", object_null_checked, SWDE_ERROR_ARGUMENT, "object is NULL", "out NULL"},
-    {"object, the day of the run", object_day_of_the_run, SWDE_OK, NULL, "6001; 0 left out"},
-    {"object, an earlier day", object_day_before, SWDE_OK, NULL, "6001 7013 7013; 0 left out"},
-    {"object, catalogue", object_catalogue, SWDE_OK, NULL, "6001; 0 left out"},
-    {"object, select", object_select, SWDE_OK, NULL, "7013 7013; 1 left out"},
-    {"object, ignore", object_ignore, SWDE_OK, NULL, "6001; 2 left out"},
-    {"object, errors only", object_errors_only, SWDE_OK, NULL, "7013 7013; 1 left out"},
+    {"failed calls leave *out NULL", failures_leave_out_null, SWDE_OK, NULL, "NNNNNNNN"},
+    {"object, the day of the run", object_day_of_the_run, SWDE_OK, NULL, "6001 (0 left out)"},
+    {"object, an earlier day", object_day_before, SWDE_OK, NULL, "6001 7013 7013 (0 left out)"},
+    {"object, catalogue", object_catalogue, SWDE_OK, NULL, "6001 (0 left out)"},
+    {"object, select", object_select, SWDE_OK, NULL, "7013 7013 (1 left out)"},
+    {"object, ignore", object_ignore, SWDE_OK, NULL, "6001 (2 left out)"},
+    {"object, errors only", object_errors_only, SWDE_OK, NULL, "7013 7013 (1 left out)"},
     {"cancel at the first poll", cancel_first_poll, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
     {"cancel at the fifth poll", cancel_fifth_poll, SWDE_CANCELLED, "cancelled",
