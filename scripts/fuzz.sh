@@ -3,7 +3,8 @@
 # fresh copy of its seed corpus (fuzz/corpus/TARGET), with the dictionary fuzz/swde.dict.
 # A crash, a leak, a sanitizer report, a timeout or running out of memory is a finding: the
 # input is kept in build-fuzz/findings/TARGET/ and the script exits non-zero.
-# Usage: scripts/fuzz.sh [seconds per target, default 60]   (BUILD_DIR, JOBS override)
+# Usage: scripts/fuzz.sh [seconds per target, default 60]   (BUILD_DIR, JOBS override; warnings
+# are errors unless SWDE_WERROR=OFF)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,7 +24,8 @@ esac
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSWDE_FUZZ=ON -DSWDE_BUILD_TESTS=OFF -DSWDE_BUILD_EXAMPLES=OFF -DSWDE_INSTALL=OFF
+  -DSWDE_FUZZ=ON -DSWDE_BUILD_TESTS=OFF -DSWDE_BUILD_EXAMPLES=OFF -DSWDE_INSTALL=OFF \
+  -DSWDE_WERROR="${SWDE_WERROR:-ON}"
 cmake --build "$build" -j "$jobs" --target "${targets[@]}"
 
 failed=()

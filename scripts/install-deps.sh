@@ -1,30 +1,37 @@
 #!/usr/bin/env bash
 # Installs the Debian packages swde needs, when missing.
-# Usage: scripts/install-deps.sh [--check] [build]
-#   build    only what `make build`, `make run` and `make test` need (else everything below)
+# Usage: scripts/install-deps.sh [--check] [run | build]
+#   run      only what `make run` needs: building and running swde-check
+#   build    what `make build` and `make test` need besides (else everything below)
 #   --check  only reports what is missing (exit status 1 then)
 set -euo pipefail
 
-# Configuring, building and running the whole test suite: the compiler and build tools, the
-# libraries (expat, GMP, CLI11, nlohmann-json, GoogleTest), the Python package's pybind11 and
-# headers, and the test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML
-# report); tzdata for the day of the check, the date in Poland (its tests read Europe/Warsaw).
-build_packages=(
+# Building and running the tool: the compiler and build tools, the libraries (expat, GMP, CLI11,
+# nlohmann-json); tzdata for the day of the check, the date in Poland.
+run_packages=(
   cmake ninja-build g++ pkg-config make tzdata
-  libexpat1-dev libgmp-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+  libexpat1-dev libgmp-dev libcli11-dev nlohmann-json3-dev
+)
+# The whole test suite besides: GoogleTest, the Python package's pybind11 and headers, and the
+# test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML report; its tests
+# read Europe/Warsaw from tzdata).
+build_packages=(
+  "${run_packages[@]}"
+  libgtest-dev libgmock-dev
   pybind11-dev python3-dev python3-pytest
   python3-jsonschema chromium chromium-driver python3-selenium
 )
-# Sanitizers and fuzzing (clang), coverage, memcheck and the micro-benchmark.
-extra_packages=(clang libclang-rt-dev gcovr valgrind libbenchmark-dev)
+# Sanitizers and fuzzing (clang), coverage, memcheck, the micro-benchmark and the format check.
+extra_packages=(clang libclang-rt-dev gcovr valgrind libbenchmark-dev clang-format)
 
 check=false
 packages=("${build_packages[@]}" "${extra_packages[@]}")
 for arg in "$@"; do
   case "$arg" in
     --check) check=true ;;
+    run) packages=("${run_packages[@]}") ;;
     build) packages=("${build_packages[@]}") ;;
-    *) echo "usage: $0 [--check] [build]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--check] [run | build]" >&2; exit 2 ;;
   esac
 done
 

@@ -6,22 +6,23 @@
  *
  * ABI rule. Every symbol is named swde_..., every type is a handle to a structure whose layout is
  * not public, and the functions of one SWDE_C_API_VERSION keep their signatures; later versions
- * only add functions and enumerators. Handles are created and freed by the library. No C++ type
- * or exception crosses this interface: every function that can fail returns a swde_status, and
- * swde_last_error() says why. Every string, in and out, ends with a NUL. Texts passed in are
- * UTF-8, except paths, which go to the system as they are, and the names that label a document
- * or a schema, which may hold any bytes. Strings handed out are always UTF-8: where one repeats a
- * path or name, each of its bytes that is not part of well-formed UTF-8 is written as the four
- * characters "\xHH" (HH: its value in upper-case hexadecimal). Strings handed out belong to the
- * handle they came from and stay valid until it is freed.
+ * only add functions and enumerators. Handles are created and freed by the library. No C++ type or
+ * exception crosses this interface: every function that can fail returns a swde_status, and
+ * swde_last_error() says why; what its out pointers point to is then NULL or 0 (but for the report
+ * of SWDE_ERROR_READ, see swde_check_file). Every string, in and out, ends with a NUL. Texts passed
+ * in are UTF-8, except paths, which go to the system as they are, and the names that label a
+ * document or a schema, which may hold any bytes. Strings handed out are always UTF-8: where one
+ * repeats a path or name, each of its bytes that is not part of well-formed UTF-8 is written as the
+ * four characters "\xHH" (HH: its value in upper-case hexadecimal). Strings handed out belong to
+ * the handle they came from and stay valid until it is freed.
  *
  * See docs/c-api.md for the reference: each function, who owns what, and threads. */
 
 #include <stddef.h>
 #include <stdint.h>
 
-/* 2 added swde_options_set_cancel and SWDE_CANCELLED. */
-#define SWDE_C_API_VERSION 2
+/* 2 added swde_options_set_cancel and SWDE_CANCELLED; 3 added swde_object_check_with. */
+#define SWDE_C_API_VERSION 3
 
 #if defined(_WIN32) && defined(SWDE_C_SHARED)
 #if defined(SWDE_C_BUILDING)
@@ -191,11 +192,14 @@ SWDE_C_EXPORT swde_status swde_object_create(const char* type_name, const char* 
 SWDE_C_EXPORT void swde_object_free(swde_object* object);
 /* The object's line and id, as the findings show them. */
 SWDE_C_EXPORT swde_status swde_object_set_location(swde_object* object, uint32_t line, uint32_t id);
-/* Adds the attribute `name` with `value` (NULL: empty) at `line`, with `id`. */
+/* Adds the attribute `name` with `value` (NULL: empty) at `line`, with `id`; `id` 0 stands for
+ * the entry's ordinal among the object's attributes, from 1 (relations are counted apart). The
+ * findings name the entry they are about whatever its line and id. */
 SWDE_C_EXPORT swde_status swde_object_add_attribute(swde_object* object, const char* name,
                                                     const char* value, uint32_t line, uint32_t id);
 /* Adds the relation `name` to an object of record type `target_type` named `target` (its key
- * value, or its object id; NULL: none named) at `line`, with `id`. */
+ * value, or its object id; NULL: none named) at `line`, with `id` (0: its ordinal among the
+ * object's relations). */
 SWDE_C_EXPORT swde_status swde_object_add_relation(swde_object* object, const char* name,
                                                    const char* target_type, const char* target,
                                                    uint32_t line, uint32_t id);
@@ -204,6 +208,13 @@ SWDE_C_EXPORT swde_status swde_object_add_relation(swde_object* object, const ch
  * object is left as it was: it may be changed and checked again. */
 SWDE_C_EXPORT swde_status swde_object_check(const swde_object* object, const swde_schema* schema,
                                             swde_report** out);
+/* swde_object_check with `options` (NULL: the defaults), taken as a document check takes them:
+ * the day of the check, the profile ("catalogue" leaves out the checks of the object's own
+ * values), select, ignore and errors-only (what they leave out is counted as
+ * SWDE_COUNT_FILTERED). Jobs and the cancel callback do not apply to one object. */
+SWDE_C_EXPORT swde_status swde_object_check_with(const swde_object* object,
+                                                 const swde_schema* schema,
+                                                 const swde_options* options, swde_report** out);
 
 #ifdef __cplusplus
 }

@@ -161,14 +161,16 @@ class Object:
         self._object = _swde.Object(type, status, base_type, _number(line, "line", _UINT32),
                                     _number(id, "id", _UINT32))
 
-    def add_attribute(self, name, value=None, line=0, id=0):
+    def add_attribute(self, name, value=None, line=0, id=None):
+        """id None (or 0): the entry's ordinal among the object's attributes, from 1."""
         self._object.add_attribute(name, value, _number(line, "line", _UINT32),
-                                   _number(id, "id", _UINT32))
+                                   _number(id or 0, "id", _UINT32))
         return self
 
-    def add_relation(self, name, target_type=None, target=None, line=0, id=0):
+    def add_relation(self, name, target_type=None, target=None, line=0, id=None):
+        """id None (or 0): the entry's ordinal among the object's relations, from 1."""
         self._object.add_relation(name, target_type, target, _number(line, "line", _UINT32),
-                                  _number(id, "id", _UINT32))
+                                  _number(id or 0, "id", _UINT32))
         return self
 
     def check(self, schema=None):

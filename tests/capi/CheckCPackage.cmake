@@ -4,6 +4,7 @@
 #   SWDE_WORK_DIR scratch directory; SWDE_SOURCE_DIR the source tree
 #   SWDE_GENERATOR, SWDE_C_COMPILER, SWDE_CONFIG   to build the consumer like the library
 #   SWDE_PYTHON_EXECUTABLE, SWDE_PYTHON_DIR        the interpreter, the package's directory
+#   SWDE_VERSION  the project's version, which pkg-config and the Python package must give
 cmake_minimum_required(VERSION 3.20)
 
 include(${CMAKE_CURRENT_LIST_DIR}/../packaging/RunCommand.cmake)
@@ -26,6 +27,10 @@ if(SWDE_STEP STREQUAL "cmake")
 elseif(SWDE_STEP STREQUAL "pkgconfig")
   find_program(pkg_config NAMES pkg-config pkgconf REQUIRED)
   set(ENV{PKG_CONFIG_PATH} "${SWDE_PREFIX}/${SWDE_LIBDIR}/pkgconfig")
+  run("${pkg_config}" --modversion swde-c)
+  if(NOT output STREQUAL "${SWDE_VERSION}\n")
+    message(FATAL_ERROR "pkg-config gives swde-c the version ${output}")
+  endif()
   run("${pkg_config}" --cflags --libs swde-c)
   string(STRIP "${output}" flags)
   message(STATUS "pkg-config --cflags --libs swde-c: ${flags}")
@@ -42,10 +47,10 @@ import sys
 import swde
 assert swde.__file__.startswith(sys.argv[2]), swde.__file__
 report = swde.check(sys.argv[1], profile="catalogue")
-print(report.objects, report.errors, report.warnings)
+print(report.objects, report.errors, report.warnings, swde.__version__)
 ]])
   run("${SWDE_PYTHON_EXECUTABLE}" "${build}/installed.py" "${faults}" "${SWDE_PREFIX}")
-  if(NOT output STREQUAL "16 26 4\n")
+  if(NOT output STREQUAL "16 26 4 ${SWDE_VERSION}\n")
     message(FATAL_ERROR "the installed package reported: ${output}")
   endif()
 

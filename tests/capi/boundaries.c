@@ -66,6 +66,10 @@ enum op {
   OBJECT_TYPE_NULL,
   OBJECT_VALUE, /* an object built with the value s, checked with its place NULL when n */
   ATTRIBUTE_NO_OBJECT,
+  FAILED_OUTS, /* eight failing calls, each out set beforehand: N where it was left NULL, x not */
+  OBJECT_WITH, /* a G5JEW of 2026 with an undefined attribute (6001) checked with the options s,
+                * "TODAY PROFILE SELECT IGNORE" ("-": not set), errors only when n: its codes and
+                * how many the options left out */
   CANCEL /* examples/faults.xml with n jobs, s: "POLL[ cleared][ memory]" (the poll that cancels,
           * 0: none; the callback cleared; read from memory) */
 };
@@ -128,6 +132,17 @@ static const struct row {
     {"attribute of no object", ATTRIBUTE_NO_OBJECT, NULL, 0, SWDE_ERROR_ARGUMENT, "object is NULL",
      NULL},
     {"object check out NULL", OBJECT_VALUE, "x", 1, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
+    {"failed calls leave *out NULL", FAILED_OUTS, NULL, 0, SWDE_OK, NULL, "NNNNNNNN"},
+    {"object, the day of the run", OBJECT_WITH, "- - - -", 0, SWDE_OK, NULL, "6001 (0 left out)"},
+    {"object, an earlier day", OBJECT_WITH, "2026.01.01 - - -", 0, SWDE_OK, NULL,
+     "6001 7013 7013 (0 left out)"},
+    {"object, catalogue", OBJECT_WITH, "2026.01.01 catalogue - -", 0, SWDE_OK, NULL,
+     "6001 (0 left out)"},
+    {"object, select", OBJECT_WITH, "2026.01.01 - 7013 -", 0, SWDE_OK, NULL,
+     "7013 7013 (1 left out)"},
+    {"object, ignore", OBJECT_WITH, "2026.01.01 - - 7013", 0, SWDE_OK, NULL, "6001 (2 left out)"},
+    {"object, errors only", OBJECT_WITH, "2026.01.01 - - -", 1, SWDE_OK, NULL,
+     "7013 7013 (1 left out)"},
     {"cancel at the first poll", CANCEL, "1", 1, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
     {"cancel at the fifth poll", CANCEL, "5", 1, SWDE_CANCELLED, "cancelled",
@@ -142,6 +157,89 @@ static const struct row {
     {"cancel cleared", CANCEL, "1 cleared", 1, SWDE_OK, NULL, "0 polls, 16 objects"},
     /* clang-format on */
 };
+
+/* Calls that fail, each with its out value set beforehand (FAILED_OUTS). */
+static swde_status failed_outs(void) {
+  const void* outs[8];
+  swde_status status[8];
+  swde_schema* schema = (void*)seen;
+  swde_report* made = (void*)seen;
+  const char* text = seen;
+  size_t i = 0;
+  status[0] = swde_schema_load_file(NULL, &schema);
+  outs[0] = schema;
+  schema = (void*)seen;
+  status[1] = swde_schema_load_file("no/such/annex.xml", &schema);
+  outs[1] = schema;
+  status[2] = swde_check_file(NULL, NULL, NULL, &made);
+  outs[2] = made;
+  made = (void*)seen;
+  status[3] = swde_check_memory(NULL, NULL, 5, "x.xml", NULL, &made);
+  outs[3] = made;
+  made = (void*)seen;
+  status[4] = swde_object_check_with(NULL, NULL, NULL, &made);
+  outs[4] = made;
+  status[5] = swde_schema_warnings(NULL, &text);
+  outs[5] = text;
+  text = seen;
+  status[6] = swde_report_json(NULL, &text);
+  outs[6] = text;
+  text = seen;
+  status[7] = swde_finding_entry(NULL, NULL, &text);
+  outs[7] = text;
+  for (i = 0; i < 8; ++i) {
+    seen[i] = status[i] == SWDE_OK ? '?' : outs[i] == NULL ? 'N' : 'x';
+  }
+  seen[i] = '\0';
+  return SWDE_OK;
+}
+
+/* One object checked with options as a document is (OBJECT_WITH). */
+static swde_status object_with(const struct row* row, swde_report** report) {
+  static const char* const fields[] = {
+      "G5IDJ", "126101_1",   "G5NAZ", "Gmina", "G5DTU", "2026.06.01-10:00:00",
+      "G5DTW", "2026.06.02", "G5KOD", "32-420"};
+  char given[4][32];
+  swde_object* object = NULL;
+  swde_options* options = NULL;
+  const swde_finding* finding = NULL;
+  uint64_t n = 0, left_out = 0;
+  size_t i = 0;
+  int code = 0;
+  swde_status status = swde_object_create("G5JEW", "00", "RO", &object);
+  if (sscanf(row->s, "%31s %31s %31s %31s", given[0], given[1], given[2], given[3]) != 4) {
+    return SWDE_ERROR_ARGUMENT;
+  }
+  for (i = 0; status == SWDE_OK && i < sizeof fields / sizeof fields[0]; i += 2) {
+    status = swde_object_add_attribute(object, fields[i], fields[i + 1], 0, 0);
+  }
+  status = status != SWDE_OK ? status : swde_options_create(&options);
+  if (status == SWDE_OK && strcmp(given[0], "-") != 0) {
+    status = swde_options_set_today(options, given[0]);
+  }
+  if (status == SWDE_OK && strcmp(given[1], "-") != 0) {
+    status = swde_options_set_profile(options, given[1]);
+  }
+  if (status == SWDE_OK && strcmp(given[2], "-") != 0) {
+    status = swde_options_select(options, given[2]);
+  }
+  if (status == SWDE_OK && strcmp(given[3], "-") != 0) {
+    status = swde_options_ignore(options, given[3]);
+  }
+  status = status != SWDE_OK ? status : swde_options_set_errors_only(options, (int)row->n);
+  status = status != SWDE_OK ? status : swde_object_check_with(object, NULL, options, report);
+  status = status != SWDE_OK ? status : swde_report_count(*report, SWDE_COUNT_FINDINGS, &n);
+  status = status != SWDE_OK ? status : swde_report_count(*report, SWDE_COUNT_FILTERED, &left_out);
+  for (i = 0; status == SWDE_OK && i < n; ++i) {
+    status = swde_report_finding(*report, i, &finding);
+    status = status != SWDE_OK ? status : swde_finding_code(finding, &code);
+    snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "%d ", code);
+  }
+  snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "(%d left out)", (int)left_out);
+  swde_options_free(options);
+  swde_object_free(object);
+  return status;
+}
 
 /* Runs one row; what it made is freed here, its report by the caller. */
 static swde_status run(const struct row* row, swde_report** report) {
@@ -225,6 +323,10 @@ static swde_status run(const struct row* row, swde_report** report) {
       return status;
     case ATTRIBUTE_NO_OBJECT:
       return swde_object_add_attribute(NULL, "G5MSC", "x", 1, 1);
+    case FAILED_OUTS:
+      return failed_outs();
+    case OBJECT_WITH:
+      return object_with(row, report);
   }
   if (status == SWDE_OK) {
     switch (row->op) {

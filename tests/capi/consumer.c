@@ -108,10 +108,12 @@ static void faults(const char* path) {
 
 static void object(void) {
   swde_object* adr = NULL;
+  swde_object* jew = NULL;
   swde_report* report = NULL;
   swde_report* again = NULL;
   const swde_finding* f = NULL;
   const char* text = NULL;
+  uint32_t id = 0;
 
   EXPECT(swde_object_create("G5ADR", "00", "RD", &adr) == SWDE_OK);
   EXPECT(swde_object_set_location(adr, 5, 9) == SWDE_OK);
@@ -129,6 +131,20 @@ static void object(void) {
   EXPECT(same(brief(again, 3), "6028@7 G5ADR"));
   swde_report_free(again);
   swde_report_free(report);
+  /* Entries left at line 0 and id 0: a finding names the entry it is about, numbered by its
+   * ordinal, not the first one with the same line and id. */
+  EXPECT(swde_object_create("G5JEW", "00", "RO", &jew) == SWDE_OK);
+  EXPECT(swde_object_add_attribute(jew, "G5IDJ", "126101_1", 0, 0) == SWDE_OK);
+  EXPECT(swde_object_add_attribute(jew, "G5NAZ", "Gmina", 0, 0) == SWDE_OK);
+  EXPECT(swde_object_add_attribute(jew, "G5DTU", "2020.01.02-10:00:00", 0, 0) == SWDE_OK);
+  EXPECT(swde_object_add_attribute(jew, "G5DTW", "2020/01/03", 0, 0) == SWDE_OK);
+  EXPECT(swde_object_check(jew, NULL, &report) == SWDE_OK);
+  EXPECT(count(report, SWDE_COUNT_FINDINGS) == 1 && same(brief(report, 0), "6018@0 G5JEW"));
+  EXPECT(swde_report_finding(report, 0, &f) == SWDE_OK);
+  EXPECT(swde_finding_entry(f, &id, &text) == SWDE_OK && same(text, "G5DTW") && id == 4);
+  EXPECT(swde_finding_value(f, &text) == SWDE_OK && same(text, "2020/01/03"));
+  swde_report_free(report);
+  swde_object_free(jew);
   /* Text that windows-1250 cannot hold is refused where it comes in. */
   EXPECT(swde_object_add_attribute(adr, "G5MSC", "\xe2\x82\xac\xf0\x9f\x98\x80", 9, 3) ==
          SWDE_ERROR_ARGUMENT);

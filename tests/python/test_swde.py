@@ -80,6 +80,17 @@ def test_object_built_by_hand():
     assert brief(obj.check()) == brief(errors)  # checked again: nothing carried over
 
 
+def test_findings_name_their_own_entry_whatever_the_ids():
+    # No line or id given: a finding names the entry it is about, numbered by its ordinal.
+    obj = swde.Object("G5JEW", status="00", base_type="RO")
+    for name, value in [("G5IDJ", "126101_1"), ("G5NAZ", "Gmina"),
+                        ("G5DTU", "2020.01.02-10:00:00"), ("G5DTW", "2020/01/03")]:
+        obj.add_attribute(name, value)
+    obj.add_relation("G5ROBR", "G5OBR", "126101_1.0001").add_relation("G5ROBR", "G5DZE", "x")
+    assert [(f.code, f.entry, f.entry_id, f.value) for f in obj.check()] == [
+        (6010, "G5ROBR", 2, "G5DZE"), (6018, "G5DTW", 4, "2020/01/03")]
+
+
 def test_windows_1250_document_comes_out_as_str():
     text = ('<?xml version="1.0" encoding="windows-1250"?>\n<SWDE>\n'
             '<OBJECT name="G5ADR" base_type="RD" status="00"><ATTRIBUTES>\n'

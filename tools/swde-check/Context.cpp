@@ -1,20 +1,16 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// An error record names its code, its line and id and a message; the rest is found again in
-// the object and the metadata the checks read. The code tells what the error is about: the
-// object as a whole (it carries the object's line and id), an attribute or a relation (ids of
-// attributes and relations are counted apart, so the code must say which map to search for
-// the entry with the error's line and id). What every finding of an object shares (its key,
-// an index of its entries when it has many findings) is taken once per object. The expected texts
-// are written as the schema's notation or in the catalogue's own words, so that they read alike
-// with the messages and with the document checks' findings.
+// An error record names its code, its line and id, a message and the entry it is about (none
+// for the object as a whole); the rest is found again in the object and the metadata the checks
+// read. What every finding of an object shares (its key) is taken once per object. The expected
+// texts are written as the schema's notation or in the catalogue's own words, so that they read
+// alike with the messages and with the document checks' findings.
 #include "Context.hpp"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "swde/platform/Cp1250.hpp"
@@ -22,26 +18,6 @@
 
 namespace swde::cli {
 namespace {
-
-enum class Concerns { kObject, kAttribute, kRelation };
-
-Concerns concernsOf(int code) {
-  switch (code) {
-    case errRelatNotDefined:
-    case errRelatDestType:
-      return Concerns::kRelation;
-    case errAttrNotDefined:
-    case errCreationDateEmpty:
-    case errVerificationDateEmpty:
-    case errVerificationBeforeCreation:
-    case errPostalCode:
-    case errInvalidChar:
-      return Concerns::kAttribute;
-    default:
-      return code >= errFloatValue && code <= errEmptyValue ? Concerns::kAttribute
-                                                            : Concerns::kObject;
-  }
-}
 
 constexpr const char* kDateForm = "rrrr.mm.dd";
 constexpr const char* kDateTimeForm = "rrrr.mm.dd-gg:mm:ss[.sssss]";
@@ -104,49 +80,6 @@ const AttributeDecl* declarationIn(const Metadata& set, const AnsiString& name) 
   return set.attribsSection != nullptr ? set.attribsSection->getAttribute(name) : nullptr;
 }
 
-// Finds the first entry of `map` (in map order, the order the checks walk) with a line and id.
-// The first few lookups search the map; from then on an index of the whole map, built once,
-// answers, so that an object with many findings costs no more per finding than one with few.
-// Entries that share a line and id (a host may leave ids 0) are attributed as by the search.
-template <class Map>
-class EntryFinder {
- public:
-  using Entry = typename Map::mapped_type;
-
-  explicit EntryFinder(const Map& map) : map_(map) {}
-
-  Entry find(std::uint32_t line, std::uint32_t id) {
-    if (searches_ < kSearches) {
-      ++searches_;
-      for (const auto& [name, entry] : map_) {
-        if (entry->line == line && entry->id == id) {
-          return entry;
-        }
-      }
-      return nullptr;
-    }
-    if (index_.empty()) {
-      index_.reserve(map_.size());
-      for (const auto& [name, entry] : map_) {
-        index_.emplace(packed(entry->line, entry->id), entry);  // keeps the first
-      }
-    }
-    const auto found = index_.find(packed(line, id));
-    return found != index_.end() ? found->second : nullptr;
-  }
-
- private:
-  static constexpr int kSearches = 8;
-
-  static std::uint64_t packed(std::uint32_t line, std::uint32_t id) {
-    return (std::uint64_t{line} << 32) | id;
-  }
-
-  const Map& map_;
-  int searches_ = 0;
-  std::unordered_map<std::uint64_t, Entry> index_;
-};
-
 // The key as the document checks take it: the trimmed value of the first attribute (in map
 // order) with the code of the key attribute; none when it is absent or blank.
 std::optional<std::string> objectKeyOf(const smObject& object, const Metadata& annex) {
@@ -191,32 +124,16 @@ Finding headed(const Reported& reported, std::uint32_t id, std::uint32_t objectI
   return finding;
 }
 
-// The finding of one error of `object`; `key` is the object's, `attributes` and `relations`
-// find its entries.
+// The finding of one error of `object`; `key` is the object's. The entry it names is the one the
+// check reported the error about, whatever lines and ids the entries carry.
 Finding findingOf(const smError& error, const smObject& object, const Metadata& annex,
-                  const Metadata& file, const std::optional<std::string>& key,
-                  EntryFinder<smObject::AttributeMap>& attributes,
-                  EntryFinder<smObject::RelationMap>& relations) {
+                  const Metadata& file, const std::optional<std::string>& key) {
   Finding finding = headed(error, error.id, object.id, object.line);
   finding.key = key;
 
   const int code = error.code;
-  const smAttribute* attribute = nullptr;
-  const smRelation* relation = nullptr;
-  switch (concernsOf(code)) {
-    case Concerns::kAttribute:
-      // The date check fetches its two attributes by name, as here.
-      attribute = code == errCreationDateEmpty ? object.getAttribute("G5DTU")
-                  : code == errVerificationDateEmpty || code == errVerificationBeforeCreation
-                      ? object.getAttribute("G5DTW")
-                      : attributes.find(error.line, error.id);
-      break;
-    case Concerns::kRelation:
-      relation = relations.find(error.line, error.id);
-      break;
-    case Concerns::kObject:
-      break;
-  }
+  const smAttribute* attribute = error.attribute;
+  const smRelation* relation = error.relation;
   if (attribute != nullptr) {
     finding.hasEntry = true;
     finding.entryId = attribute->id;
@@ -296,10 +213,8 @@ void findingsOf(const smObject& object, const Metadata& annex, const Metadata& f
     return;
   }
   const std::optional<std::string> key = objectKeyOf(object, annex);
-  EntryFinder<smObject::AttributeMap> attributes(object.attributes);
-  EntryFinder<smObject::RelationMap> relations(object.relations);
   for (const smError* error : object.errors) {
-    found(findingOf(*error, object, annex, file, key, attributes, relations));
+    found(findingOf(*error, object, annex, file, key));
   }
 }
 

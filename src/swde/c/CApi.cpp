@@ -129,6 +129,20 @@ T& need(T* pointer, const char* what) {
   return *pointer;
 }
 
+// The value `out` points to, reset first: a call that fails after this leaves it NULL or 0.
+template <typename T>
+T& cleared(T* out) {
+  return need(out, "out") = T{};
+}
+
+// Sets what an optional out pointer points to.
+template <typename T, typename V>
+void put(T* out, V value) {
+  if (out != nullptr) {
+    *out = value;
+  }
+}
+
 // A text that must be given.
 const char* needText(const char* text, const char* what) {
   if (text == nullptr) {
@@ -208,7 +222,7 @@ void lendBuiltinMarks(swde_schema& schema, const std::string& name) {
 template <typename Load>
 swde_status loadSchema(swde_schema** out, const std::string& name, Load&& load) {
   return guarded([&] {
-    need(out, "out") = nullptr;
+    cleared(out);
     try {
       std::unique_ptr<swde_schema> schema = makeSchema(load(), name);
       lendBuiltinMarks(*schema, name);
@@ -239,7 +253,7 @@ swde_status checkDocument(const swde_schema* schema, const swde_options* options
                           const std::string& label,
                           const std::function<swde::xml::InputFile()>& open) {
   return guarded([&] {
-    need(out, "out") = nullptr;
+    cleared(out);
     auto report = std::make_unique<swde_report>();
     report->file = swde::EscapeBytes(label, swde::Escape::kInvalid);
     cli::CheckerSettings settings = options != nullptr ? options->settings : cli::CheckerSettings{};
@@ -293,7 +307,10 @@ const swde_finding& findingOf(const swde_finding* finding) {
 // A string field: the text, or NULL when the field does not apply.
 swde_status stringField(const swde_finding* finding, const char** out,
                         const char* (*field)(const swde_finding&)) {
-  return guarded([&] { need(out, "out") = field(findingOf(finding)); });
+  return guarded([&] {
+    const char*& text = cleared(out);
+    text = field(findingOf(finding));
+  });
 }
 
 const char* optionalText(const std::optional<std::string>& text) {
@@ -334,7 +351,10 @@ swde_status swde_schema_load_memory(const char* data, size_t size, const char* n
 }
 
 swde_status swde_schema_warnings(const swde_schema* schema, const char** out) {
-  return guarded([&] { need(out, "out") = need(schema, "schema").warnings.c_str(); });
+  return guarded([&] {
+    const char*& text = cleared(out);
+    text = need(schema, "schema").warnings.c_str();
+  });
 }
 
 void swde_schema_free(swde_schema* schema) {
@@ -343,7 +363,7 @@ void swde_schema_free(swde_schema* schema) {
 
 swde_status swde_options_create(swde_options** out) {
   return guarded([&] {
-    need(out, "out") = nullptr;
+    cleared(out);
     *out = new swde_options();
   });
 }
@@ -411,7 +431,10 @@ swde_status swde_options_set_cancel(swde_options* options, int (*cancel)(void* u
 swde_status swde_check_file(const swde_schema* schema, const char* path,
                             const swde_options* options, swde_report** out) {
   if (path == nullptr) {
-    return guarded([] { throw Failed{SWDE_ERROR_ARGUMENT, "path is NULL"}; });
+    return guarded([&] {
+      cleared(out);
+      throw Failed{SWDE_ERROR_ARGUMENT, "path is NULL"};
+    });
   }
   return checkDocument(schema, options, out, path, [path] { return swde::xml::openInput(path); });
 }
@@ -419,7 +442,10 @@ swde_status swde_check_file(const swde_schema* schema, const char* path,
 swde_status swde_check_memory(const swde_schema* schema, const char* data, size_t size,
                               const char* name, const swde_options* options, swde_report** out) {
   if (data == nullptr && size > 0) {
-    return guarded([] { throw Failed{SWDE_ERROR_ARGUMENT, "data is NULL"}; });
+    return guarded([&] {
+      cleared(out);
+      throw Failed{SWDE_ERROR_ARGUMENT, "data is NULL"};
+    });
   }
   MemoryBuffer buffer(data, size);
   return checkDocument(schema, options, out, name != nullptr ? name : "<memory>", [&] {
@@ -436,8 +462,8 @@ void swde_report_free(swde_report* report) {
 
 swde_status swde_report_count(const swde_report* report, swde_count which, uint64_t* out) {
   return guarded([&] {
+    std::uint64_t& result = cleared(out);
     const swde_report& r = need(report, "report");
-    std::uint64_t& result = need(out, "out");
     switch (which) {
       case SWDE_COUNT_OBJECTS:
         result = r.totals.objects;
@@ -466,8 +492,8 @@ swde_status swde_report_count(const swde_report* report, swde_count which, uint6
 
 swde_status swde_report_finding(const swde_report* report, size_t index, const swde_finding** out) {
   return guarded([&] {
+    cleared(out);
     const swde_report& r = need(report, "report");
-    need(out, "out") = nullptr;
     if (index >= r.findings.size()) {
       throw Failed{SWDE_ERROR_RANGE,
                    "finding " + std::to_string(index) + " of " + std::to_string(r.findings.size())};
@@ -478,27 +504,24 @@ swde_status swde_report_finding(const swde_report* report, size_t index, const s
 
 swde_status swde_report_failure(const swde_report* report, const char** file, uint32_t* line,
                                 uint32_t* column, const char** message) {
+  put(file, nullptr);
+  put(line, 0u);
+  put(column, 0u);
+  put(message, nullptr);
   return guarded([&] {
-    const std::optional<cli::Failure>& failure = need(report, "report").failure;
-    if (file != nullptr) {
-      *file = failure ? failure->file.c_str() : nullptr;
-    }
-    if (line != nullptr) {
-      *line = failure ? failure->line : 0;
-    }
-    if (column != nullptr) {
-      *column = failure ? failure->column : 0;
-    }
-    if (message != nullptr) {
-      *message = failure ? failure->message.c_str() : nullptr;
+    if (const std::optional<cli::Failure>& failure = need(report, "report").failure) {
+      put(file, failure->file.c_str());
+      put(line, failure->line);
+      put(column, failure->column);
+      put(message, failure->message.c_str());
     }
   });
 }
 
 swde_status swde_report_json(const swde_report* report, const char** out) {
   return guarded([&] {
+    cleared(out);
     const swde_report& r = need(report, "report");
-    need(out, "out") = nullptr;
     const std::lock_guard<std::mutex> lock(r.jsonMutex);
     if (!r.json) {
       std::ostringstream text;
@@ -520,17 +543,23 @@ swde_status swde_finding_file(const swde_finding* finding, const char** out) {
 }
 
 swde_status swde_finding_line(const swde_finding* finding, uint32_t* out) {
-  return guarded([&] { need(out, "out") = findingOf(finding).finding.line; });
+  return guarded([&] {
+    auto& result = cleared(out);
+    result = findingOf(finding).finding.line;
+  });
 }
 
 swde_status swde_finding_code(const swde_finding* finding, int* out) {
-  return guarded([&] { need(out, "out") = findingOf(finding).finding.code; });
+  return guarded([&] {
+    auto& result = cleared(out);
+    result = findingOf(finding).finding.code;
+  });
 }
 
 swde_status swde_finding_severity(const swde_finding* finding, swde_severity* out) {
   return guarded([&] {
-    need(out, "out") =
-        findingOf(finding).finding.msgType == 0 ? SWDE_SEVERITY_ERROR : SWDE_SEVERITY_WARNING;
+    swde_severity& result = cleared(out);
+    result = findingOf(finding).finding.msgType == 0 ? SWDE_SEVERITY_ERROR : SWDE_SEVERITY_WARNING;
   });
 }
 
@@ -540,17 +569,20 @@ swde_status swde_finding_type(const swde_finding* finding, const char** out) {
 }
 
 swde_status swde_finding_object_id(const swde_finding* finding, uint32_t* out) {
-  return guarded([&] { need(out, "out") = findingOf(finding).finding.objectId; });
+  return guarded([&] {
+    auto& result = cleared(out);
+    result = findingOf(finding).finding.objectId;
+  });
 }
 
 swde_status swde_finding_entry(const swde_finding* finding, uint32_t* id, const char** name) {
+  put(id, 0u);
+  put(name, nullptr);
   return guarded([&] {
     const cli::Finding& f = findingOf(finding).finding;
-    if (id != nullptr) {
-      *id = f.hasEntry ? f.entryId : 0;
-    }
-    if (name != nullptr) {
-      *name = f.hasEntry ? f.entry.c_str() : nullptr;
+    if (f.hasEntry) {
+      put(id, f.entryId);
+      put(name, f.entry.c_str());
     }
   });
 }
@@ -577,7 +609,7 @@ swde_status swde_finding_message(const swde_finding* finding, const char** out) 
 swde_status swde_object_create(const char* type_name, const char* status, const char* base_type,
                                swde_object** out) {
   return guarded([&] {
-    need(out, "out") = nullptr;
+    cleared(out);
     auto object = std::make_unique<swde_object>();
     object->typeName = toCp1250(needText(type_name, "type_name"), "type_name");
     object->status = toCp1250(status, "status");
@@ -626,32 +658,49 @@ swde_status swde_object_add_relation(swde_object* object, const char* name, cons
 
 swde_status swde_object_check(const swde_object* object, const swde_schema* schema,
                               swde_report** out) {
+  return swde_object_check_with(object, schema, nullptr, out);
+}
+
+swde_status swde_object_check_with(const swde_object* object, const swde_schema* schema,
+                                   const swde_options* options, swde_report** out) {
   return guarded([&] {
+    cleared(out);
     const swde_object& o = need(object, "object");
-    need(out, "out") = nullptr;
+    const cli::CheckerSettings settings =
+        options != nullptr ? options->settings : cli::CheckerSettings{};
     std::unique_ptr<swde::smObject> built(swde::smObjectFactory().createObject(o.typeName));
     built->status = o.status;
     built->baseType = o.baseType;
     built->line = o.line;
     built->id = o.id;
+    // Id 0 stands for the entry's ordinal (attributes and relations counted apart, from 1), as the
+    // reader numbers the entries of a document that gives no id.
+    std::uint32_t attributes = 0;
+    std::uint32_t relations = 0;
     for (const swde_object::Entry& entry : o.entries) {
       if (entry.relation) {
         swde::smRelation* relation = built->addRelation(entry.name, entry.name);
         relation->destType = entry.targetType;
         relation->destObject = entry.target;
         relation->line = entry.line;
-        relation->id = entry.id;
+        ++relations;
+        relation->id = entry.id != 0 ? entry.id : relations;
       } else {
         swde::smAttribute* attribute = built->addAttribute(entry.name, entry.name, entry.value);
         attribute->line = entry.line;
-        attribute->id = entry.id;
+        ++attributes;
+        attribute->id = entry.id != 0 ? entry.id : attributes;
       }
     }
     auto report = std::make_unique<swde_report>();
     report->file = "<object>";
     const swde_schema& s = schemaOr(schema);
     swde::Metadata file;
-    const auto add = [&report](cli::Finding finding) {
+    const auto add = [&report, &settings](cli::Finding finding) {
+      if (!settings.filter.admits(finding)) {
+        ++report->totals.filtered;
+        return;
+      }
       ++(finding.msgType == 0 ? report->totals.errors : report->totals.warnings);
       report->summary.add(finding);
       report->findings.push_back(swde_finding{std::move(finding), &report->file});
@@ -659,10 +708,14 @@ swde_status swde_object_check(const swde_object* object, const swde_schema* sche
     report->totals.objects = 1;
     report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
     cli::findingsOf(*built, *s.metadata, file, add);
-    std::vector<swde::smDocumentFinding> found;
-    swde::smObjectChecks(s.metadata.get()).check(*built, found);
-    for (const swde::smDocumentFinding& documentFinding : found) {
-      add(cli::findingOf(documentFinding));
+    if (settings.documentChecks) {
+      std::vector<swde::smDocumentFinding> found;
+      swde::smObjectChecks(s.metadata.get(),
+                           swde::smDocumentOptions{swde::AnsiString(settings.today)})
+          .check(*built, found);
+      for (const swde::smDocumentFinding& documentFinding : found) {
+        add(cli::findingOf(documentFinding));
+      }
     }
     *out = report.release();
   });

@@ -25,11 +25,11 @@ void smObject::checkDate() {
     if (created == nullptr) {
       return;
     }
-    report(errCreationDateEmpty, smError::rmError, created->line, created->id, args, 0);
+    report(errCreationDateEmpty, smError::rmError, *created, args, 0);
   }
   if (isEmptyDate(verified)) {
     if (verified != nullptr) {
-      report(errVerificationDateEmpty, smError::rmError, verified->line, verified->id, args, 0);
+      report(errVerificationDateEmpty, smError::rmError, *verified, args, 0);
     }
     return;
   }
@@ -42,7 +42,7 @@ void smObject::checkDate() {
     return;
   }
   if (TrimView(creation.substr(0, dash)) > std::string_view(verified->value)) {
-    report(errVerificationBeforeCreation, smError::rmError, verified->line, verified->id, args, 0);
+    report(errVerificationBeforeCreation, smError::rmError, *verified, args, 0);
   }
 }
 

@@ -45,7 +45,7 @@ void smObject::checkRelationDest() {
     const ReferenceDef* reference = type->getReference(relation->code);
     if (reference != nullptr && !reference->isRefTypeNamePresent(relation->destType)) {
       const AnsiString args[] = {relation->name, typeName};
-      report(errRelatDestType, smError::rmError, relation->line, relation->id, args, 1);
+      report(errRelatDestType, smError::rmError, *relation, args, 1);
     }
   }
 }

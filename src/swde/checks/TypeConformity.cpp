@@ -27,13 +27,13 @@ void smObject::existsAttribsRelationsInST() {
   for (const auto& [name, attribute] : attributes) {
     if (type->getAttributeByCode(attribute->code) == nullptr) {
       const AnsiString args[] = {attribute->name, typeName};
-      report(errAttrNotDefined, smError::rmWarning, attribute->line, attribute->id, args, 1);
+      report(errAttrNotDefined, smError::rmWarning, *attribute, args, 1);
     }
   }
   for (const auto& [name, relation] : relations) {
     if (type->getReferenceByCode(relation->code) == nullptr) {
       const AnsiString args[] = {relation->name, typeName};
-      report(errRelatNotDefined, smError::rmWarning, relation->line, relation->id, args, 1);
+      report(errRelatNotDefined, smError::rmWarning, *relation, args, 1);
     }
   }
 }

@@ -9,6 +9,9 @@
 
 namespace SWDE_API swde {
 
+class smAttribute;
+class smRelation;
+
 // Error codes; the value of each enumerator is its code number. Keep in sync with the message
 // table in Smerrors.cpp (a compile-time check there counts both).
 enum smErrorCode : std::int16_t {
@@ -136,6 +139,11 @@ class smError {
   smErrorCode code = static_cast<smErrorCode>(0);
   ReportMsgType msgType = rmError;
   AnsiString message;  // the finished text, CP1250
+  // The entry of the object the error is about, when a check of the object made it about one of
+  // its attributes or relations; else null. Names the entry however the host numbered its lines
+  // and ids. Valid while the object holds the entry (smObject::clearMaps clears both).
+  const smAttribute* attribute = nullptr;
+  const smRelation* relation = nullptr;
 };
 
 }  // namespace swde

@@ -46,6 +46,10 @@ smObject::~smObject() {
 }
 
 void smObject::clearMaps() {
+  for (smError* error : errors) {
+    error->attribute = nullptr;
+    error->relation = nullptr;
+  }
   deleteEntries(attributes);
   deleteEntries(relations);
 }
@@ -107,10 +111,22 @@ void smObject::report(smErrorCode code, smError::ReportMsgType msgType, std::uin
   error.release();
 }
 
+void smObject::report(smErrorCode code, smError::ReportMsgType msgType,
+                      const smAttribute& attribute, const AnsiString* args, int argsHigh) {
+  report(code, msgType, attribute.line, attribute.id, args, argsHigh);
+  errors.back()->attribute = &attribute;
+}
+
+void smObject::report(smErrorCode code, smError::ReportMsgType msgType, const smRelation& relation,
+                      const AnsiString* args, int argsHigh) {
+  report(code, msgType, relation.line, relation.id, args, argsHigh);
+  errors.back()->relation = &relation;
+}
+
 void smObject::reportAttribute(smErrorCode code, smError::ReportMsgType msgType,
                                const smAttribute* attribute) {
   const AnsiString args[] = {attribute->name, typeName};
-  report(code, msgType, attribute->line, attribute->id, args, 1);
+  report(code, msgType, *attribute, args, 1);
 }
 
 }  // namespace swde

@@ -31,7 +31,8 @@ class smObject {
   // Frees the error records, then the entries.
   virtual ~smObject();
 
-  // Deletes every attribute and relation entry and empties both maps; errors stay.
+  // Deletes every attribute and relation entry and empties both maps; errors stay, naming no
+  // entry.
   void clearMaps();
   // Records whether the checked file carries its own schema sections (SP and ST).
   void setExistMetadata(bool exists);
@@ -134,6 +135,12 @@ class smObject {
   // Appends an error about the item at (`itemLine`, `itemId`) with the object's type name.
   void report(smErrorCode code, smError::ReportMsgType msgType, std::uint32_t itemLine,
               std::uint32_t itemId, const AnsiString* args, int argsHigh);
+  // The same about one of the object's entries, which the error names (smError::attribute,
+  // smError::relation) beside its line and id.
+  void report(smErrorCode code, smError::ReportMsgType msgType, const smAttribute& attribute,
+              const AnsiString* args, int argsHigh);
+  void report(smErrorCode code, smError::ReportMsgType msgType, const smRelation& relation,
+              const AnsiString* args, int argsHigh);
   // Appends an error about `attribute` with its name and the object's type name as arguments.
   void reportAttribute(smErrorCode code, smError::ReportMsgType msgType,
                        const smAttribute* attribute);

@@ -31,7 +31,7 @@ void smObject::checkPostalCode(smAttribute* attribute) {
                           TryStrToInt(first, number) && TryStrToInt(second, number);
   if (!wellFormed) {
     const AnsiString args[] = {typeName};
-    report(errPostalCode, smError::rmError, attribute->line, attribute->id, args, 0);
+    report(errPostalCode, smError::rmError, *attribute, args, 0);
   }
 }
 
