@@ -54,7 +54,7 @@ TEST(SchemaMarks, TheShippedAnnexDrivesTheDocumentChecks) {
   for (const swde::smDocumentFinding& f : findings) {
     rendered += std::to_string(f.code) + "@" + std::to_string(f.line) + " ";
   }
-  EXPECT_EQ(rendered, "7014@4 7004@4 7020@5 7001@7 7002@4 7002@6 ");
+  EXPECT_EQ(rendered, "7014@4 7020@5 7001@7 7002@4 7004@4 7002@6 ");
 }
 
 }  // namespace
