@@ -104,11 +104,16 @@ struct smDocumentChecks::State {
     std::uint32_t keyEntry;  // interned
     std::uint32_t keyId;
   };
-  // An interned name: `kept` is [scope name: 4 bytes][flags: 1 byte] then the text.
+  // An interned name, as `targetNames` keeps it: its record type, and [scope name: 4 bytes]
+  // [flags: 1 byte] then the text.
   struct Target {
-    std::string_view kept;
     std::uint32_t type;
+    std::string_view kept;
   };
+  Target target(std::uint32_t index) const {
+    const auto [type, kept] = document::KeyedTable<>::pairAt(targets[index]);
+    return Target{type, kept};
+  }
   static constexpr char kByIdFlag = 1;
   static constexpr char kScopedFlag = 2;
   static constexpr std::size_t kTargetHead = sizeof(std::uint32_t) + 1;
@@ -191,7 +196,7 @@ struct smDocumentChecks::State {
     const auto entered =
         targetNames.enter(type, scratch, static_cast<std::uint32_t>(targets.size()), arena);
     if (entered.added) {
-      targets.push_back(Target{entered.text, type});
+      targets.push_back(entered.text.data());
     }
     return kNamed | entered.value;
   }
@@ -214,10 +219,10 @@ struct smDocumentChecks::State {
   }
 
   std::uint32_t targetType(std::uint32_t name) const {
-    return (name & kNamed) != 0 ? targets[name & ~kNamed].type : objects[name].type;
+    return (name & kNamed) != 0 ? target(name & ~kNamed).type : objects[name].type;
   }
   std::string_view targetText(std::uint32_t name) const {
-    return (name & kNamed) != 0 ? targets[name & ~kNamed].kept.substr(kTargetHead)
+    return (name & kNamed) != 0 ? target(name & ~kNamed).kept.substr(kTargetHead)
                                 : objects[name].text();
   }
   AnsiString keyText(std::uint32_t ordinal) const {
@@ -256,7 +261,7 @@ struct smDocumentChecks::State {
     }
     // No one object: the objects naming the same scope type and text share it.
     const std::uint32_t flat = internTarget(
-        targetType(scope), kEnd, (scope & kNamed) != 0 ? targets[scope & ~kNamed].kept[4] : 0,
+        targetType(scope), kEnd, (scope & kNamed) != 0 ? target(scope & ~kNamed).kept[4] : 0,
         targetText(scope));
     return kByText | (flat & ~kNamed);
   }
@@ -283,35 +288,37 @@ struct smDocumentChecks::State {
       return chain(name);
     }
     const std::uint32_t index = name & ~kNamed;
-    std::vector<Resolved>& memo = memos[static_cast<std::size_t>(depth)];
-    if (memo.size() <= index) {
-      memo.resize(targets.size());
-    }
-    if (memo[index].known) {
-      return memo[index];
-    }
-    const Target& t = targets[index];
+    const Target t = target(index);
     std::uint32_t scope = kEnd;
     std::memcpy(&scope, t.kept.data(), sizeof scope);
     const char flags = t.kept[4];
     const std::string_view text = t.kept.substr(kTargetHead);
+    // Only a name within a scope is worth remembering: the others are one lookup.
+    const bool within = (flags & kScopedFlag) != 0 && scope != kEnd && depth + 1 < kDepth;
+    std::vector<Resolved>& memo = memos[static_cast<std::size_t>(depth)];
+    if (within && memo.size() <= index) {
+      memo.resize(targets.size());
+    }
+    if (within && memo[index].known) {
+      return memo[index];
+    }
     Resolved r;
     std::uint32_t head = 0;
     if ((flags & kByIdFlag) == 0 && keys.lookup(t.type, text, head)) {
       r = chain(head);
-      if ((flags & kScopedFlag) != 0 && scope != kEnd && depth + 1 < kDepth) {
-        const Resolved within = resolve(scope, depth + 1);
-        if (within.lookup == Lookup::kFound) {
+      if (within) {
+        const Resolved in = resolve(scope, depth + 1);
+        if (in.lookup == Lookup::kFound) {
           const Members& all = members(head, depth + 1);
           const auto range = std::equal_range(
-              all.begin(), all.end(), std::make_pair(within.identity, std::uint32_t{0}),
+              all.begin(), all.end(), std::make_pair(in.identity, std::uint32_t{0}),
               [](const auto& a, const auto& b) { return a.first < b.first; });
           r = Resolved{};
           if (range.second - range.first == 1) {
             r = found(range.first->second);
           } else if (range.first != range.second) {
             r.lookup = Lookup::kAmbiguous;
-            r.identity = within.identity;
+            r.identity = in.identity;
             r.head = head;
             r.depth = static_cast<std::int8_t>(depth + 1);
           }
@@ -323,7 +330,9 @@ struct smDocumentChecks::State {
       r = found(kById | std::uint64_t{t.type} << 32 | id);
     }
     r.known = true;
-    memos[static_cast<std::size_t>(depth)][index] = r;
+    if (within) {
+      memos[static_cast<std::size_t>(depth)][index] = r;
+    }
     return r;
   }
 
@@ -451,8 +460,8 @@ struct smDocumentChecks::State {
   std::unordered_map<std::uint32_t, std::uint32_t> units;  // a precinct's ordinal -> its unit
   // (record type, [scope][flags]text) -> the index in `targets`.
   document::KeyedTable<> targetNames;
-  std::deque<Target> targets;
-  document::IdSet<> ids;  // (record type, object id), every object's
+  std::deque<const char*> targets;  // the text of each, as `targetNames` keeps it
+  document::IdSet<> ids;            // (record type, object id), every object's
   std::deque<Ref> refs;
   std::deque<Parcel> parcels;  // by Parcel::ref
   // The parcel identifiers that are not their holder's key, by Parcel::ref.
@@ -717,11 +726,11 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   }
   std::vector<State::Resolved>().swap(groupTargets);
   std::sort(targets.begin(), targets.end());
-  // The name a group's finding shows: a key before an object id, then the least text.
-  const auto rank = [&s](std::uint32_t name) {
-    const bool byId = (name & State::kNamed) != 0 &&
-                      (s.targets[name & ~State::kNamed].kept[4] & State::kByIdFlag) != 0;
-    return std::make_pair(byId, s.targetText(name));
+  // The name a group's finding shows: the object's key before any other name (an object id),
+  // then the least text.
+  const auto rank = [&s](std::uint32_t name, std::uint64_t identity) {
+    const std::string_view text = s.targetText(name);
+    return std::make_pair(identity >= State::kByText || s.objects[identity].text() != text, text);
   };
   for (std::size_t at = 0; at < targets.size();) {
     std::size_t end = at + 1;
@@ -734,7 +743,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
         std::tie(g.line, g.id, g.objectLine, g.objectId, g.key) =
             std::tie(other.line, other.id, other.objectLine, other.objectId, other.key);
       }
-      if (rank(other.name) < rank(g.name)) {
+      if (rank(other.name, targets[at].identity) < rank(g.name, targets[at].identity)) {
         g.name = other.name;
       }
     }
