@@ -97,10 +97,11 @@ struct smDocumentOptions {
   // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
   // Empty: the date in Poland when the checks are constructed (PolishDay).
   AnsiString today;
-  // Codes of the document-level part (7001, 7002, 7004, 7030, 7031) that the host will not
-  // report: smDocumentChecks does not look for them and keeps nothing for them (no reference
-  // waiting for its target when neither 7002 nor 7004 is wanted, no share sum without 7030 and
-  // 7031, no key nor id when nothing is wanted). The per-object part reports its codes anyway.
+  // Codes of the document-level part (7001, 7002, 7004-7006, 7030-7032) that the host will not
+  // report: smDocumentChecks does not look for them and keeps nothing for them alone (no
+  // reference waits for the end when none of 7002 and 7004-7006 is wanted, no share sum without
+  // 7030-7032, no key nor id when nothing is wanted). The per-object part reports its codes
+  // anyway.
   std::vector<smDocumentCode> notWanted = {};
 };
 

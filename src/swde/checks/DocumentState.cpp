@@ -13,14 +13,14 @@
 //     object of the same key, so the objects of one key form a chain from the first. A key of a
 //     type without scope is repeated when its chain has two objects: 7001 at once.
 //   - scopes: a key marked `key-scope` is unique among the objects whose scope relation names the
-//     same object. Such an object keeps the name of its scope (ScopedKey, 20 bytes); in finish()
+//     same object. Such an object keeps the name of its scope (ScopedKey, 16 bytes); in finish()
 //     the objects of each chain are sorted by the object their scope resolves to, and a run of
 //     two or more is a repeated key (7001 on all but the first that came).
-//   - names: what a relation names, interned once (`targetNames`): the target's record type,
-//     its text, whether it is an object id, and the name of the scope it is looked up in (the
-//     referrer's own relation to the scope's record type), so a name within a name within a name
-//     is three small records. A name without scope that was already a key when it came is that
-//     key's chain instead, and costs nothing.
+//   - names: what a relation names, interned once (`targetNames`, and 8 bytes in `targets`): the
+//     target's record type, its text, whether it is an object id, and the name of the scope it is
+//     looked up in (the referrer's own relation to the scope's record type), so a name within a
+//     name within a name is three small records. A name without scope that was already a key
+//     when it came is that key's chain instead, and costs nothing.
 //   - ids: every object's (record type, id), a bit in a word of 64 ids (IdSet).
 //   - references: a relation whose target is keyed, or named by an id not seen yet, waits as a
 //     32-byte record (its name, relation, line and its object's type, line, id and key); a
@@ -31,11 +31,15 @@
 //     share on the least line, which the group's finding is about.
 // In finish() a name resolves within its scope when the scope resolves to one object, else among
 // all the objects of its type: one object is found; two or more are named as candidates (7006)
-// and the name means none of them; none makes an object id tried, then 7002. Groups whose names
-// resolve to one object are merged, their finding placed at the least line and naming the object
-// by its key before its id. Names of record types, relations and attributes are interned. Codes
-// the host does not want are not looked for, and what only they need is not kept
-// (smDocumentOptions::notWanted).
+// and the name means none of them; none makes an object id tried, then 7002. A scope is followed
+// at most kDepth levels deep, and what a name within a scope means is remembered per level, so
+// each is worked out once and a cycle of scopes ends. A parcel's precinct relation that resolves
+// is judged against the parcel identifier: its precinct number (7004) and its cadastral unit,
+// which must be the unit of that precinct object (7005), never of another precinct with the same
+// number. Groups whose names resolve to one object are merged, their finding placed at the least
+// line and naming the object by its key before any other name. Names of record types, relations
+// and attributes are interned. Codes the host does not want are not looked for, and what only
+// they need is not kept (smDocumentOptions::notWanted).
 //
 // finish() sorts a 16-byte entry per finding it will make by line, then code, then order of
 // arrival, and makes and hands over one finding at a time.
