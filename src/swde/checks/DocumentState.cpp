@@ -263,10 +263,10 @@ struct smDocumentChecks::State {
     if (r.lookup == Lookup::kFound) {
       return r.identity;
     }
-    // No one object: the objects naming the same scope type and text share it.
-    const std::uint32_t flat = internTarget(
-        targetType(scope), kEnd, (scope & kNamed) != 0 ? target(scope & ~kNamed).kept[4] : 0,
-        targetText(scope));
+    // No one object: the objects naming the same scope type and text share it, however they
+    // name it (a key's chain, or a name kept before the key came).
+    const char byId = (scope & kNamed) != 0 ? target(scope & ~kNamed).kept[4] & kByIdFlag : 0;
+    const std::uint32_t flat = internTarget(targetType(scope), kEnd, byId, targetText(scope));
     return kByText | (flat & ~kNamed);
   }
 
