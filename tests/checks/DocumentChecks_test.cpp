@@ -189,16 +189,16 @@ const DocumentRow kDocuments[] = {
       {"G5DZE", 60, 6, {}, {{"G5ROBR", "G5OBR", ""}}}},
      "7003@61 G5DZE G5ROBR/1; 7002@12 G5DZE G5ROBR/2 v=0009; 7002@42 G5UDZ G5RPOD/2 v=4; "
      "7002@51 G5UDZ G5RPOD/1 v=x3; 7002@52 G5UDZ G5RPOD/2 v=1"},
-    {"the parcel's precinct against the related precinct, when that one is in the document; "
-     "settled at once when it came before",
+    {"the parcel's precinct against the related precinct, when that one is in the document, "
+     "before or after it",
      {{"G5DZE", 5, 3, {{"G5IDD", "121905_2.0003.8"}}, {{"G5ROBR", "G5OBR", "0005"}}},
       {"G5OBR", 10, 1, {{"G5NRO", "0004"}}, {}},
       {"G5DZE", 20, 2, {{"G5IDD", "121905_2.0003.7"}}, {{"G5ROBR", "G5OBR", "0004"}}},
       {"G5DZE", 40, 4, {{"G5IDD", "121905_2.0003.9"}}, {{"G5ROBR", "G5OBR", "0006"}}},
       {"G5DZE", 50, 5, {{"G5IDD", "121905_2.0004.9"}}, {{"G5ROBR", "G5OBR", "0004"}}},
       {"G5OBR", 60, 6, {{"G5NRO", "0006"}}, {}}},
-     "7004@21 G5DZE G5IDD/1 v=121905_2.0003.7 e=0004 k=121905_2.0003.7; "
      "7002@7 G5DZE G5ROBR/1 v=0005 k=121905_2.0003.8; "
+     "7004@21 G5DZE G5IDD/1 v=121905_2.0003.7 e=0004 k=121905_2.0003.7; "
      "7004@41 G5DZE G5IDD/1 v=121905_2.0003.9 e=0006 k=121905_2.0003.9"},
     {"shares add up exactly, once per group, only for a target in the document",
      {{"G5JDR", 10, 1, {{"G5IJR", "A"}}, {}},
@@ -432,8 +432,8 @@ TEST(DocumentChecks, MessagesAndOptions) {
   EXPECT_EQ(messages, (std::vector<std::string>{
                           "Wielokrotne wystąpienie obiektu G5JDR o identyfikatorze A, poprzednio "
                           "w wierszu 2",
-                          "Suma udziałów G5UD w obiektach G5UDZ wskazujących relacją G5RJDR na "
-                          "obiekt G5JDR A wynosi 1/4 zamiast 1",
+                          "Obiekt G5JDR o identyfikatorze A wskazywany przez relację G5RJDR z "
+                          "obiektu G5UDZ jest niejednoznaczny - pasują obiekty w wierszach 2, 6",
                           "Obiekt G5JDR o identyfikatorze Z wskazywany przez relację G5RJDR z "
                           "obiektu G5UDZ nie istnieje w pliku"}));
 

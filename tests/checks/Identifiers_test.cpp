@@ -201,10 +201,10 @@ TEST(Identifiers, ParcelUnitAgainstItsPrecinctsUnit) {
   const std::vector<Obj> objects = {
       {"G5JEW", 1, 1, {{"G5IDJ", "141201_1"}}, {}},
       {"G5OBR", 10, 2, {{"G5NRO", "0001"}}, {{"G5RJEW", "G5JEW", "141201_1"}}},
-      // The same unit; another unit, settled at once.
+      // The same unit; another unit.
       {"G5DZE", 20, 3, {{"G5IDD", "141201_1.0001.5"}}, {{"G5ROBR", "G5OBR", "0001"}}},
       {"G5DZE", 30, 4, {{"G5IDD", "141202_1.0001.6"}}, {{"G5ROBR", "G5OBR", "0001"}}},
-      // Before its precinct: settled at the end; a precinct number that differs too (7004).
+      // Before its precinct; a precinct number that differs too (7004).
       {"G5DZE", 40, 5, {{"G5IDD", "141203_2.0002.7"}}, {{"G5ROBR", "G5OBR", "0002"}}},
       {"G5DZE", 44, 6, {{"G5IDD", "141203_2.0001.7"}}, {{"G5ROBR", "G5OBR", "0002"}}},
       // A precinct that names no unit, one that is not in the document, an invalid identifier.
@@ -219,20 +219,17 @@ TEST(Identifiers, ParcelUnitAgainstItsPrecinctsUnit) {
       {"G5DZE", 95, 14, {{"G5IDD", "141202_1.0004.8"}}, {{"G5ROBR", "G5OBR", "0004"}}},
   };
   EXPECT_EQ(swde_test::CheckDocument(annex.get(), {kToday}, objects),
-            "7005@31 G5DZE G5IDD/1 v=141202_1.0001.6 e=141201_1 k=141202_1.0001.6; "
             "7023@59 G5DZE G5IDD/1 v=141202_1.0001.07 e=NDZ[/n] od 1, bez zer wiodących "
             "k=141202_1.0001.07; "
+            "7005@31 G5DZE G5IDD/1 v=141202_1.0001.6 e=141201_1 k=141202_1.0001.6; "
             "7005@41 G5DZE G5IDD/1 v=141203_2.0002.7 e=141201_1 k=141203_2.0002.7; "
             "7004@45 G5DZE G5IDD/1 v=141203_2.0001.7 e=0002 k=141203_2.0001.7; "
             "7005@45 G5DZE G5IDD/1 v=141203_2.0001.7 e=141201_1 k=141203_2.0001.7; "
             "7002@56 G5DZE G5ROBR/1 v=0009 k=141202_1.0009.7; "
             "7002@97 G5DZE G5ROBR/1 v=0004 k=141202_1.0004.8");
 
-  std::vector<swde::smDocumentFinding> findings;
-  swde::smDocumentChecks checks(annex.get(), {kToday});
-  for (const Obj& o : {objects[1], objects[3]}) {
-    checks.addObject(*swde_test::Build(o), findings);
-  }
+  std::vector<swde::smDocumentFinding> findings =
+      swde_test::CheckObjects(annex.get(), {kToday}, {objects[0], objects[1], objects[3]});
   ASSERT_EQ(findings.size(), 1u);
   EXPECT_EQ(swde::Cp1250ToUtf8(findings[0].message),
             "Jednostka ewidencyjna w identyfikatorze działki G5IDD w obiekcie G5DZE niezgodna z "

@@ -4,12 +4,15 @@
 // read by the reader and judged by the document checks against that schema.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/xml/Reader.hpp"
+
+#include "xml/ReadSupport.hpp"
 
 namespace {
 
@@ -54,7 +57,41 @@ TEST(SchemaMarks, TheShippedAnnexDrivesTheDocumentChecks) {
   for (const swde::smDocumentFinding& f : findings) {
     rendered += std::to_string(f.code) + "@" + std::to_string(f.line) + " ";
   }
-  EXPECT_EQ(rendered, "7014@4 7004@4 7020@5 7001@7 7002@4 7002@6 ");
+  EXPECT_EQ(rendered, "7014@4 7020@5 7001@7 7002@4 7004@4 7002@6 ");
+}
+
+// A mark that cannot be honoured is an error at the mark's own line; a key-scope only at the end
+// of its record type, when all its relations are known.
+TEST(SchemaMarks, MistakesAtTheirLines) {
+  const std::string type =
+      "<SWDE><ATTRIBS_SECT><ATTR name='K' base_type='TX'/><ATTR name='L' base_type='TX'/>"
+      "</ATTRIBS_SECT><TYPES_SECT>\n<OBJECT name='T' base_type='RD'><ATTRIBUTES>\n";
+  const std::pair<std::string, std::string> rows[] = {
+      {"<ATTR name='K' key-scope='R'/>",
+       "3:1: key-scope on attribute \"K\", which is not marked key=\"1\""},
+      {"<ATTR name='K' key='1' key-scope='R'/>\n</ATTRIBUTES><RELATIONS><RELAT name='S'/>"
+       "</RELATIONS></OBJECT>",
+       "3:1: key-scope \"R\" on <ATTR name=\"K\">: record type T has no relation of that name"},
+      {"<ATTR name='K' key='1'/>\n<ATTR name='L' key='1'/>",
+       "4:1: a second key attribute in record type T (the first is K)"},
+      {"<ATTR name='K'/></ATTRIBUTES><RELATIONS>\n<RELAT name='R' "
+       "shares='L'/></RELATIONS></OBJECT>",
+       "4:1: shares \"L\" on <RELAT name=\"R\">: record type T has no attribute of that code"},
+  };
+  for (const auto& [text, error] : rows) {
+    EXPECT_EQ(swde_test::Failure([&] { swde::xml::parseSchema(type + text, "annex.xml"); }),
+              "annex.xml:" + error)
+        << text;
+  }
+  // A key-scope naming a relation of the type, written after the key, is accepted.
+  EXPECT_EQ(swde::xml::parseSchema(type + "<ATTR name='K' key='1' key-scope='R'/></ATTRIBUTES>"
+                                          "<RELATIONS><RELAT name='R'/></RELATIONS></OBJECT>"
+                                          "</TYPES_SECT></SWDE>",
+                                   "annex.xml")
+                ->typesSection->getType("T")
+                ->getKeyAttribute()
+                ->keyScope,
+            "R");
 }
 
 }  // namespace
