@@ -9,8 +9,13 @@
 //     from 0 to 2^32 - 1 and multiples of table sizes, keys that repeat, references to targets
 //     that come before, after or never, shares from 0 to 2^64 - 1 over primes near 2^64):
 //     leaving codes out (smDocumentOptions::notWanted) gives the findings of all codes without
-//     them; and the digests in reverse order give the same references never resolved (7002),
-//     precinct mismatches (7004), share verdicts (7030, 7031) and repeated key values (7001).
+//     them; and the digests in reverse order give the same findings, words, lines and keys
+//     included, but for which object of a repeated key is the repeat (7001) and which parcel of a
+//     register unit is its first (7046): keys scoped by a relation whose own target is scoped,
+//     names that fit several objects, ids that two objects share and precincts of several units
+//     must not make any name mean another object. The digests play parts of the register too
+//     (parcels with areas and listed parts, land-use parts, buildings, premises, register units
+//     of a kind), in full and update transfers.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +28,7 @@
 
 #include "swde/checks/DocumentChecks.hpp"
 #include "swde/checks/DocumentTables.hpp"
+#include "swde/checks/RegisterChecks.hpp"
 #include "swde/platform/SeededHash.hpp"
 
 #include "FuzzSupport.hpp"
@@ -132,7 +138,7 @@ void tables(FuzzedDataProvider& in, std::size_t operations) {
 }
 
 const char* const kTypes[] = {"G5JDR", "G5OBR", "X", "G5OSF", "Y", ""};  // the first two keyed
-const char* const kRelations[] = {"G5RJDR", "G5ROBR", "R"};
+const char* const kRelations[] = {"G5RJDR", "G5ROBR", "R", "G5RDZE", "G5RKLU"};
 const std::uint64_t kNumbers[] = {0,
                                   1,
                                   2,
@@ -156,6 +162,8 @@ std::uint64_t number(FuzzedDataProvider& in) {
 std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
   std::vector<smObjectDigest> all;
   const auto count = in.ConsumeIntegralInRange<std::uint32_t>(0, 40);
+  // A register unit is unique within its precinct; a precinct within the X it names, or not.
+  const bool precinctScoped = in.ConsumeBool();
   for (std::uint32_t i = 0; i < count && in.remaining_bytes() > 0; ++i) {
     smObjectDigest d;
     const std::size_t type = in.ConsumeIntegralInRange<std::size_t>(0, std::size(kTypes) - 1);
@@ -169,6 +177,10 @@ std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
       d.keyEntry = type == 0 ? "G5IJR" : "G5NRO";
       d.keyLine = d.line + 1;
       d.keyId = 1;
+      d.keyScoped = type == 0 || precinctScoped;
+      if (type == 1 && in.ConsumeBool()) {
+        d.unit = in.ConsumeBool() ? "121905_2" : "121906_5";
+      }
     }
     if (in.ConsumeBool()) {
       d.parcelEntry = "G5IDD";
@@ -179,7 +191,8 @@ std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
     const auto references = in.ConsumeIntegralInRange<std::uint32_t>(0, 3);
     for (std::uint32_t r = 0; r < references; ++r) {
       smObjectDigest::Reference ref;
-      ref.relation = kRelations[in.ConsumeIntegralInRange<std::size_t>(0, 2)];
+      ref.relation =
+          kRelations[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kRelations) - 1)];
       ref.line = d.line + 10 + r;
       ref.id = r + 1;
       const std::size_t target = in.ConsumeIntegralInRange<std::size_t>(0, std::size(kTypes) - 1);
@@ -187,6 +200,10 @@ std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
       ref.byId = target >= 2;
       ref.target = ref.byId && in.ConsumeBool() ? std::to_string(id(in)) : key(in);
       ref.precinctDiffers = !d.parcelValue.empty() && target == 1 && in.ConsumeBool();
+      if (!d.parcelValue.empty() && target == 1) {
+        ref.parcelUnit = in.ConsumeBool() ? "121905_2" : "121906_5";
+      }
+      ref.scoped = target == 0 || (target == 1 && precinctScoped);
       if (in.ConsumeBool()) {
         smObjectDigest::Share share;
         share.reference = d.references.size();
@@ -200,14 +217,61 @@ std::vector<smObjectDigest> digests(FuzzedDataProvider& in) {
       }
       d.references.push_back(ref);
     }
+    // Scopes: the first relation to the scope's record type (a precinct's scope is an X).
+    const auto scopeOf = [&d](const std::string& scopeType) {
+      for (std::size_t r = 0; r < d.references.size(); ++r) {
+        if (d.references[r].targetType == scopeType) {
+          return static_cast<int>(r);
+        }
+      }
+      return -1;
+    };
+    if (d.keyScoped) {
+      d.scope = scopeOf(type == 0 ? "G5OBR" : "X");
+    }
+    for (smObjectDigest::Reference& ref : d.references) {
+      if (ref.scoped) {
+        ref.scope = scopeOf(ref.targetType == "G5JDR" ? "G5OBR" : "X");
+        if (ref.scope >= 0 && &d.references[static_cast<std::size_t>(ref.scope)] == &ref) {
+          ref.scope = -1;
+        }
+      }
+    }
+    // Its part in the register.
+    using swde::document::RegisterRole;
+    const auto role = in.ConsumeIntegralInRange<std::uint8_t>(0, 6);
+    d.reg.role = static_cast<std::uint8_t>(role > 5 ? 0 : role);
+    if (d.reg.role == static_cast<std::uint8_t>(RegisterRole::kParcel) ||
+        d.reg.role == static_cast<std::uint8_t>(RegisterRole::kLandUse)) {
+      d.reg.areaRead = in.ConsumeIntegralInRange(0, 7) != 0;
+      d.reg.area = in.ConsumeIntegralInRange<std::int64_t>(0, 3);
+      d.reg.areaLine = d.line + 4;
+      d.reg.areaId = 4;
+      d.reg.areaEntry = "G5PEW";
+    }
+    const char* const precincts[] = {"", "121905_2.0003", "121905_2.0004"};
+    d.reg.precinct = precincts[in.ConsumeIntegralInRange<std::size_t>(0, 2)];
+    const char kinds[] = {0, 'G', 'B', 'L'};
+    d.reg.unitKind = kinds[in.ConsumeIntegralInRange<std::size_t>(0, 3)];
+    for (std::size_t r = 0; r < d.references.size() && d.reg.partOf < 0; ++r) {
+      if (d.references[r].relation == "G5RDZE") {
+        d.reg.partOf = static_cast<int>(r);
+      }
+    }
+    if (d.reg.role == static_cast<std::uint8_t>(RegisterRole::kBuilding) && d.keyEntry.empty()) {
+      d.keyEntry = "G5IDB";
+      d.keyLine = d.line + 5;
+      d.keyId = 5;
+    }
     all.push_back(std::move(d));
   }
   return all;
 }
 
 std::vector<smDocumentFinding> run(const std::vector<smObjectDigest>& all,
-                                   const std::vector<swde::smDocumentCode>& notWanted) {
-  swde::smDocumentChecks checks(nullptr, {"2026.06.15", notWanted});
+                                   const std::vector<swde::smDocumentCode>& notWanted,
+                                   swde::smTransfer transfer) {
+  swde::smDocumentChecks checks(nullptr, {"2026.06.15", notWanted, transfer});
   std::vector<smDocumentFinding> findings;
   for (const smObjectDigest& d : all) {
     checks.add(d, findings);
@@ -224,13 +288,17 @@ std::string describe(const smDocumentFinding& f, bool whose) {
 
 void documentChecks(FuzzedDataProvider& in) {
   const std::vector<smObjectDigest> all = digests(in);
-  const std::vector<smDocumentFinding> every = run(all, {});
+  const swde::smTransfer transfer =
+      in.ConsumeBool() ? swde::smTransfer::kUpdate : swde::smTransfer::kDeclared;
+  const std::vector<smDocumentFinding> every = run(all, {}, transfer);
 
   // Codes left out.
   std::vector<swde::smDocumentCode> left;
   for (const swde::smDocumentCode code :
-       {swde::dcDuplicateKey, swde::dcDanglingReference, swde::dcPrecinctMismatch, swde::dcShareSum,
-        swde::dcShareSumRange}) {
+       {swde::dcDuplicateKey, swde::dcDanglingReference, swde::dcPrecinctMismatch,
+        swde::dcUnitMismatch, swde::dcAmbiguousReference, swde::dcShareSum, swde::dcShareSumRange,
+        swde::dcShareSumAtLeast, swde::dcParcelAreaSum, swde::dcUnitKind, swde::dcUnitPrecincts,
+        swde::dcBuildingPrecinct, swde::dcUpdateShareSum}) {
     if (in.ConsumeBool()) {
       left.push_back(code);
     }
@@ -242,51 +310,29 @@ void documentChecks(FuzzedDataProvider& in) {
     }
   }
   std::vector<std::string> got;
-  for (const smDocumentFinding& f : run(all, left)) {
+  for (const smDocumentFinding& f : run(all, left, transfer)) {
     got.push_back(describe(f, true));
   }
   SWDE_FUZZ_CHECK(got == expected);
 
-  // The other order: what does not depend on which object came first. (A share group's finding
-  // is placed at its first share, names that object's key and names the group's object as that
-  // share does.)
+  // The other order: the same findings, but for which object of a repeated key comes second and
+  // which parcel of a register unit sets its precinct.
   const auto settled = [](const std::vector<smDocumentFinding>& findings) {
     std::multiset<std::string> out;
     for (const smDocumentFinding& f : findings) {
-      if (f.code == swde::dcDuplicateKey) {
-        out.insert("7001 " + f.typeName + " " + f.value);
-      } else if (f.code == swde::dcDanglingReference) {
-        out.insert(describe(f, true));
-      } else if (f.code == swde::dcShareSum || f.code == swde::dcShareSumRange) {
-        // The sum, not the words: a group that names its object once by key and once by id
-        // is named in its finding as its first share names it.
-        out.insert(std::to_string(f.code) + " " + f.typeName + " " + f.entry + " " + f.value);
-      } else if (f.code == swde::dcPrecinctMismatch) {
-        out.insert(describe(f, true) + " " + std::to_string(f.objectLine));
+      if (f.code == swde::dcUnitPrecincts) {
+        continue;
       }
+      out.insert(f.code == swde::dcDuplicateKey
+                     ? "7001 " + f.typeName + " " + f.value
+                     : describe(f, true) + " " + std::to_string(f.objectLine) + " " + f.expected +
+                           " " + std::to_string(f.relatedLine));
     }
     return out;
   };
   const std::vector<smObjectDigest> reversed(all.rbegin(), all.rend());
-  std::multiset<std::string> forward = settled(every);
-  std::multiset<std::string> backward = settled(run(reversed, {}));
-  // Where a key or an object id names two objects, the first one met is the one a reference
-  // means, so share groups may gather differently: their sums are compared only without such.
-  std::set<std::pair<std::string, std::uint32_t>> ids;
-  bool twice = false;
-  for (const smObjectDigest& d : all) {
-    twice = twice || !ids.emplace(d.typeName, d.id).second;
-  }
-  for (const smDocumentFinding& f : every) {
-    twice = twice || f.code == swde::dcDuplicateKey || f.code == swde::dcAmbiguousReference;
-  }
-  if (twice) {
-    for (auto* found : {&forward, &backward}) {
-      for (auto it = found->begin(); it != found->end();) {
-        it = it->rfind("703", 0) == 0 ? found->erase(it) : std::next(it);
-      }
-    }
-  }
+  const std::multiset<std::string> forward = settled(every);
+  const std::multiset<std::string> backward = settled(run(reversed, {}, transfer));
   SWDE_FUZZ_CHECK(backward == forward);
 }
 

@@ -330,20 +330,23 @@ inline std::string CheckDocument(const swde::Metadata* annex,
 
 // A document of a table: "case", its name; a row per object: type, line, id, status, then its
 // entries, "NAME=value" attributes and "NAME>TYPE:target" relations; "=" a finding expected, in
-// order (none: the document is clean).
+// order (none: the document is clean); "<" a finding expected when the objects come in reverse
+// order (none: the same as forwards).
 struct DocumentCase {
   std::string name;
   std::vector<Obj> objects;
   std::string expected;
+  std::string backward;
 };
 
 inline std::vector<DocumentCase> Documents(const std::string& name) {
   std::vector<DocumentCase> cases;
   for (const Lines& row : Table(name)) {
     if (row[0] == "case") {
-      cases.push_back({row.at(1), {}, ""});
-    } else if (row[0] == "=") {
-      cases.back().expected += (cases.back().expected.empty() ? "" : "; ") + row.at(1);
+      cases.push_back({row.at(1), {}, "", ""});
+    } else if (row[0] == "=" || row[0] == "<") {
+      std::string& to = row[0] == "=" ? cases.back().expected : cases.back().backward;
+      to += (to.empty() ? "" : "; ") + row.at(1);
     } else {
       Obj& o = cases.back().objects.emplace_back();
       o = {row[0],

@@ -265,17 +265,16 @@ TEST(DocumentChecks, MessagesAndOptions) {
   EXPECT_EQ(messages, (std::vector<std::string>{
                           "Wielokrotne wystąpienie obiektu G5JDR o identyfikatorze A, poprzednio "
                           "w wierszu 2",
-                          "Suma udziałów G5UD w obiektach G5UDZ wskazujących relacją G5RJDR na "
-                          "obiekt G5JDR A wynosi 1/4 zamiast 1",
+                          "Obiekt G5JDR o identyfikatorze A wskazywany przez relację G5RJDR z "
+                          "obiektu G5UDZ jest niejednoznaczny - pasują obiekty w wierszach 2, 6",
                           "Obiekt G5JDR o identyfikatorze Z wskazywany przez relację G5RJDR z "
                           "obiektu G5UDZ nie istnieje w pliku"}));
 
-  findings.clear();
-  for (const Obj& o :
-       {Obj{"G5OBR", 1, 1, {{"G5NRO", "0001"}}, {{"G5RJEW", "G5JEW", "141201_1"}}},
-        Obj{"G5DZE", 2, 2, {{"G5IDD", "141202_1.0001.6"}}, {{"G5ROBR", "G5OBR", "0001"}}}}) {
-    checks.addObject(*Build(o), findings);
-  }
+  findings = CheckObjects(
+      annex.get(), {kToday},
+      {{"G5JEW", 1, 1, {{"G5IDJ", "141201_1"}}, {}},
+       {"G5OBR", 2, 2, {{"G5NRO", "0001"}}, {{"G5RJEW", "G5JEW", "141201_1"}}},
+       {"G5DZE", 3, 3, {{"G5IDD", "141202_1.0001.6"}}, {{"G5ROBR", "G5OBR", "0001"}}}});
   ASSERT_EQ(findings.size(), 1u);
   EXPECT_EQ(swde::Cp1250ToUtf8(findings[0].message),
             "Jednostka ewidencyjna w identyfikatorze działki G5IDD w obiekcie G5DZE niezgodna z "

@@ -124,11 +124,11 @@ struct smDocumentOptions {
   // The day of the check, "rrrr.mm.dd": no date may lie after it (unless marked future-ok).
   // Empty: the date in Poland when the checks are constructed (PolishDay).
   AnsiString today;
-  // Codes of the document-level part (7001, 7002, 7004, 7006, 7030 to 7032, 7042, 7044 to 7048)
-  // that the host will not
-  // report: smDocumentChecks does not look for them and keeps nothing for them (no reference
-  // waiting for its target when neither 7002 nor 7004 is wanted, no share sum without 7030 and
-  // 7031, no key nor id when nothing is wanted). The per-object part reports its codes anyway.
+  // Codes of the document-level part (7001, 7002, 7004-7006, 7030-7032, 7042, 7044-7048) that
+  // the host will not report: smDocumentChecks does not look for them and keeps nothing for them
+  // alone (no reference waits for the end when none of 7002 and 7004-7006 is wanted, no share sum
+  // without 7030-7032 and 7048, no key nor id when nothing is wanted). The per-object part
+  // reports its codes anyway.
   std::vector<smDocumentCode> notWanted = {};
   smTransfer transfer = smTransfer::kDeclared;  // kFull or kUpdate: whatever the document says
 };
@@ -172,7 +172,10 @@ struct smObjectDigest {
   bool keyed = false;    // the record type has a key attribute
   AnsiString key;        // the trimmed key value; empty when the object has none
   AnsiString keyEntry;   // the key attribute's name and location
-  // A scoped key: the index in `references` of the relation naming the key's scope; -1: none.
+  // The record type's key is unique only within a scope (AttributeDef::keyScope); `scope` is
+  // then the index in `references` of the relation naming the object's scope, -1 when it names
+  // none (such objects are compared among themselves).
+  bool keyScoped = false;
   int scope = -1;
   std::uint32_t keyLine = 0;
   std::uint32_t keyId = 0;
@@ -257,17 +260,18 @@ class smDocumentChecks {
   const smObjectChecks& objectChecks() const { return objectChecks_; }
 
   // Takes the next object's digest, in document order, and appends what it settles at once: a
-  // key that an earlier object of the same type has (7001), a precinct that differs from that
-  // of an earlier related precinct object (7004), a PESEL or REGON an earlier subject of the
-  // same type has (7044).
+  // key of a type without scope that an earlier object of the same type has (7001), a PESEL or
+  // REGON an earlier subject of the same type has (7044). Everything a later object may change
+  // waits for finish(): which object a name means is known only when no other object of that
+  // name can come any more.
   void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
   // objectChecks().check(object, findings), then add() of its digest.
   void addObject(const smObject& object, std::vector<smDocumentFinding>& findings);
-  // Ends the document and hands `sink` one at a time, ordered by line, then code: relations whose
-  // target never came (7002), precinct mismatches found only now (7004), share groups whose sum
-  // is not 1 (7030 to 7032; in an update transfer only a sum above 1, 7048), and what the
-  // register checks settle at the end (7042, 7045 to 7047). REQUIRES: called once, after the
-  // last add().
+  // Ends the document and hands `sink` one at a time, ordered by line, then code: keys repeated
+  // within their scope (7001), relations whose target never came (7002) or whose name fits
+  // several objects (7006), precinct and unit mismatches (7004, 7005), share groups whose sum is
+  // not 1 (7030, 7031, 7032; in an update transfer only a sum above 1, 7048), and the register
+  // checks (7042, 7045 to 7047). REQUIRES: called once, after the last add().
   void finish(const std::function<void(smDocumentFinding&&)>& sink);
   // The same, appended to `findings`.
   void finish(std::vector<smDocumentFinding>& findings);

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "swde/checks/DocumentChecks.hpp"
@@ -129,27 +128,6 @@ struct ParcelParts {
 // parts in `parcel`.
 Verdict JudgeIdentifier(ValueCheck check, std::string_view value, int today, ParcelParts* parcel);
 
-// Units.cpp. The cadastral unit of a parcel identifier against the unit of the precinct the
-// parcel relates to (7005): the unit of every precinct is kept, and the references to a precinct
-// that has not come yet wait, their texts in one buffer.
-class PrecinctUnits {
- public:
-  // Notes the unit of a precinct's digest; judges the references of a parcel's digest to a
-  // precinct already seen at once, appending to `findings`, and keeps the others for finish().
-  void add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
-  // Appends the findings of the references that waited for their precinct.
-  void finish(std::vector<smDocumentFinding>& findings) const;
-
- private:
-  struct Waiting {
-    std::size_t texts;  // in texts_: type, attribute, key, value, target type, target, unit
-    std::uint32_t objectLine, objectId, line, id;
-  };
-  std::unordered_map<std::string, AnsiString> units_;  // "target type\0key" -> the unit
-  std::vector<Waiting> waiting_;
-  std::string texts_;
-};
-
 // DocumentFindings.cpp. The object a finding is about.
 struct Subject {
   const AnsiString& typeName;
@@ -161,6 +139,13 @@ struct Subject {
 smDocumentFinding MakeEntryFinding(smDocumentCode code, const Subject& object,
                                    const AnsiString& entry, std::uint32_t line,
                                    std::uint32_t entryId, std::initializer_list<AnsiString> args);
+
+// Units.cpp. 7005 about the parcel identifier `value` (the attribute `attribute` at `line`, `id`)
+// of `object`, whose relation names the precinct `precinct` of the cadastral unit `unit`.
+smDocumentFinding MakeUnitFinding(const Subject& object, const AnsiString& attribute,
+                                  std::uint32_t line, std::uint32_t id, const AnsiString& key,
+                                  const AnsiString& value, const AnsiString& precinct,
+                                  const AnsiString& unit);
 
 }  // namespace document
 }  // namespace swde

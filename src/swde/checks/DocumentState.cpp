@@ -1,22 +1,47 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
-// The document-level part of the document checks. What it keeps grows with the document, so it
-// keeps only what a later object or the end of the document needs, compactly, in tables sized by
-// how many entries they hold, never by what the entries say (DocumentTables.hpp):
-//   - per key (record type, key value): a 16-byte slot, and the text with its type and first
-//     line (12 bytes) in an arena of large blocks;
-//   - per object of a type without key, unknown record types included: its id, one bit of a word
-//     of 64 ids of its type in a hashed table (16 bytes a word, so a fraction of a byte per id
-//     when ids come in runs, and at most 43 bytes when they are scattered);
-//   - per reference whose target has not come yet (a reference to an earlier object is settled
-//     at once and forgotten): 40 bytes and its target's name in the arena, and once per object
-//     holding such references its type, line, id and key (16 bytes and the key), with its
-//     parcel identifier when 7004 needs it;
-//   - per share group: its name in the table of groups and one exact sum (ShareSum).
-// Names of record types, relations and attributes are interned. Codes the host does not want
-// are not looked for, and nothing is kept for them (smDocumentOptions::notWanted).
+// The document-level part of the document checks. Which object a name means can change until
+// the document ends: an object of the same key may still come, and make the name fit two, or a
+// precinct of the same number in another unit may make a scope uncertain. So the findings do not
+// depend on the order of the objects, nothing that a later object could change is settled early:
+// names are resolved in finish(), each name once, whatever order the objects came in.
 //
-// finish() sorts a 12-byte entry per finding it will make by line, then code, then order of
+// What is kept grows with the document, so it is kept compactly, in tables sized by how many
+// entries they hold, never by what the entries say (DocumentTables.hpp):
+//   - keys: per key (record type, key value) a slot of `keys` and the text in the arena; per
+//     keyed object 32 bytes (`objects`): the line and text of its key, its id, and the next
+//     object of the same key, so the objects of one key form a chain from the first. A key of a
+//     type without scope is repeated when its chain has two objects: 7001 at once.
+//   - scopes: a key marked `key-scope` is unique among the objects whose scope relation names the
+//     same object. Such an object keeps the name of its scope (ScopedKey, 16 bytes); in finish()
+//     the objects of each chain are sorted by the object their scope resolves to, and a run of
+//     two or more is a repeated key (7001 on all but the first that came).
+//   - names: what a relation names, interned once (`targetNames`, and 8 bytes in `targets`): the
+//     target's record type, its text, whether it is an object id, and the name of the scope it is
+//     looked up in (the referrer's own relation to the scope's record type), so a name within a
+//     name within a name is three small records. A name without scope that was already a key
+//     when it came is that key's chain instead, and costs nothing.
+//   - ids: every object's (record type, id), a bit in a word of 64 ids (IdSet).
+//   - references: a relation whose target is keyed, or named by an id not seen yet, waits as a
+//     32-byte record (its name, relation, line and its object's type, line, id and key); a
+//     relation naming an object id already seen is settled at once, as no later object can
+//     change what an id means. A parcel identifier that a precinct relation must agree with is
+//     kept beside it (Parcel).
+//   - share groups: per (record type, relation, attribute, name) one exact sum (ShareSum) and the
+//     share on the least line, which the group's finding is about.
+// In finish() a name resolves within its scope when the scope resolves to one object, else among
+// all the objects of its type: one object is found; two or more are named as candidates (7006)
+// and the name means none of them; none makes an object id tried, then 7002. A scope is followed
+// at most kDepth levels deep, and what a name within a scope means is remembered per level, so
+// each is worked out once and a cycle of scopes ends. A parcel's precinct relation that resolves
+// is judged against the parcel identifier: its precinct number (7004) and its cadastral unit,
+// which must be the unit of that precinct object (7005), never of another precinct with the same
+// number. Groups whose names resolve to one object are merged, their finding placed at the least
+// line and naming the object by its key before any other name. Names of record types, relations
+// and attributes are interned. Codes the host does not want are not looked for, and what only
+// they need is not kept (smDocumentOptions::notWanted).
+//
+// finish() sorts a 16-byte entry per finding it will make by line, then code, then order of
 // arrival, and makes and hands over one finding at a time.
 #include <algorithm>
 #include <cstring>
@@ -48,140 +73,98 @@ bool readId(std::string_view text, std::uint32_t& id) {
   return value <= 0xFFFFFFFFull;
 }
 
-// An object that holds a reference waiting for its target, or the first share of a group, as an
-// arena record: four 32-bit numbers (type, line, id, the key's size with a flag for the parcel
-// fields), the parcel fields when a reference needs them (four more), then the key's and the
-// parcel identifier's bytes.
-struct Holder {
-  std::uint32_t type;  // interned
-  std::uint32_t objectLine;
-  std::uint32_t objectId;
-  std::uint32_t parcelEntry;  // interned; the parcel fields only with a parcel value
-  std::uint32_t parcelLine;
-  std::uint32_t parcelId;
-  std::string_view key;
-  std::string_view parcelValue;
-
-  static constexpr std::uint32_t kParcel = std::uint32_t{1} << 31;
-
-  static const char* keep(const Holder& h, document::Arena& arena) {
-    const bool parcel = !h.parcelValue.empty();
-    const std::uint32_t header[8] = {
-        h.type,        h.objectLine,
-        h.objectId,    static_cast<std::uint32_t>(h.key.size()) | (parcel ? kParcel : 0),
-        h.parcelEntry, h.parcelLine,
-        h.parcelId,    static_cast<std::uint32_t>(h.parcelValue.size())};
-    const std::size_t head = (parcel ? 8 : 4) * sizeof(std::uint32_t);
-    char* record = arena.allocate(head + h.key.size() + h.parcelValue.size());
-    std::memcpy(record, header, head);
-    if (!h.key.empty()) {
-      std::memcpy(record + head, h.key.data(), h.key.size());
-    }
-    if (parcel) {
-      std::memcpy(record + head + h.key.size(), h.parcelValue.data(), h.parcelValue.size());
-    }
-    return record;
-  }
-
-  static Holder read(const char* record) {
-    std::uint32_t header[8] = {};
-    std::memcpy(header, record, 4 * sizeof(std::uint32_t));
-    const bool parcel = (header[3] & kParcel) != 0;
-    if (parcel) {
-      std::memcpy(header + 4, record + 4 * sizeof(std::uint32_t), 4 * sizeof(std::uint32_t));
-    }
-    const std::uint32_t keySize = header[3] & ~kParcel;
-    const char* text = record + (parcel ? 8 : 4) * sizeof(std::uint32_t);
-    return Holder{header[0],
-                  header[1],
-                  header[2],
-                  header[4],
-                  header[5],
-                  header[6],
-                  std::string_view(text, keySize),
-                  std::string_view(text + keySize, header[7])};
-  }
-};
-
 }  // namespace
 
 struct smDocumentChecks::State : document::Identities {
-  // Who an object is once its name is resolved: a keyed object's ordinal (below 2^32), or
-  // kById | type << 32 | id for an object named by its id.
+  // Who an object is once a name is resolved: a keyed object's ordinal (below 2^32), or
+  // kById | type << 32 | id for an object named by its id. A scope that is no one object is
+  // kByText | its name without scope, or kNoScope when the object names none. A share group of an
+  // update transfer whose target is not in the document is kAbsent | its index.
   static constexpr std::uint64_t kById = std::uint64_t{1} << 63;
-  // A group of an update transfer whose target is not in the document: kAbsent | its index.
-  static constexpr std::uint64_t kAbsent = std::uint64_t{1} << 62;
-  // A scope not known: no relation names it (kNoScope), or its target had not come when the
-  // object came (kLater: its name is kept and looked up at the end).
+  static constexpr std::uint64_t kByText = std::uint64_t{1} << 62;
+  static constexpr std::uint64_t kAbsent = kById | kByText;
   static constexpr std::uint64_t kNoScope = ~std::uint64_t{0};
-  static constexpr std::uint64_t kLater = ~std::uint64_t{0} - 1;
   static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
+  // A name: the ordinal of the first object of a key, or kNamed | its index in `targets`.
+  static constexpr std::uint32_t kNamed = std::uint32_t{1} << 31;
+  // Scopes within scopes followed, the name's own level included.
+  static constexpr int kDepth = 4;
+  // Ref::relation: the holder's parcel identifier names another precinct (7004 when found), or
+  // its cadastral unit must be the precinct's (7005).
+  static constexpr std::uint32_t kPrecinct = std::uint32_t{1} << 31;
+  static constexpr std::uint32_t kUnit = std::uint32_t{1} << 30;
+  static constexpr std::uint32_t kFlags = kPrecinct | kUnit;
 
-  // A keyed object: the line of its key, the next object of its type with the same key, and
-  // its type and id (a share may name it by its id).
   struct Keyed {
-    std::uint32_t line;
-    std::uint32_t next;
+    const char* key;  // the text as `keys` keeps it
+    std::uint32_t keySize;
+    std::uint32_t line;  // of the key
+    std::uint32_t next;  // the next object of the same type and key
     std::uint32_t type;
     std::uint32_t id;
+    std::uint32_t scoped;  // its ScopedKey, or kEnd for a key of a type without scope
+    std::string_view text() const { return std::string_view(key, keySize); }
   };
+  struct ScopedKey {
+    std::uint32_t scope;  // the name of the object's scope; kEnd: it names none
+    std::uint32_t objectLine;
+    std::uint32_t keyEntry;  // interned
+    std::uint32_t keyId;
+  };
+  // An interned name, as `targetNames` keeps it: its record type, and [scope name: 4 bytes]
+  // [flags: 1 byte] then the text.
+  struct Target {
+    std::uint32_t type;
+    std::string_view kept;
+  };
+  Target target(std::uint32_t index) const {
+    const auto [type, kept] = document::KeyedTable<>::pairAt(targets[index]);
+    return Target{type, kept};
+  }
+  static constexpr char kByIdFlag = 1;
+  static constexpr char kScopedFlag = 2;
+  static constexpr std::size_t kTargetHead = sizeof(std::uint32_t) + 1;
 
-  // A name to resolve: a relation's target, with the scope within which it is looked up.
+  // A relation waiting for the end, and who holds it.
   struct Ref {
-    const char* target;     // in the arena
-    const char* scopeText;  // kLater: the scope's name, in the arena
-    std::uint64_t scope;    // the scope's identity, kNoScope or kLater
-    std::uint32_t targetSize;
-    std::uint32_t targetType;  // interned
-    std::uint32_t scopeSize;
-    std::uint32_t scopeType;
-    bool byId;
-    bool scoped;
-    bool scopeById;
-    std::string_view targetName() const { return std::string_view(target, targetSize); }
-  };
-
-  // The outcome of a lookup.
-  enum class Lookup { kNone, kFound, kAmbiguous };
-  struct Resolved {
-    Lookup lookup = Lookup::kNone;
-    std::uint64_t identity = 0;
-    std::uint32_t head = kEnd;  // kAmbiguous: the first candidate
-  };
-
-  // A reference waiting for its target, or whose name fits several objects.
-  struct Pending {
-    const char* holder;  // the Holder record of the object with the reference
-    Ref ref;
-    std::uint32_t relation;  // interned
-    std::uint32_t line;      // of the relation entry
+    std::uint32_t name;
+    std::uint32_t relation;  // interned, with kFlags
+    std::uint32_t line;
     std::uint32_t id;
-    // The holder's parcel identifier names another precinct than the target (and 7004 is
-    // wanted).
-    bool precinctDiffers;
+    std::uint32_t type;  // of the holder, interned
+    std::uint32_t objectLine;
+    std::uint32_t objectId;
+    std::uint32_t key;  // the holder's keyed ordinal; kEnd: it has no key
+  };
+  // The parcel identifier of the holder of a Ref with kFlags.
+  struct Parcel {
+    std::uint32_t ref;
+    std::uint32_t unit;   // interned; the unit the identifier names
+    std::uint32_t entry;  // interned
+    std::uint32_t line;
+    std::uint32_t id;
   };
 
-  // The shares of one group, and what its finding will say.
+  // The shares of one group, and the share its finding is about: the one on the least line.
   struct Group {
-    const char* holder;  // the object with the first share
-    Ref ref;             // the target's name
-    std::uint64_t identity;
+    std::uint32_t name;
     std::uint32_t parts[4];  // record type, relation, attribute, target type (interned)
-    std::uint32_t line;      // of the first share's attribute
+    std::uint32_t line;      // of the share attribute
     std::uint32_t id;
-    bool resolved;    // `identity` known since the first share came
-    bool unreadable;  // a share that cannot be added: only a sum above 1 is judged
+    std::uint32_t objectLine;
+    std::uint32_t objectId;
+    std::uint32_t key;  // the holder's keyed ordinal, or kEnd
+    bool unreadable;    // a share that cannot be added: only a sum above 1 is judged
     document::ShareSum sum;
   };
 
-  // A scoped key whose scope had not come with it: judged at the end.
-  struct Deferred {
-    const char* holder;
-    Ref scope;  // the scope's name as a target
-    std::uint32_t ordinal;
-    std::uint32_t keyEntry;  // interned
-    std::uint32_t keyLine;
-    std::uint32_t keyId;
+  enum class Lookup : std::uint8_t { kNone, kFound, kAmbiguous };
+  struct Resolved {
+    std::uint64_t identity = 0;  // kFound: the object; kAmbiguous within a scope: the scope
+    std::uint32_t head = kEnd;   // kAmbiguous: the first object of the key
+    Lookup lookup = Lookup::kNone;
+    std::int8_t depth = -1;  // kAmbiguous within a scope: the depth its chain was sorted at
+    bool known = false;      // computed (memo)
   };
 
   explicit State(const smDocumentOptions& options) {
@@ -193,15 +176,15 @@ struct smDocumentChecks::State : document::Identities {
     wantDangling = wanted(dcDanglingReference);
     wantAmbiguous = wanted(dcAmbiguousReference);
     wantPrecinct = wanted(dcPrecinctMismatch);
+    wantUnit = wanted(dcUnitMismatch);
     wantSum = wanted(dcShareSum);
     wantSumRange = wanted(dcShareSumRange);
     wantAtLeast = wanted(dcShareSumAtLeast);
     wantUpdate = wanted(dcUpdateShareSum);
   }
 
-  bool wantReferences() const { return wantDangling || wantAmbiguous || wantPrecinct; }
+  bool wantReferences() const { return wantDangling || wantAmbiguous || wantPrecinct || wantUnit; }
   bool wantShares() const { return wantSum || wantSumRange || wantAtLeast || wantUpdate; }
-  // Targets must be found.
   bool resolving() const { return wantReferences() || wantShares() || wantRegister; }
 
   std::uint32_t intern(std::string_view name) {
@@ -213,195 +196,266 @@ struct smDocumentChecks::State : document::Identities {
   }
   AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
 
-  // The text under which a scoped key is kept: the scope's identity, then the key.
-  std::string_view scopedName(std::uint64_t scope, std::string_view key) {
+  std::uint32_t internTarget(std::uint32_t type, std::uint32_t scope, char flags,
+                             std::string_view text) {
     scratch.assign(reinterpret_cast<const char*>(&scope), sizeof scope);
-    scratch += key;
-    return scratch;
-  }
-  // The same for a scope known only by its name.
-  std::string_view textScopedName(std::uint32_t scopeType, std::string_view scope,
-                                  std::string_view key) {
-    const std::uint64_t marker = kLater;
-    scratch.assign(reinterpret_cast<const char*>(&marker), sizeof marker);
-    scratch.append(reinterpret_cast<const char*>(&scopeType), sizeof scopeType);
-    scratch += scope;
-    scratch.push_back('\0');
-    scratch += key;
-    return scratch;
+    scratch.push_back(flags);
+    scratch += text;
+    const auto entered =
+        targetNames.enter(type, scratch, static_cast<std::uint32_t>(targets.size()), arena);
+    if (entered.added) {
+      targets.push_back(entered.text.data());
+    }
+    return kNamed | entered.value;
   }
 
-  // Looks `name` up among the objects of `type`: within `scope` when the type's key is scoped
-  // and the scope is known, else among all; then as an object id, but for a keyed type only at
-  // the end (`ended`), when no key can come any more.
-  Resolved resolve(std::uint32_t type, bool byId, bool scoped, std::uint64_t scope,
-                   std::string_view text) {
+  // The name of reference `index` of `digest`, with the names of its scopes.
+  std::uint32_t nameOf(const smObjectDigest& digest, std::size_t index, int depth) {
+    const smObjectDigest::Reference& r = digest.references[index];
+    const std::uint32_t type = intern(r.targetType);
+    std::uint32_t scope = kEnd;
+    if (r.scoped && r.scope >= 0 && depth + 1 < kDepth) {
+      scope = nameOf(digest, static_cast<std::size_t>(r.scope), depth + 1);
+    }
+    std::uint32_t head = 0;
+    if (!r.byId && scope == kEnd && keys.lookup(type, r.target, head)) {
+      return head;
+    }
+    return internTarget(type, scope,
+                        static_cast<char>((r.byId ? kByIdFlag : 0) | (r.scoped ? kScopedFlag : 0)),
+                        r.target);
+  }
+
+  std::uint32_t targetType(std::uint32_t name) const {
+    return (name & kNamed) != 0 ? target(name & ~kNamed).type : objects[name].type;
+  }
+  std::string_view targetText(std::uint32_t name) const {
+    return (name & kNamed) != 0 ? target(name & ~kNamed).kept.substr(kTargetHead)
+                                : objects[name].text();
+  }
+  AnsiString keyText(std::uint32_t ordinal) const {
+    return ordinal != kEnd ? AnsiString(objects[ordinal].text()) : AnsiString();
+  }
+
+  // Resolution, in finish() only.
+  static Resolved found(std::uint64_t identity) {
     Resolved r;
-    if (!byId) {
-      std::uint32_t found = 0;
-      if (scoped && scope != kNoScope && scope != kLater) {
-        if (scopedKeys.lookup(type, scopedName(scope, text), found)) {
-          r.lookup = Lookup::kFound;
-          r.identity = found;
-          return r;
+    r.lookup = Lookup::kFound;
+    r.identity = identity;
+    return r;
+  }
+
+  // Among all the objects of a key.
+  Resolved chain(std::uint32_t head) const {
+    if (objects[head].next == kEnd) {
+      return found(head);
+    }
+    Resolved r;
+    r.lookup = Lookup::kAmbiguous;
+    r.head = head;
+    return r;
+  }
+
+  // The scope of keyed object `ordinal`, its name resolved at `depth`.
+  std::uint64_t scopeOf(std::uint32_t ordinal, int depth) {
+    const std::uint32_t scoped = objects[ordinal].scoped;
+    if (scoped == kEnd || scopedKeys[scoped].scope == kEnd) {
+      return kNoScope;
+    }
+    const std::uint32_t scope = scopedKeys[scoped].scope;
+    const Resolved r = resolve(scope, depth);
+    if (r.lookup == Lookup::kFound) {
+      return r.identity;
+    }
+    // No one object: the objects naming the same scope type and text share it, however they
+    // name it (a key's chain, or a name kept before the key came).
+    const char byId = (scope & kNamed) != 0 ? target(scope & ~kNamed).kept[4] & kByIdFlag : 0;
+    const std::uint32_t flat = internTarget(targetType(scope), kEnd, byId, targetText(scope));
+    return kByText | (flat & ~kNamed);
+  }
+
+  // The objects of the key whose chain starts at `head`, by (scope at `depth`, ordinal).
+  using Members = std::vector<std::pair<std::uint64_t, std::uint32_t>>;
+  const Members& members(std::uint32_t head, int depth) {
+    const std::uint64_t index = std::uint64_t{head} << 3 | static_cast<std::uint64_t>(depth);
+    const auto it = scoped.find(index);
+    if (it != scoped.end()) {
+      return it->second;
+    }
+    Members list;
+    for (std::uint32_t at = head; at != kEnd; at = objects[at].next) {
+      list.emplace_back(scopeOf(at, depth), at);
+    }
+    std::sort(list.begin(), list.end());
+    return scoped.emplace(index, std::move(list)).first->second;
+  }
+
+  // What `name` means, looked up at `depth` (0 for a relation's own name).
+  Resolved resolve(std::uint32_t name, int depth) {
+    if ((name & kNamed) == 0) {
+      return chain(name);
+    }
+    const std::uint32_t index = name & ~kNamed;
+    const Target t = target(index);
+    std::uint32_t scope = kEnd;
+    std::memcpy(&scope, t.kept.data(), sizeof scope);
+    const char flags = t.kept[4];
+    const std::string_view text = t.kept.substr(kTargetHead);
+    // Only a name within a scope is worth remembering: the others are one lookup.
+    const bool within = (flags & kScopedFlag) != 0 && scope != kEnd && depth + 1 < kDepth;
+    std::vector<Resolved>& memo = memos[static_cast<std::size_t>(depth)];
+    if (within && memo.size() <= index) {
+      memo.resize(targets.size());
+    }
+    if (within && memo[index].known) {
+      return memo[index];
+    }
+    Resolved r;
+    std::uint32_t head = 0;
+    if ((flags & kByIdFlag) == 0 && keys.lookup(t.type, text, head)) {
+      r = chain(head);
+      if (within) {
+        const Resolved in = resolve(scope, depth + 1);
+        if (in.lookup == Lookup::kFound) {
+          const Members& all = members(head, depth + 1);
+          const auto range = std::equal_range(
+              all.begin(), all.end(), std::make_pair(in.identity, std::uint32_t{0}),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+          r = Resolved{};
+          if (range.second - range.first == 1) {
+            r = found(range.first->second);
+          } else if (range.first != range.second) {
+            r.lookup = Lookup::kAmbiguous;
+            r.identity = in.identity;
+            r.head = head;
+            r.depth = static_cast<std::int8_t>(depth + 1);
+          }
         }
-      } else if (keys.lookup(type, text, found)) {
-        r.identity = found;
-        r.head = found;
-        r.lookup = scoped && objects[found].next != kEnd ? Lookup::kAmbiguous : Lookup::kFound;
-        return r;
       }
     }
     std::uint32_t id = 0;
-    if ((byId || ended) && readId(text, id) && ids.contains(type, id)) {
-      r.lookup = Lookup::kFound;
-      r.identity = kById | std::uint64_t{type} << 32 | id;
+    if (r.lookup == Lookup::kNone && readId(text, id) && ids.contains(t.type, id)) {
+      r = found(kById | std::uint64_t{t.type} << 32 | id);
+    }
+    r.known = true;
+    if (within) {
+      memos[static_cast<std::size_t>(depth)][index] = r;
     }
     return r;
   }
 
-  Resolved resolve(const Ref& ref) {
-    std::uint64_t scope = ref.scope;
-    if (scope == kLater) {
-      const Resolved s = resolve(ref.scopeType, ref.scopeById, true, kNoScope,
-                                 std::string_view(ref.scopeText, ref.scopeSize));
-      scope = s.lookup == Lookup::kFound ? s.identity : kNoScope;
-    }
-    return resolve(ref.targetType, ref.byId, ref.scoped, scope, ref.targetName());
-  }
-
-  // The reference `index` of `digest` as a Ref whose texts are not kept yet; its scope resolved
-  // as far as the objects seen so far tell.
-  Ref refOf(const smObjectDigest& digest, std::size_t index, int depth = 0) {
-    const smObjectDigest::Reference& r = digest.references[index];
-    Ref ref{r.target.data(),
-            nullptr,
-            kNoScope,
-            static_cast<std::uint32_t>(r.target.size()),
-            intern(r.targetType),
-            0,
-            0,
-            r.byId,
-            r.scoped,
-            false};
-    if (r.scoped && r.scope >= 0 && depth < 4) {
-      const Ref scope = refOf(digest, static_cast<std::size_t>(r.scope), depth + 1);
-      const Resolved s = resolve(scope);
-      if (s.lookup == Lookup::kFound) {
-        ref.scope = s.identity;
-      } else if (s.lookup == Lookup::kNone) {
-        ref.scope = kLater;
-        ref.scopeText = scope.target;
-        ref.scopeSize = scope.targetSize;
-        ref.scopeType = scope.targetType;
-        ref.scopeById = scope.byId;
+  // The key lines of an ambiguous name's candidates, ascending.
+  std::vector<std::uint32_t> candidates(const Resolved& r) {
+    std::vector<std::uint32_t> lines;
+    if (r.depth < 0) {
+      for (std::uint32_t at = r.head; at != kEnd; at = objects[at].next) {
+        lines.push_back(objects[at].line);
+      }
+    } else {
+      for (const auto& [scope, ordinal] : members(r.head, r.depth)) {
+        if (scope == r.identity) {
+          lines.push_back(objects[ordinal].line);
+        }
       }
     }
-    return ref;
-  }
-
-  // Keeps the texts of `ref` in the arena.
-  Ref keep(Ref ref) {
-    ref.target = arena.keep(ref.targetName()).data();
-    if (ref.scope == kLater) {
-      ref.scopeText = arena.keep(std::string_view(ref.scopeText, ref.scopeSize)).data();
-    }
-    return ref;
-  }
-
-  // "12, 40, 77, ..." : the key lines of the objects of one key, at most three.
-  std::string candidates(std::uint32_t head) const {
-    std::string lines;
-    int shown = 0;
-    for (std::uint32_t at = head; at != kEnd; at = objects[at].next) {
-      if (shown == 3) {
-        lines += ", ...";
-        break;
-      }
-      lines += (shown++ == 0 ? "" : ", ") + std::to_string(objects[at].line);
-    }
+    std::sort(lines.begin(), lines.end());
     return lines;
   }
 
-  // 7004 about the holder's parcel identifier against the precinct `target` of `relation`.
-  smDocumentFinding precinctFinding(const AnsiString& type, const Holder& h,
-                                    const AnsiString& parcelEntry, const AnsiString& relation,
-                                    std::string_view target) const {
-    const AnsiString targetText(target);
-    smDocumentFinding finding = document::MakeEntryFinding(
-        dcPrecinctMismatch, {type, h.objectLine, h.objectId}, parcelEntry, h.parcelLine, h.parcelId,
-        {parcelEntry, type, targetText, relation});
-    finding.key = AnsiString(h.key);
-    finding.value = AnsiString(h.parcelValue);
-    finding.expected = targetText;
-    return finding;
-  }
-
-  smDocumentFinding pendingFinding(const Pending& p, smDocumentCode code, std::uint32_t head) {
-    const Holder h = Holder::read(p.holder);
-    const AnsiString type = name(h.type);
-    const AnsiString relation = name(p.relation);
-    const std::string_view target = p.ref.targetName();
-    if (code == dcPrecinctMismatch) {
-      return precinctFinding(type, h, name(h.parcelEntry), relation, target);
+  // 7002, 7004, 7005 or 7006 about reference `at`.
+  smDocumentFinding refFinding(std::uint32_t at, smDocumentCode code, const Resolved& r) {
+    const Ref& ref = refs[at];
+    const AnsiString type = name(ref.type);
+    const AnsiString relation = name(ref.relation & ~kFlags);
+    const AnsiString target(targetText(ref.name));
+    const document::Subject object{type, ref.objectLine, ref.objectId};
+    smDocumentFinding finding;
+    if (code == dcPrecinctMismatch || code == dcUnitMismatch) {
+      const Parcel& p =
+          *std::lower_bound(parcels.begin(), parcels.end(), at,
+                            [](const Parcel& a, std::uint32_t b) { return a.ref < b; });
+      const AnsiString entry = name(p.entry);
+      const auto other = parcelValues.find(at);
+      const AnsiString value =
+          other == parcelValues.end() ? keyText(ref.key) : AnsiString(other->second);
+      if (code == dcUnitMismatch) {
+        return document::MakeUnitFinding(object, entry, p.line, p.id, keyText(ref.key), value,
+                                         target,
+                                         name(units.at(static_cast<std::uint32_t>(r.identity))));
+      }
+      finding = document::MakeEntryFinding(code, object, entry, p.line, p.id,
+                                           {entry, type, target, relation});
+      finding.key = keyText(ref.key);
+      finding.value = value;
+      finding.expected = target;
+      return finding;
     }
-    const AnsiString lines = code == dcAmbiguousReference ? candidates(head) : std::string();
-    smDocumentFinding finding = document::MakeEntryFinding(
-        code, {type, h.objectLine, h.objectId}, relation, p.line, p.id,
-        {name(p.ref.targetType), AnsiString(target), relation, type, lines});
-    finding.key = AnsiString(h.key);
-    finding.value = AnsiString(target);
+    std::string lines;
+    std::uint32_t first = 0;
+    if (code == dcAmbiguousReference) {
+      const std::vector<std::uint32_t> all = candidates(r);
+      first = all.front();
+      for (std::size_t i = 0; i < all.size() && i < 3; ++i) {
+        lines += (i == 0 ? "" : ", ") + std::to_string(all[i]);
+      }
+      lines += all.size() > 3 ? ", ..." : "";
+    }
+    finding = document::MakeEntryFinding(
+        code, object, relation, ref.line, ref.id,
+        {name(targetType(ref.name)), target, relation, type, AnsiString(lines)});
+    finding.key = keyText(ref.key);
+    finding.value = target;
     if (code == dcAmbiguousReference) {
       finding.expected = lines;
-      finding.relatedLine = objects[head].line;
+      finding.relatedLine = first;
     }
     return finding;
   }
 
   smDocumentFinding groupFinding(const Group& g, smDocumentCode code) const {
-    const Holder h = Holder::read(g.holder);
-    const AnsiString type = name(h.type);
+    const AnsiString type = name(g.parts[0]);
     const AnsiString attribute = name(g.parts[2]);
-    const document::Subject object{type, h.objectLine, h.objectId};
+    const document::Subject object{type, g.objectLine, g.objectId};
     const AnsiString relation = name(g.parts[1]);
-    const AnsiString targetType = name(g.parts[3]);
-    const AnsiString target(g.ref.targetName());
+    const AnsiString targetTypeName = name(g.parts[3]);
+    const AnsiString target(targetText(g.name));
     smDocumentFinding finding;
     if (code == dcShareSumRange) {
       finding = document::MakeEntryFinding(code, object, attribute, g.line, g.id,
-                                           {attribute, type, relation, targetType, target});
+                                           {attribute, type, relation, targetTypeName, target});
     } else {
       const AnsiString sum = g.sum.text();
       const bool atLeast = code == dcShareSumAtLeast || (code == dcUpdateShareSum && g.unreadable);
       finding = document::MakeEntryFinding(
           code, object, attribute, g.line, g.id,
-          {attribute, type, relation, targetType, target,
+          {attribute, type, relation, targetTypeName, target,
            code == dcUpdateShareSum && atLeast ? "co najmniej " + sum : sum});
       finding.value = atLeast ? ">= " + sum : sum;
       finding.expected = code == dcUpdateShareSum ? "<= 1" : "1";
     }
-    finding.key = AnsiString(h.key);
+    finding.key = keyText(g.key);
     return finding;
   }
 
-  smDocumentFinding duplicateFinding(const Deferred& d, std::uint32_t first) const {
-    const Holder h = Holder::read(d.holder);
-    const AnsiString type = name(h.type);
-    const AnsiString key(h.key);
+  smDocumentFinding duplicateFinding(std::uint32_t ordinal, std::uint32_t first) const {
+    const Keyed& k = objects[ordinal];
+    const ScopedKey& sk = scopedKeys[k.scoped];
+    const AnsiString type = name(k.type);
+    const AnsiString key(k.text());
     smDocumentFinding finding = document::MakeEntryFinding(
-        dcDuplicateKey, {type, h.objectLine, h.objectId}, name(d.keyEntry), d.keyLine, d.keyId,
-        {type, key, std::to_string(first)});
+        dcDuplicateKey, {type, sk.objectLine, k.id}, name(sk.keyEntry), k.line, sk.keyId,
+        {type, key, std::to_string(objects[first].line)});
     finding.key = key;
     finding.value = key;
-    finding.relatedLine = first;
+    finding.relatedLine = objects[first].line;
     return finding;
   }
 
-  bool ended = false;  // finish() has begun
   bool wantKey = true;
   bool wantDangling = true;
   bool wantAmbiguous = true;
   bool wantPrecinct = true;
+  bool wantUnit = true;
   bool wantSum = true;
   bool wantSumRange = true;
   bool wantAtLeast = true;
@@ -409,56 +463,47 @@ struct smDocumentChecks::State : document::Identities {
   bool wantRegister = false;  // the register checks resolve names (document::Identities)
   bool update = false;        // an update transfer: share sums are judged only above 1
 
-  // document::Identities, for the register checks.
+  // document::Identities, for the register checks: their names wait for finish() like the others.
   std::uint64_t byKey(const smObjectDigest& digest) override {
     return digest.keyed && !digest.key.empty() ? objects.size() - 1 : kNone;
   }
   std::uint64_t byId(const AnsiString& typeName, std::uint32_t id) override {
     return kById | std::uint64_t{intern(typeName)} << 32 | id;
   }
-  std::uint64_t target(const smObjectDigest& digest, std::size_t index,
-                       std::uint32_t& later) override {
-    const smObjectDigest::Reference& r = digest.references[index];
-    std::uint32_t id = 0;
-    if (r.byId) {  // an object without key: named by its id, whether it has come or not
-      later = kNoHandle;
-      return readId(r.target, id) ? byId(r.targetType, id) : kNone;
-    }
-    const Ref ref = refOf(digest, index);
-    const Resolved found = resolve(ref);
-    later = kNoHandle;
-    if (found.lookup == Lookup::kFound) {
-      return found.identity;
-    }
-    later = static_cast<std::uint32_t>(laterRefs.size());
-    laterRefs.push_back(keep(ref));
-    return kNone;
+  std::uint32_t handle(const smObjectDigest& digest, std::size_t index) override {
+    registerNames.push_back(nameOf(digest, index, 0));
+    return static_cast<std::uint32_t>(registerNames.size() - 1);
   }
-  std::uint64_t resolveLater(std::uint32_t later) override {
-    const Resolved found = later < laterRefs.size() ? resolve(laterRefs[later]) : Resolved{};
-    return found.lookup == Lookup::kFound ? found.identity : kNone;
+  std::uint64_t resolve(std::uint32_t handle) override {
+    const Resolved r = resolve(registerNames[handle], 0);
+    return r.lookup == Lookup::kFound ? r.identity : kNone;
   }
-  std::deque<Ref> laterRefs;  // names the register checks resolve at the end
+  std::deque<std::uint32_t> registerNames;  // the names the register checks resolve
 
   document::Arena arena;
   document::KeyedTable<> names;  // the value: the name's index in nameList
   std::vector<std::string_view> nameList;
   // (record type, key) -> the first object of that key, in `objects`.
   document::KeyedTable<> keys;
-  std::vector<Keyed> objects;  // keyed objects, by ordinal: 16 bytes each
-  // (record type, scope and key; see scopedName) -> the ordinal of the first object.
-  document::KeyedTable<> scopedKeys;
-  document::IdSet<> ids;  // (record type, object id), every object's
-  std::deque<Pending> pending;
-  std::deque<Deferred> deferred;
-  // Named by record type, relation, attribute and target type (interned, 16 bytes), then the
-  // target's identity when it was known with the first share, else its name and scope; the
+  std::deque<Keyed> objects;  // keyed objects, by ordinal
+  std::deque<ScopedKey> scopedKeys;
+  std::unordered_map<std::uint32_t, std::uint32_t> units;  // a precinct's ordinal -> its unit
+  // (record type, [scope][flags]text) -> the index in `targets`.
+  document::KeyedTable<> targetNames;
+  std::deque<const char*> targets;  // the text of each, as `targetNames` keeps it
+  document::IdSet<> ids;            // (record type, object id), every object's
+  std::deque<Ref> refs;
+  std::deque<Parcel> parcels;  // by Parcel::ref
+  // The parcel identifiers that are not their holder's key, by Parcel::ref.
+  std::unordered_map<std::uint32_t, std::string_view> parcelValues;
+  // Named by record type, relation, attribute, target type and name (interned, 20 bytes); the
   // value: the group's index in `groups`.
   document::KeyedTable<> groupIndex;
   std::deque<Group> groups;
   std::string scratch;
-  std::string groupName;
-  document::PrecinctUnits units;  // 7005
+  // finish(): resolved names, per depth; the objects of a key by scope, per (first, depth).
+  std::vector<Resolved> memos[kDepth];
+  std::unordered_map<std::uint64_t, Members> scoped;
 
   // Takes a digest into the tables above, appending what it settles at once.
   void record(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings);
@@ -479,10 +524,7 @@ void smDocumentChecks::addObject(const smObject& object, std::vector<smDocumentF
 
 void smDocumentChecks::add(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings) {
   state_->record(digest, findings);
-  if (digest.checked) {
-    state_->units.add(digest, findings);
-    register_->add(digest, *state_, findings);  // the register checks
-  }
+  register_->add(digest, *state_, findings);  // the register checks
 }
 
 void smDocumentChecks::State::record(const smObjectDigest& digest,
@@ -492,63 +534,27 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
     return;
   }
   const std::uint32_t type = s.intern(digest.typeName);
-  if (s.resolving()) {
-    s.ids.insert(type, digest.id);
-  }
+  s.ids.insert(type, digest.id);
 
-  // The object's record, made once and only for an object that needs one.
-  Holder self{type, digest.line, digest.id, 0, digest.parcelLine, digest.parcelId, digest.key, {}};
-  const char* holder = nullptr;
-  const auto holderRecord = [&] {
-    if (holder == nullptr) {
-      holder = Holder::keep(self, s.arena);
-    }
-    return holder;
-  };
-  if (s.wantPrecinct) {
-    for (const smObjectDigest::Reference& r : digest.references) {
-      if (r.precinctDiffers) {
-        self.parcelEntry = s.intern(digest.parcelEntry);
-        self.parcelValue = digest.parcelValue;
-        break;
-      }
-    }
-  }
-
+  std::uint32_t self = kEnd;
   if (digest.keyed && !digest.key.empty()) {
-    const auto ordinal = static_cast<std::uint32_t>(s.objects.size());
-    s.objects.push_back(Keyed{digest.keyLine, kEnd, type, digest.id});
-    const auto entered = s.keys.enter(type, digest.key, ordinal, s.arena);
+    self = static_cast<std::uint32_t>(s.objects.size());
+    const auto entered = s.keys.enter(type, digest.key, self, s.arena);
+    s.objects.push_back(Keyed{entered.text.data(), static_cast<std::uint32_t>(digest.key.size()),
+                              digest.keyLine, kEnd, type, digest.id, kEnd});
     if (!entered.added) {
       Keyed& head = s.objects[entered.value];
       s.objects.back().next = head.next;
-      head.next = ordinal;
+      head.next = self;
     }
-    std::uint32_t first = kEnd;  // an earlier object of the same key and scope
-    if (digest.scope < 0) {
-      if (!entered.added) {
-        first = entered.value;
-      }
-    } else {
-      const Ref scope = s.refOf(digest, static_cast<std::size_t>(digest.scope));
-      const Resolved found = s.resolve(scope);
-      if (found.lookup == Lookup::kNone) {
-        // Its scope has not come yet: judged at the end.
-        s.deferred.push_back(Deferred{holderRecord(), s.keep(scope), ordinal,
-                                      s.intern(digest.keyEntry), digest.keyLine, digest.keyId});
-      } else {
-        const std::string_view bucket =
-            found.lookup == Lookup::kFound
-                ? s.scopedName(found.identity, digest.key)
-                : s.textScopedName(scope.targetType, scope.targetName(), digest.key);
-        const auto scoped = s.scopedKeys.enter(type, bucket, ordinal, s.arena);
-        if (!scoped.added) {
-          first = scoped.value;
-        }
-      }
-    }
-    if (first != kEnd && s.wantKey) {
-      const std::uint32_t line = s.objects[first].line;
+    if (digest.keyScoped) {
+      s.objects.back().scoped = static_cast<std::uint32_t>(s.scopedKeys.size());
+      const std::uint32_t scope =
+          digest.scope >= 0 ? s.nameOf(digest, static_cast<std::size_t>(digest.scope), 1) : kEnd;
+      s.scopedKeys.push_back(
+          ScopedKey{scope, digest.line, s.intern(digest.keyEntry), digest.keyId});
+    } else if (!entered.added && s.wantKey) {
+      const std::uint32_t line = s.objects[entered.value].line;
       smDocumentFinding finding = document::MakeEntryFinding(
           dcDuplicateKey, {digest.typeName, digest.line, digest.id}, digest.keyEntry,
           digest.keyLine, digest.keyId, {digest.typeName, digest.key, std::to_string(line)});
@@ -557,85 +563,68 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
       finding.relatedLine = line;
       findings.push_back(std::move(finding));
     }
+    if (!digest.unit.empty() && s.wantUnit) {
+      s.units.emplace(self, s.intern(digest.unit));
+    }
   }
   if (!s.resolving()) {
     return;
   }
 
-  if (s.wantReferences()) {
-    for (std::size_t i = 0; i < digest.references.size(); ++i) {
-      const smObjectDigest::Reference& r = digest.references[i];
-      const bool precinct = s.wantPrecinct && r.precinctDiffers;
-      if (!s.wantDangling && !s.wantAmbiguous && !precinct) {
+  for (std::size_t i = 0; s.wantReferences() && i < digest.references.size(); ++i) {
+    const smObjectDigest::Reference& r = digest.references[i];
+    const bool precinct = s.wantPrecinct && r.precinctDiffers;
+    const bool unit = s.wantUnit && !r.parcelUnit.empty();
+    if (r.byId) {
+      // An object id names one object whatever comes later: settled once it is known.
+      std::uint32_t id = 0;
+      if (!s.wantDangling || (readId(r.target, id) && s.ids.contains(s.intern(r.targetType), id))) {
         continue;
       }
-      const Ref ref = s.refOf(digest, i);
-      // Only a name looked up among all the objects of a type with a scoped key can fit several.
-      const bool mayBeAmbiguous =
-          s.wantAmbiguous && ref.scoped && (ref.scope == kNoScope || ref.scope == kLater);
-      if (!s.wantDangling && !precinct && !mayBeAmbiguous) {
-        continue;
+    } else if (!s.wantDangling && !s.wantAmbiguous && !precinct && !unit) {
+      continue;
+    }
+    const auto at = static_cast<std::uint32_t>(s.refs.size());
+    s.refs.push_back(Ref{s.nameOf(digest, i, 0),
+                         s.intern(r.relation) | (precinct ? kPrecinct : 0) | (unit ? kUnit : 0),
+                         r.line, r.id, type, digest.line, digest.id, self});
+    if (precinct || unit) {
+      s.parcels.push_back(Parcel{at, unit ? s.intern(r.parcelUnit) : 0,
+                                 s.intern(digest.parcelEntry), digest.parcelLine, digest.parcelId});
+      if (self == kEnd || digest.parcelValue != digest.key) {
+        s.parcelValues.emplace(at, s.arena.keep(digest.parcelValue));
       }
-      const Lookup lookup = s.resolve(ref).lookup;
-      // Without 7002 and 7004, a name waits only when it fits several objects already: one whose
-      // targets all come after it is not kept for 7006 alone.
-      if (lookup == Lookup::kNone && !s.wantDangling && !precinct) {
-        continue;
-      }
-      if (lookup == Lookup::kFound) {
-        if (precinct) {
-          findings.push_back(
-              s.precinctFinding(digest.typeName, self, digest.parcelEntry, r.relation, r.target));
-        }
-        continue;
-      }
-      // Waits for its target, or for the end to name the candidates.
-      s.pending.push_back(
-          Pending{holderRecord(), s.keep(ref), s.intern(r.relation), r.line, r.id, precinct});
     }
   }
 
-  if (!s.wantShares()) {
-    return;
-  }
-  for (const smObjectDigest::Share& share : digest.shares) {
+  for (std::size_t i = 0; s.wantShares() && i < digest.shares.size(); ++i) {
+    const smObjectDigest::Share& share = digest.shares[i];
     const smObjectDigest::Reference& r = digest.references[share.reference];
-    const Ref ref = s.refOf(digest, share.reference);
-    const Resolved found = s.resolve(ref);
-    Group group{nullptr,
-                ref,
-                0,
-                {type, s.intern(r.relation), s.intern(share.attribute), ref.targetType},
-                share.line,
-                share.id,
-                false,
-                false,
-                document::ShareSum()};
-    std::string& name = s.groupName;
-    name.assign(reinterpret_cast<const char*>(group.parts), sizeof group.parts);
-    if (found.lookup == Lookup::kFound) {
-      group.resolved = true;
-      group.identity = found.identity;
-      name.push_back('R');
-      name.append(reinterpret_cast<const char*>(&found.identity), sizeof found.identity);
-    } else {
-      name.push_back('T');
-      name.append(reinterpret_cast<const char*>(&ref.scope), sizeof ref.scope);
-      if (ref.scope == kLater) {
-        name.append(reinterpret_cast<const char*>(&ref.scopeType), sizeof ref.scopeType);
-        name.append(ref.scopeText, ref.scopeSize);
-        name.push_back('\0');
-      }
-      name += r.target;
-    }
+    const std::uint32_t target = s.nameOf(digest, share.reference, 0);
+    const std::uint32_t parts[5] = {type, s.intern(r.relation), s.intern(share.attribute),
+                                    s.intern(r.targetType), target};
     const auto entered =
-        s.groupIndex.enter(0, name, static_cast<std::uint32_t>(s.groups.size()), s.arena);
+        s.groupIndex.enter(0, std::string_view(reinterpret_cast<const char*>(parts), sizeof parts),
+                           static_cast<std::uint32_t>(s.groups.size()), s.arena);
     if (entered.added) {
-      group.holder = holderRecord();
-      group.ref = s.keep(ref);
-      s.groups.push_back(std::move(group));
+      s.groups.push_back(Group{target,
+                               {parts[0], parts[1], parts[2], parts[3]},
+                               share.line,
+                               share.id,
+                               digest.line,
+                               digest.id,
+                               self,
+                               false,
+                               document::ShareSum()});
     }
-    State::Group& g = s.groups[entered.value];
+    Group& g = s.groups[entered.value];
+    if (std::tie(share.line, digest.line) < std::tie(g.line, g.objectLine)) {
+      g.line = share.line;
+      g.id = share.id;
+      g.objectLine = digest.line;
+      g.objectId = digest.id;
+      g.key = self;
+    }
     if (!share.readable) {
       g.unreadable = true;
     } else {
@@ -646,55 +635,111 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
 
 void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& sink) {
   State& s = *state_;
-  s.ended = true;
   s.update = register_->update();
-  // One entry per finding to make: `index` below pending.size() is a reference, then come the
-  // groups, then the keys judged now.
+  // One entry per finding to make: `index` below refs.size() is a reference, then come the
+  // groups, then the keyed objects.
   struct Item {
     std::uint32_t line;
     std::uint32_t code;
     std::uint32_t index;
-    std::uint32_t related;  // a key's first object; an ambiguous name's first candidate
+    std::uint32_t related;  // a repeated key's first object
   };
   std::vector<Item> items;
-
-  // Scoped keys whose scope came after them.
-  const auto count = static_cast<std::uint32_t>(s.pending.size());
+  const auto refCount = static_cast<std::uint32_t>(s.refs.size());
   const auto groupCount = static_cast<std::uint32_t>(s.groups.size());
-  for (std::uint32_t i = 0; i < s.deferred.size(); ++i) {
-    const State::Deferred& d = s.deferred[i];
-    const Holder h = Holder::read(d.holder);
-    const State::Resolved found = s.resolve(d.scope);
-    const std::string_view bucket =
-        found.lookup == State::Lookup::kFound
-            ? s.scopedName(found.identity, h.key)
-            : s.textScopedName(d.scope.targetType, d.scope.targetName(), h.key);
-    const auto scoped = s.scopedKeys.enter(h.type, bucket, d.ordinal, s.arena);
-    if (!scoped.added && s.wantKey) {
-      items.push_back(
-          Item{d.keyLine, dcDuplicateKey, count + groupCount + i, s.objects[scoped.value].line});
+
+  // Keys repeated within their scope: in each chain, the objects of one scope after the first.
+  if (s.wantKey) {
+    for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
+      const State::Keyed& k = s.objects[o];
+      std::uint32_t head = 0;
+      if (k.scoped == State::kEnd || !s.keys.lookup(k.type, k.text(), head) || head != o ||
+          k.next == State::kEnd) {
+        continue;
+      }
+      const State::Members& all = s.members(o, 1);
+      for (std::size_t first = 0, at = 1; at < all.size(); ++at) {
+        if (all[at].first != all[first].first) {
+          first = at;
+        } else {
+          items.push_back(Item{s.objects[all[at].second].line, dcDuplicateKey,
+                               refCount + groupCount + all[at].second, all[first].second});
+        }
+      }
     }
   }
 
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const State::Pending& p = s.pending[i];
-    const State::Resolved found = s.resolve(p.ref);
-    if (found.lookup == State::Lookup::kNone) {
+  // A keyed object named by its id: the object, when exactly one keyed object has that id.
+  std::unordered_map<std::uint64_t, std::uint32_t> byKey;
+  constexpr std::uint32_t kTwice = State::kEnd;
+  const auto noteId = [&byKey](const State::Resolved& r) {
+    if (r.lookup == State::Lookup::kFound && (r.identity & State::kById) != 0) {
+      byKey.emplace(r.identity, kTwice - 1);
+    }
+  };
+  std::vector<State::Resolved> groupTargets(groupCount);
+  for (std::uint32_t i = 0; i < groupCount; ++i) {
+    groupTargets[i] = s.resolve(s.groups[i].name, 0);
+    noteId(groupTargets[i]);
+  }
+  for (const State::Ref& ref : s.refs) {
+    if ((ref.relation & State::kUnit) != 0) {
+      noteId(s.resolve(ref.name, 0));
+    }
+  }
+  if (!byKey.empty()) {
+    for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
+      const State::Keyed& k = s.objects[o];
+      const auto it = byKey.find(State::kById | std::uint64_t{k.type} << 32 | k.id);
+      if (it != byKey.end()) {
+        // Two keyed objects with one id: the id names neither, whatever their order.
+        it->second = it->second == kTwice - 1 ? o : kTwice;
+      }
+    }
+  }
+  const auto canonical = [&byKey](std::uint64_t identity) {
+    const auto it = (identity & State::kById) != 0 ? byKey.find(identity) : byKey.end();
+    return it != byKey.end() && it->second < kTwice - 1 ? std::uint64_t{it->second} : identity;
+  };
+
+  std::vector<State::Resolved> unitTargets;  // of the references with kUnit found, in order
+  std::size_t parcel = 0;
+  for (std::uint32_t i = 0; i < refCount; ++i) {
+    const State::Ref& ref = s.refs[i];
+    const State::Resolved r = s.resolve(ref.name, 0);
+    if (r.lookup == State::Lookup::kNone) {
       if (s.wantDangling) {
-        items.push_back(Item{p.line, dcDanglingReference, i, 0});
+        items.push_back(Item{ref.line, dcDanglingReference, i, 0});
       }
-    } else if (found.lookup == State::Lookup::kAmbiguous) {
+      continue;
+    }
+    if (r.lookup == State::Lookup::kAmbiguous) {
       if (s.wantAmbiguous) {
-        items.push_back(Item{p.line, dcAmbiguousReference, i, found.head});
+        items.push_back(Item{ref.line, dcAmbiguousReference, i, 0});
       }
-    } else if (p.precinctDiffers) {
-      items.push_back(Item{Holder::read(p.holder).parcelLine, dcPrecinctMismatch, i, 0});
+      continue;
+    }
+    if ((ref.relation & State::kFlags) == 0) {
+      continue;
+    }
+    while (s.parcels[parcel].ref != i) {
+      ++parcel;
+    }
+    const State::Parcel& p = s.parcels[parcel];
+    if ((ref.relation & State::kPrecinct) != 0) {
+      items.push_back(Item{p.line, dcPrecinctMismatch, i, 0});
+    }
+    const std::uint64_t precinct = canonical(r.identity);
+    if ((ref.relation & State::kUnit) != 0 && precinct < State::kByText) {
+      const auto unit = s.units.find(static_cast<std::uint32_t>(precinct));
+      if (unit != s.units.end() && unit->second != p.unit) {
+        items.push_back(Item{p.line, dcUnitMismatch, i, static_cast<std::uint32_t>(precinct)});
+      }
     }
   }
 
   // Groups by the object their shares name (and their record type, relation and attribute):
-  // groups named differently (one share naming the target before it came, another after, by id
-  // or by key) come together here.
+  // groups named differently (by id and by key, within a scope and without) come together here.
   struct Target {
     std::uint32_t parts[3];
     std::uint64_t identity;
@@ -709,42 +754,23 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   };
   std::vector<Target> targets;
   for (std::uint32_t i = 0; i < groupCount; ++i) {
-    State::Group& g = s.groups[i];
-    if (!g.resolved) {
-      const State::Resolved found = s.resolve(g.ref);
-      if (found.lookup != State::Lookup::kFound &&
-          !(s.update && found.lookup == State::Lookup::kNone)) {
-        continue;  // 7002 or 7006 tells why the sum is not judged
-      }
+    const State::Group& g = s.groups[i];
+    if (groupTargets[i].lookup == State::Lookup::kFound) {  // else 7002 or 7006 tells why
+      targets.push_back(
+          Target{{g.parts[0], g.parts[1], g.parts[2]}, canonical(groupTargets[i].identity), i});
+    } else if (s.update && groupTargets[i].lookup == State::Lookup::kNone) {
       // An update judges a group whose target is not in the document on its own.
-      g.identity = found.lookup == State::Lookup::kFound ? found.identity : State::kAbsent | i;
-    }
-    targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, g.identity, i});
-  }
-  // A keyed object named by its id in one group and by its key in another: one object.
-  std::unordered_map<std::uint64_t, std::uint64_t> byKey;
-  constexpr std::uint64_t kTwice = ~std::uint64_t{0};
-  for (const Target& target : targets) {
-    if ((target.identity & State::kById) != 0) {
-      byKey.emplace(target.identity, target.identity);
+      targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, State::kAbsent | i, i});
     }
   }
-  if (!byKey.empty()) {
-    for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
-      const State::Keyed& k = s.objects[o];
-      const auto it = byKey.find(State::kById | std::uint64_t{k.type} << 32 | k.id);
-      if (it != byKey.end()) {
-        // Two keyed objects with one id: the id names neither, whatever their order.
-        it->second = it->second == it->first ? o : kTwice;
-      }
-    }
-    for (Target& target : targets) {
-      if ((target.identity & State::kById) != 0 && byKey[target.identity] != kTwice) {
-        target.identity = byKey[target.identity];
-      }
-    }
-  }
+  std::vector<State::Resolved>().swap(groupTargets);
   std::sort(targets.begin(), targets.end());
+  // The name a group's finding shows: the object's key before any other name (an object id),
+  // then the least text.
+  const auto rank = [&s](std::uint32_t name, std::uint64_t identity) {
+    const std::string_view text = s.targetText(name);
+    return std::make_pair(identity >= State::kByText || s.objects[identity].text() != text, text);
+  };
   for (std::size_t at = 0; at < targets.size();) {
     std::size_t end = at + 1;
     State::Group& g = s.groups[targets[at].group];
@@ -752,24 +778,31 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       State::Group& other = s.groups[targets[end].group];
       g.sum.absorb(other.sum);
       g.unreadable = g.unreadable || other.unreadable;
+      if (std::tie(other.line, other.objectLine) < std::tie(g.line, g.objectLine)) {
+        std::tie(g.line, g.id, g.objectLine, g.objectId, g.key) =
+            std::tie(other.line, other.id, other.objectLine, other.objectId, other.key);
+      }
+      if (rank(other.name, targets[at].identity) < rank(g.name, targets[at].identity)) {
+        g.name = other.name;
+      }
     }
     const std::uint32_t i = targets[at].group;
     at = end;
     g.sum.settle();
     if (s.update && !g.sum.beyondRange()) {
       if (s.wantUpdate && g.sum.compareOne() > 0) {
-        items.push_back(Item{g.line, dcUpdateShareSum, count + i, 0});
+        items.push_back(Item{g.line, dcUpdateShareSum, refCount + i, 0});
       }
     } else if (g.sum.beyondRange()) {
       if (s.wantSumRange) {
-        items.push_back(Item{g.line, dcShareSumRange, count + i, 0});
+        items.push_back(Item{g.line, dcShareSumRange, refCount + i, 0});
       }
     } else if (g.unreadable) {
       if (s.wantAtLeast && g.sum.compareOne() > 0) {
-        items.push_back(Item{g.line, dcShareSumAtLeast, count + i, 0});
+        items.push_back(Item{g.line, dcShareSumAtLeast, refCount + i, 0});
       }
     } else if (s.wantSum && !g.sum.isOne()) {
-      items.push_back(Item{g.line, dcShareSum, count + i, 0});
+      items.push_back(Item{g.line, dcShareSum, refCount + i, 0});
     }
   }
 
@@ -778,34 +811,37 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
            : a.code != b.code ? a.code < b.code
                               : a.index < b.index;
   });
-  // The units' findings (7005) are few: made at once, then merged in by line and code, after
-  // the others of the same line and code.
-  std::vector<smDocumentFinding> units;
-  s.units.finish(units);
-  register_->finish(s, units);  // the register checks
-  std::stable_sort(units.begin(), units.end(),
+  // The register checks' findings, merged in by line and code; of one line and code, in the
+  // order they were found (that of the objects in the document).
+  std::vector<smDocumentFinding> found;
+  register_->finish(s, found);
+  std::stable_sort(found.begin(), found.end(),
                    [](const smDocumentFinding& a, const smDocumentFinding& b) {
                      return a.line != b.line ? a.line < b.line : a.code < b.code;
                    });
-  auto unit = units.begin();
+  auto next = found.begin();
   for (const Item& item : items) {
-    for (; unit != units.end() &&
-           (unit->line != item.line ? unit->line < item.line
-                                    : static_cast<std::uint32_t>(unit->code) < item.code);
-         ++unit) {
-      sink(std::move(*unit));
+    for (; next != found.end() &&
+           (next->line != item.line ? next->line < item.line
+                                    : static_cast<std::uint32_t>(next->code) < item.code);
+         ++next) {
+      sink(std::move(*next));
     }
     const auto code = static_cast<smDocumentCode>(item.code);
-    if (item.index < count) {
-      sink(s.pendingFinding(s.pending[item.index], code, item.related));
-    } else if (item.index < count + groupCount) {
-      sink(s.groupFinding(s.groups[item.index - count], code));
+    if (item.index < refCount) {
+      State::Resolved r = s.resolve(s.refs[item.index].name, 0);
+      if (code == dcUnitMismatch) {
+        r.identity = item.related;
+      }
+      sink(s.refFinding(item.index, code, r));
+    } else if (item.index < refCount + groupCount) {
+      sink(s.groupFinding(s.groups[item.index - refCount], code));
     } else {
-      sink(s.duplicateFinding(s.deferred[item.index - count - groupCount], item.related));
+      sink(s.duplicateFinding(item.index - refCount - groupCount, item.related));
     }
   }
-  for (; unit != units.end(); ++unit) {
-    sink(std::move(*unit));
+  for (; next != found.end(); ++next) {
+    sink(std::move(*next));
   }
 }
 

@@ -126,6 +126,11 @@ class KeyedTable {
     return true;
   }
 
+  // The pair whose text enter() kept at `text` (Entered::text.data()).
+  static std::pair<std::uint32_t, std::string_view> pairAt(const char* text) {
+    return keyOf(text - kHeader);
+  }
+
   bool contains(std::uint32_t tag, std::string_view text) const {
     std::uint32_t value = 0;
     return lookup(tag, text, value);

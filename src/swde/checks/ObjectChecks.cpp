@@ -277,6 +277,7 @@ smObjectDigest smObjectChecks::check(const smObject& object,
     return other;
   };
   if (info != nullptr && info->scope != nullptr && digest.keyed) {
+    digest.keyScoped = true;
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       if (digest.references[i].relation == info->scope->name) {
         digest.scope = static_cast<int>(i);

@@ -84,25 +84,24 @@ void CheckRegisterObject(const RegisterType& type, const smObject& object, smObj
 std::string_view PrecinctOf(std::string_view id);
 
 // How the register checks learn which object a name means, from the document-level part that
-// resolves names (DocumentState.cpp). An identity names one object: a keyed object has one by
-// its key, its ordinal among the keyed objects (below 2^32, growing in document order), and one
-// by its id; an object without key one by its id.
+// resolves names (DocumentState.cpp). Names are resolved only when the document ends, as the rest
+// of the document checks resolve them, so what the register checks find does not depend on the
+// order of the objects. An identity names one object: a keyed object has one by its key, its
+// ordinal among the keyed objects (below 2^32, growing in document order), and one by its id; an
+// object without key one by its id.
 class Identities {
  public:
   static constexpr std::uint64_t kNone = ~std::uint64_t{0};
-  static constexpr std::uint32_t kNoHandle = ~std::uint32_t{0};
   static bool IsOrdinal(std::uint64_t identity) { return identity <= 0xFFFFFFFFu; }
 
   // The object of `digest`, which the document-level part has just taken: its identity by key
   // (kNone without one) and by id.
   virtual std::uint64_t byKey(const smObjectDigest& digest) = 0;
   virtual std::uint64_t byId(const AnsiString& typeName, std::uint32_t id) = 0;
-  // The object that reference `index` of `digest` names, when that is known already. Else
-  // kNone, and `later` is a handle for resolveLater() at the end (kNoHandle: none).
-  virtual std::uint64_t target(const smObjectDigest& digest, std::size_t index,
-                               std::uint32_t& later) = 0;
+  // A handle for the name of reference `index` of `digest`, for resolve() at the end.
+  virtual std::uint32_t handle(const smObjectDigest& digest, std::size_t index) = 0;
   // At the end of the document: the object a handle names; kNone when none or several.
-  virtual std::uint64_t resolveLater(std::uint32_t later) = 0;
+  virtual std::uint64_t resolve(std::uint32_t handle) = 0;
 
  protected:
   virtual ~Identities() = default;
@@ -127,13 +126,12 @@ class RegisterState {
   bool update() const { return transfer() == smTransfer::kUpdate; }
 
   // Takes the next digest in document order, after the document-level part that `names` stands
-  // for took it; appends what it settles at once (7044, and 7045 and 7047 against objects that
-  // came before).
+  // for took it; appends what it settles at once (7044: a number an earlier subject has).
   void add(const smObjectDigest& digest, Identities& names,
            std::vector<smDocumentFinding>& findings);
-  // Appends, unordered, what the end of the document settles: parcel areas against their parts
-  // (7042), the units of parcels (7045, 7046), and 7045 and 7047 against objects that came
-  // late. REQUIRES: `names` resolves at the end.
+  // Appends, unordered, what the names settle: parcel areas against their parts (7042), register
+  // units of another kind (7045), a land register unit's parcels in two precincts (7046) and
+  // building identifiers against their parcels (7047). REQUIRES: `names` resolves (the end).
   void finish(Identities& names, std::vector<smDocumentFinding>& findings);
 
  private:

@@ -1,25 +1,27 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
 // The document-level part of the register checks (RegisterChecks.hpp). Objects are named by the
-// identities the rest of the document checks resolve (Identities): a name that is not known when
-// its object comes gets a handle resolved at the end. What it keeps, sized by how many entries
-// there are, never by what they say:
+// identities the rest of the document checks resolve (Identities): every relation the checks
+// follow keeps a handle to its name, resolved when the document ends, so a relation means the
+// same object whether its target came before it or after. What it keeps, sized by how many
+// entries there are, never by what they say:
 //   - per parcel an entry of 80 bytes, its key in an arena and 8 bytes to find it by its
 //     ordinal (parcels come in document order, so that list is sorted as it grows);
 //   - per register unit a small entry, its key and two slots (its identities by key and by id);
 //   - per subject number a slot and the number;
-//   - per land-use part nothing, unless its parcel is not known when it comes (24 bytes) or its
-//     parcel lists its parts (16 bytes);
-//   - per building or premises whose register unit or parcels are not known when it comes, a
-//     record of what its finding would say.
+//   - per land-use part 24 bytes, and 16 per part its parcel lists;
+//   - per building or premises related to a register unit or a parcel, a record of what its
+//     finding would say.
 // Names of record types, relations and attributes are interned.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -32,7 +34,6 @@ namespace document {
 namespace {
 
 constexpr std::uint32_t kNoName = ~std::uint32_t{0};
-constexpr std::uint32_t kLater = std::uint32_t{1} << 31;  // a parcel's unit: a handle, not an index
 constexpr std::int64_t kMaxUnits = std::numeric_limits<std::int64_t>::max() / 2;
 
 // "w.dddd" of an area in units of 0.0001 ha.
@@ -58,9 +59,9 @@ struct RegisterState::Data {
     std::uint32_t objectId = 0;
     std::uint32_t areaLine = 0;
     std::uint32_t areaId = 0;
-    std::uint32_t areaEntry = kNoName;  // interned
-    std::uint32_t precinct = kNoName;   // interned
-    std::uint32_t unit = kNoName;  // its register unit: an index in `units`, or kLater | handle
+    std::uint32_t areaEntry = kNoName;     // interned
+    std::uint32_t precinct = kNoName;      // interned
+    std::uint32_t unit = kNoName;          // the handle of its register unit's name
     std::uint32_t unitRelation = kNoName;  // interned, with its location
     std::uint32_t unitLine = 0;
     std::uint32_t unitId = 0;
@@ -86,7 +87,7 @@ struct RegisterState::Data {
     std::uint32_t objectLine;
     std::uint32_t objectId;
   };
-  // A relation of a building or premises to a register unit not known when it came.
+  // A relation of a building or premises to a register unit.
   struct UnitUse {
     Holder holder;
     std::uint32_t later;     // the unit's handle
@@ -95,15 +96,15 @@ struct RegisterState::Data {
     std::uint32_t id;
     char expected;  // the kind the holder needs
   };
-  // A land-use part whose parcel was not known when it came.
+  // A land-use part and its parcel.
   struct LatePart {
     std::uint64_t self;  // its identity
     std::int64_t area;
     std::uint32_t later;  // its parcel's handle
     bool areaRead;
   };
-  // A building identifier against the parcels the building stands on, judged at the end when
-  // one of them was not known when it came: its parcels are waits[first, first + count).
+  // A building identifier against the parcels the building stands on: its parcels are
+  // onParcels[first, first + count).
   struct BuildingCheck {
     Holder holder;
     std::uint32_t keyEntry;  // interned, with its location
@@ -114,8 +115,7 @@ struct RegisterState::Data {
     std::size_t count;
   };
   struct OnParcel {
-    std::uint64_t identity;  // kNone: see `later`
-    std::uint32_t later;
+    std::uint32_t later;     // the handle of the parcel's name
     std::uint32_t relation;  // interned
   };
 
@@ -149,7 +149,7 @@ struct RegisterState::Data {
                   digest.line, digest.id};
   }
 
-  // The parcel an identity names; kNoName when none.
+  // The parcel an identity names; kNoName when none, or when two parcels have the id it names.
   std::uint32_t parcelOf(std::uint64_t identity, Identities& names) {
     if (identity == Identities::kNone) {
       return kNoName;
@@ -168,13 +168,19 @@ struct RegisterState::Data {
       return lastParcel;  // parts follow their parcel
     }
     const auto it = std::lower_bound(list->begin(), list->end(), std::make_pair(identity, 0u));
-    return it != list->end() && it->first == identity ? it->second : kNoName;
+    if (it == list->end() || it->first != identity ||
+        (std::next(it) != list->end() && std::next(it)->first == identity)) {
+      return kNoName;
+    }
+    return it->second;
   }
 
   std::uint32_t unitOf(std::uint64_t identity) const {
     std::uint32_t index = kNoName;
-    return identity != Identities::kNone && unitIndex.lookup(0, bytesOf(identity), index) ? index
-                                                                                          : kNoName;
+    return identity != Identities::kNone && unitIndex.lookup(0, bytesOf(identity), index) &&
+                   twice.count(identity) == 0
+               ? index
+               : kNoName;
   }
 
   void addParcel(const smObjectDigest& digest, Identities& names) {
@@ -199,28 +205,15 @@ struct RegisterState::Data {
     }
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       const smObjectDigest::Reference& r = digest.references[i];
-      std::uint32_t later = Identities::kNoHandle;
       if (r.relation == kPartsRelation && wantAreaSum) {
         p.lists = true;
-        const std::uint64_t part = names.target(digest, i, later);
-        if (part != Identities::kNone) {
-          listed.emplace_back(index, part);
-        } else if (later != Identities::kNoHandle) {
-          listedLater.emplace_back(index, later);
-        } else {
-          p.incomplete = true;
-        }
+        listedLater.emplace_back(index, names.handle(digest, i));
       } else if (r.relation == kUnitRelation && r.targetType == kUnitType && wantUnits() &&
                  p.unitRelation == kNoName) {
         p.unitRelation = intern(r.relation);
         p.unitLine = r.line;
         p.unitId = r.id;
-        const std::uint64_t unit = names.target(digest, i, later);
-        if (unit != Identities::kNone) {
-          p.unit = unitOf(unit);
-        } else if (later < kLater) {
-          p.unit = kLater | later;
-        }
+        p.unit = names.handle(digest, i);
       }
     }
     const std::uint64_t ordinal = names.byKey(digest);
@@ -251,17 +244,9 @@ struct RegisterState::Data {
     if (reg.partOf < 0) {
       return;
     }
-    const std::uint64_t self = names.byId(digest.typeName, digest.id);
-    std::uint32_t later = Identities::kNoHandle;
-    const std::uint64_t parcel = names.target(digest, static_cast<std::size_t>(reg.partOf), later);
-    if (parcel != Identities::kNone) {
-      const std::uint32_t index = parcelOf(parcel, names);
-      if (index != kNoName) {
-        addArea(index, reg.areaRead, reg.area, self);
-      }
-    } else if (later != Identities::kNoHandle) {
-      lateParts.push_back(LatePart{self, reg.area, later, reg.areaRead});
-    }
+    lateParts.push_back(LatePart{names.byId(digest.typeName, digest.id), reg.area,
+                                 names.handle(digest, static_cast<std::size_t>(reg.partOf)),
+                                 reg.areaRead});
   }
 
   void addUnit(const smObjectDigest& digest, Identities& names) {
@@ -271,8 +256,9 @@ struct RegisterState::Data {
         Unit{key.data(), static_cast<std::uint32_t>(key.size()), kNoName, 0, digest.reg.unitKind});
     for (const std::uint64_t identity :
          {names.byKey(digest), names.byId(digest.typeName, digest.id)}) {
-      if (identity != Identities::kNone) {
-        unitIndex.enter(0, bytesOf(identity), index, arena);
+      if (identity != Identities::kNone &&
+          !unitIndex.enter(0, bytesOf(identity), index, arena).added) {
+        twice.insert(identity);  // an id that two units have names neither, whatever their order
       }
     }
   }
@@ -295,24 +281,12 @@ struct RegisterState::Data {
     findings.push_back(std::move(finding));
   }
 
-  void useUnits(const smObjectDigest& digest, char expected, Identities& names,
-                std::vector<smDocumentFinding>& findings) {
+  void useUnits(const smObjectDigest& digest, char expected, Identities& names) {
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       const smObjectDigest::Reference& r = digest.references[i];
-      if (r.relation != kUnitRelation || r.targetType != kUnitType) {
-        continue;
-      }
-      std::uint32_t later = Identities::kNoHandle;
-      const std::uint64_t identity = names.target(digest, i, later);
-      if (identity != Identities::kNone) {
-        const std::uint32_t unit = unitOf(identity);
-        if (unit != kNoName && units[unit].kind != 0 && units[unit].kind != expected) {
-          judgeKind(holderOf(digest), intern(r.relation), r.line, r.id, units[unit], expected,
-                    findings);
-        }
-      } else if (later != Identities::kNoHandle) {
-        waitingUses.push_back(
-            UnitUse{holderOf(digest), later, intern(r.relation), r.line, r.id, expected});
+      if (r.relation == kUnitRelation && r.targetType == kUnitType) {
+        waitingUses.push_back(UnitUse{holderOf(digest), names.handle(digest, i), intern(r.relation),
+                                      r.line, r.id, expected});
       }
     }
   }
@@ -323,9 +297,7 @@ struct RegisterState::Data {
     const OnParcel* relation = nullptr;
     std::uint32_t other = kNoName;
     for (std::size_t i = 0; i < count; ++i) {
-      const std::uint64_t identity =
-          on[i].identity != Identities::kNone ? on[i].identity : names.resolveLater(on[i].later);
-      const std::uint32_t parcel = parcelOf(identity, names);
+      const std::uint32_t parcel = parcelOf(names.resolve(on[i].later), names);
       const std::uint32_t precinct = parcel != kNoName ? parcels[parcel].precinct : kNoName;
       if (precinct == kNoName) {
         continue;
@@ -354,40 +326,22 @@ struct RegisterState::Data {
   }
 
   // A relation G5RDZE to what is not a parcel names no parcel, and is passed over.
-  void addBuilding(const smObjectDigest& digest, Identities& names,
-                   std::vector<smDocumentFinding>& findings) {
+  void addBuilding(const smObjectDigest& digest, Identities& names) {
     if (digest.reg.precinct.empty()) {
       return;
     }
-    std::vector<OnParcel>& on = scratch;
-    on.clear();
-    bool waits = false;
+    const std::size_t first = onParcels.size();
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       const smObjectDigest::Reference& r = digest.references[i];
-      if (r.relation != kParcelRelation) {
-        continue;
+      if (r.relation == kParcelRelation) {
+        onParcels.push_back(OnParcel{names.handle(digest, i), intern(r.relation)});
       }
-      std::uint32_t later = Identities::kNoHandle;
-      const std::uint64_t identity = names.target(digest, i, later);
-      if (identity == Identities::kNone && later == Identities::kNoHandle) {
-        continue;
-      }
-      waits = waits || identity == Identities::kNone;
-      on.push_back(OnParcel{identity, later, intern(r.relation)});
     }
-    if (on.empty()) {
-      return;
+    if (onParcels.size() != first) {
+      buildings.push_back(BuildingCheck{holderOf(digest), intern(digest.keyEntry), digest.keyLine,
+                                        digest.keyId, intern(digest.reg.precinct), first,
+                                        onParcels.size() - first});
     }
-    BuildingCheck b{holderOf(digest), intern(digest.keyEntry),     digest.keyLine,
-                    digest.keyId,     intern(digest.reg.precinct), 0,
-                    on.size()};
-    if (!waits) {
-      judgeBuilding(b, on.data(), on.size(), names, findings);
-      return;
-    }
-    b.first = onParcels.size();
-    onParcels.insert(onParcels.end(), on.begin(), on.end());
-    buildings.push_back(b);
   }
 
   void addSubject(const smObjectDigest& digest, std::vector<smDocumentFinding>& findings) {
@@ -411,15 +365,15 @@ struct RegisterState::Data {
   }
 
   void finish(bool update, Identities& names, std::vector<smDocumentFinding>& findings) {
-    // Parts and listed parts that named what had not come yet.
+    // Parts and the parts parcels list, by the objects their names mean.
     for (const LatePart& part : lateParts) {
-      const std::uint32_t parcel = parcelOf(names.resolveLater(part.later), names);
+      const std::uint32_t parcel = parcelOf(names.resolve(part.later), names);
       if (parcel != kNoName) {
         addArea(parcel, part.areaRead, part.area, part.self);
       }
     }
     for (const auto& [parcel, later] : listedLater) {
-      const std::uint64_t part = names.resolveLater(later);
+      const std::uint64_t part = names.resolve(later);
       if (part == Identities::kNone) {
         parcels[parcel].incomplete = true;
       } else {
@@ -455,10 +409,7 @@ struct RegisterState::Data {
         findings.push_back(std::move(finding));
       }
       // Its register unit, in document order: the first parcel of a unit sets its precinct.
-      std::uint32_t u = p.unit;
-      if (u != kNoName && (u & kLater) != 0) {
-        u = unitOf(names.resolveLater(u & ~kLater));
-      }
+      const std::uint32_t u = p.unit != kNoName ? unitOf(names.resolve(p.unit)) : kNoName;
       if (u == kNoName || units[u].kind == 0) {
         continue;
       }
@@ -488,7 +439,7 @@ struct RegisterState::Data {
       }
     }
     for (const UnitUse& use : waitingUses) {
-      const std::uint32_t unit = unitOf(names.resolveLater(use.later));
+      const std::uint32_t unit = unitOf(names.resolve(use.later));
       if (unit != kNoName) {
         judgeKind(use.holder, use.relation, use.line, use.id, units[unit], use.expected, findings);
       }
@@ -514,8 +465,9 @@ struct RegisterState::Data {
   std::uint64_t lastOrdinal = Identities::kNone;
   std::uint32_t lastParcel = kNoName;
   std::deque<Unit> units;
-  KeyedTable<> unitIndex;  // a unit's identities (8 bytes) -> its index in `units`
-  KeyedTable<> subjects;   // (record type, number) -> the line of the first
+  KeyedTable<> unitIndex;                   // a unit's identities (8 bytes) -> its index in `units`
+  std::unordered_set<std::uint64_t> twice;  // identities that two units have
+  KeyedTable<> subjects;                    // (record type, number) -> the line of the first
   std::vector<std::pair<std::uint64_t, std::uint32_t>> owners;  // a part's identity, its parcel
   std::vector<std::pair<std::uint32_t, std::uint64_t>> listed;  // a parcel, a part it lists
   std::vector<std::pair<std::uint32_t, std::uint32_t>> listedLater;  // ... by a handle
@@ -523,7 +475,6 @@ struct RegisterState::Data {
   std::deque<UnitUse> waitingUses;
   std::deque<BuildingCheck> buildings;
   std::vector<OnParcel> onParcels;
-  std::vector<OnParcel> scratch;
 };
 
 RegisterState::RegisterState(const smDocumentOptions& options)
@@ -561,15 +512,15 @@ void RegisterState::add(const smObjectDigest& digest, Identities& names,
       break;
     case RegisterRole::kBuilding:
       if (d.wantKind) {
-        d.useUnits(digest, 'B', names, findings);
+        d.useUnits(digest, 'B', names);
       }
       if (d.wantBuilding) {
-        d.addBuilding(digest, names, findings);
+        d.addBuilding(digest, names);
       }
       break;
     case RegisterRole::kPremises:
       if (d.wantKind) {
-        d.useUnits(digest, 'L', names, findings);
+        d.useUnits(digest, 'L', names);
       }
       break;
     case RegisterRole::kUnit:
