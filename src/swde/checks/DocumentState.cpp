@@ -83,6 +83,8 @@ struct smDocumentChecks::State : document::Identities {
   static constexpr std::uint64_t kById = std::uint64_t{1} << 63;
   static constexpr std::uint64_t kByText = std::uint64_t{1} << 62;
   static constexpr std::uint64_t kAbsent = kById | kByText;
+  // With kByText: the scope of one keyed object alone (its ordinal below).
+  static constexpr std::uint64_t kOwnScope = std::uint64_t{1} << 40;
   static constexpr std::uint64_t kNoScope = ~std::uint64_t{0};
   static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
   // A name: the ordinal of the first object of a key, or kNamed | its index in `targets`.
@@ -266,6 +268,12 @@ struct smDocumentChecks::State : document::Identities {
     const Resolved r = resolve(scope, depth);
     if (r.lookup == Lookup::kFound) {
       return r.identity;
+    }
+    if (r.lookup == Lookup::kAmbiguous) {
+      // A scope that fits several objects (7006 says which): whether two keys named within it
+      // lie in the same one cannot be known, so each is a scope of its own and no key is
+      // called repeated for it (a register unit G1 in the precincts 0001 of two units).
+      return kByText | kOwnScope | ordinal;
     }
     // No one object: the objects naming the same scope type and text share it, however they
     // name it (a key's chain, or a name kept before the key came).
