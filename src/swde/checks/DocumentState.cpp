@@ -710,7 +710,6 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     return it != byKey.end() && it->second < kTwice - 1 ? std::uint64_t{it->second} : identity;
   };
 
-  std::vector<State::Resolved> unitTargets;  // of the references with kUnit found, in order
   std::size_t parcel = 0;
   for (std::uint32_t i = 0; i < refCount; ++i) {
     const State::Ref& ref = s.refs[i];
@@ -813,6 +812,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       items.push_back(Item{g.line, dcShareSum, refCount + i, 0});
     }
   }
+  std::vector<Target>().swap(targets);  // given back before the register checks resolve theirs
 
   std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
     return a.line != b.line   ? a.line < b.line

@@ -158,6 +158,7 @@ struct RegisterState::Data {
     if (!Identities::IsOrdinal(identity)) {
       if (byId.size() != parcels.size()) {  // made once, at the end: only then are ids named
         byId.clear();
+        byId.reserve(parcels.size());  // exactly: a vector that doubles holds twice at its peak
         for (std::uint32_t i = 0; i < parcels.size(); ++i) {
           byId.emplace_back(names.byId(name(parcels[i].type), parcels[i].objectId), i);
         }
@@ -392,6 +393,11 @@ struct RegisterState::Data {
         parcels[parcel].incomplete = true;
       }
     }
+    // Done with the parts: what they took is given back before the building checks take more.
+    std::vector<LatePart>().swap(lateParts);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(listedLater);
+    std::vector<std::pair<std::uint64_t, std::uint32_t>>().swap(owners);
+    std::vector<std::pair<std::uint32_t, std::uint64_t>>().swap(listed);
 
     for (std::size_t n = 0; n < parcels.size(); ++n) {
       Parcel& p = parcels[n];
