@@ -486,6 +486,12 @@ struct smDocumentChecks::State : document::Identities {
     const Resolved r = resolve(registerNames[handle], 0);
     return r.lookup == Lookup::kFound ? r.identity : kNone;
   }
+  std::string_view keptKey(const smObjectDigest& digest) override {
+    if (byKey(digest) == kNone || objects.empty() || objects.back().text() != digest.key) {
+      return {};
+    }
+    return objects.back().text();
+  }
   std::deque<std::uint32_t> registerNames;  // the names the register checks resolve
 
   document::Arena arena;

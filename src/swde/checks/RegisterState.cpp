@@ -143,8 +143,15 @@ struct RegisterState::Data {
   }
   AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
 
-  Holder holderOf(const smObjectDigest& digest) {
-    const std::string_view key = arena.keep(digest.key);
+  // The key of `digest` for as long as the document: the document-level part's copy when it
+  // keeps one.
+  std::string_view keep(const smObjectDigest& digest, Identities& names) {
+    const std::string_view kept = names.keptKey(digest);
+    return kept.empty() ? arena.keep(digest.key) : kept;
+  }
+
+  Holder holderOf(const smObjectDigest& digest, Identities& names) {
+    const std::string_view key = keep(digest, names);
     return Holder{key.data(), static_cast<std::uint32_t>(key.size()), intern(digest.typeName),
                   digest.line, digest.id};
   }
@@ -188,7 +195,7 @@ struct RegisterState::Data {
     const smObjectDigest::Register& reg = digest.reg;
     const auto index = static_cast<std::uint32_t>(parcels.size());
     Parcel p;
-    const std::string_view key = arena.keep(digest.key);
+    const std::string_view key = keep(digest, names);
     p.key = key.data();
     p.keySize = static_cast<std::uint32_t>(key.size());
     p.type = intern(digest.typeName);
@@ -252,7 +259,7 @@ struct RegisterState::Data {
 
   void addUnit(const smObjectDigest& digest, Identities& names) {
     const auto index = static_cast<std::uint32_t>(units.size());
-    const std::string_view key = arena.keep(digest.key);
+    const std::string_view key = keep(digest, names);
     units.push_back(
         Unit{key.data(), static_cast<std::uint32_t>(key.size()), kNoName, 0, digest.reg.unitKind});
     for (const std::uint64_t identity :
@@ -286,8 +293,8 @@ struct RegisterState::Data {
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       const smObjectDigest::Reference& r = digest.references[i];
       if (r.relation == kUnitRelation && r.targetType == kUnitType) {
-        waitingUses.push_back(UnitUse{holderOf(digest), names.handle(digest, i), intern(r.relation),
-                                      r.line, r.id, expected});
+        waitingUses.push_back(UnitUse{holderOf(digest, names), names.handle(digest, i),
+                                      intern(r.relation), r.line, r.id, expected});
       }
     }
   }
@@ -339,9 +346,9 @@ struct RegisterState::Data {
       }
     }
     if (onParcels.size() != first) {
-      buildings.push_back(BuildingCheck{holderOf(digest), intern(digest.keyEntry), digest.keyLine,
-                                        digest.keyId, intern(digest.reg.precinct), first,
-                                        onParcels.size() - first});
+      buildings.push_back(BuildingCheck{holderOf(digest, names), intern(digest.keyEntry),
+                                        digest.keyLine, digest.keyId, intern(digest.reg.precinct),
+                                        first, onParcels.size() - first});
     }
   }
 
