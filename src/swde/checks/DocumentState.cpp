@@ -766,6 +766,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     }
   };
   std::vector<Target> targets;
+  targets.reserve(groupCount);  // at most one each: a vector that doubles holds three halves
   for (std::uint32_t i = 0; i < groupCount; ++i) {
     const State::Group& g = s.groups[i];
     if (groupTargets[i].lookup == State::Lookup::kFound) {  // else 7002 or 7006 tells why
