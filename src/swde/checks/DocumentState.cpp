@@ -486,6 +486,12 @@ struct smDocumentChecks::State : document::Identities {
     const Resolved r = resolve(registerNames[handle], 0);
     return r.lookup == Lookup::kFound ? r.identity : kNone;
   }
+  std::string_view keptKey(const smObjectDigest& digest) override {
+    if (byKey(digest) == kNone || objects.empty() || objects.back().text() != digest.key) {
+      return {};
+    }
+    return objects.back().text();
+  }
   std::deque<std::uint32_t> registerNames;  // the names the register checks resolve
 
   document::Arena arena;
@@ -710,7 +716,6 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     return it != byKey.end() && it->second < kTwice - 1 ? std::uint64_t{it->second} : identity;
   };
 
-  std::vector<State::Resolved> unitTargets;  // of the references with kUnit found, in order
   std::size_t parcel = 0;
   for (std::uint32_t i = 0; i < refCount; ++i) {
     const State::Ref& ref = s.refs[i];
@@ -761,6 +766,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     }
   };
   std::vector<Target> targets;
+  targets.reserve(groupCount);  // at most one each: a vector that doubles holds three halves
   for (std::uint32_t i = 0; i < groupCount; ++i) {
     const State::Group& g = s.groups[i];
     if (groupTargets[i].lookup == State::Lookup::kFound) {  // else 7002 or 7006 tells why
@@ -813,6 +819,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       items.push_back(Item{g.line, dcShareSum, refCount + i, 0});
     }
   }
+  std::vector<Target>().swap(targets);  // given back before the register checks resolve theirs
 
   std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
     return a.line != b.line   ? a.line < b.line

@@ -102,6 +102,9 @@ class Identities {
   virtual std::uint32_t handle(const smObjectDigest& digest, std::size_t index) = 0;
   // At the end of the document: the object a handle names; kNone when none or several.
   virtual std::uint64_t resolve(std::uint32_t handle) = 0;
+  // The key of `digest` where the document-level part keeps it for as long as the document;
+  // empty when it keeps none (a key held twice costs its bytes once).
+  virtual std::string_view keptKey(const smObjectDigest& digest) = 0;
 
  protected:
   virtual ~Identities() = default;

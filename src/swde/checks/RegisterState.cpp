@@ -143,8 +143,15 @@ struct RegisterState::Data {
   }
   AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
 
-  Holder holderOf(const smObjectDigest& digest) {
-    const std::string_view key = arena.keep(digest.key);
+  // The key of `digest` for as long as the document: the document-level part's copy when it
+  // keeps one.
+  std::string_view keep(const smObjectDigest& digest, Identities& names) {
+    const std::string_view kept = names.keptKey(digest);
+    return kept.empty() ? arena.keep(digest.key) : kept;
+  }
+
+  Holder holderOf(const smObjectDigest& digest, Identities& names) {
+    const std::string_view key = keep(digest, names);
     return Holder{key.data(), static_cast<std::uint32_t>(key.size()), intern(digest.typeName),
                   digest.line, digest.id};
   }
@@ -158,6 +165,7 @@ struct RegisterState::Data {
     if (!Identities::IsOrdinal(identity)) {
       if (byId.size() != parcels.size()) {  // made once, at the end: only then are ids named
         byId.clear();
+        byId.reserve(parcels.size());  // exactly: a vector that doubles holds twice at its peak
         for (std::uint32_t i = 0; i < parcels.size(); ++i) {
           byId.emplace_back(names.byId(name(parcels[i].type), parcels[i].objectId), i);
         }
@@ -187,7 +195,7 @@ struct RegisterState::Data {
     const smObjectDigest::Register& reg = digest.reg;
     const auto index = static_cast<std::uint32_t>(parcels.size());
     Parcel p;
-    const std::string_view key = arena.keep(digest.key);
+    const std::string_view key = keep(digest, names);
     p.key = key.data();
     p.keySize = static_cast<std::uint32_t>(key.size());
     p.type = intern(digest.typeName);
@@ -251,7 +259,7 @@ struct RegisterState::Data {
 
   void addUnit(const smObjectDigest& digest, Identities& names) {
     const auto index = static_cast<std::uint32_t>(units.size());
-    const std::string_view key = arena.keep(digest.key);
+    const std::string_view key = keep(digest, names);
     units.push_back(
         Unit{key.data(), static_cast<std::uint32_t>(key.size()), kNoName, 0, digest.reg.unitKind});
     for (const std::uint64_t identity :
@@ -285,8 +293,8 @@ struct RegisterState::Data {
     for (std::size_t i = 0; i < digest.references.size(); ++i) {
       const smObjectDigest::Reference& r = digest.references[i];
       if (r.relation == kUnitRelation && r.targetType == kUnitType) {
-        waitingUses.push_back(UnitUse{holderOf(digest), names.handle(digest, i), intern(r.relation),
-                                      r.line, r.id, expected});
+        waitingUses.push_back(UnitUse{holderOf(digest, names), names.handle(digest, i),
+                                      intern(r.relation), r.line, r.id, expected});
       }
     }
   }
@@ -338,9 +346,9 @@ struct RegisterState::Data {
       }
     }
     if (onParcels.size() != first) {
-      buildings.push_back(BuildingCheck{holderOf(digest), intern(digest.keyEntry), digest.keyLine,
-                                        digest.keyId, intern(digest.reg.precinct), first,
-                                        onParcels.size() - first});
+      buildings.push_back(BuildingCheck{holderOf(digest, names), intern(digest.keyEntry),
+                                        digest.keyLine, digest.keyId, intern(digest.reg.precinct),
+                                        first, onParcels.size() - first});
     }
   }
 
@@ -392,6 +400,11 @@ struct RegisterState::Data {
         parcels[parcel].incomplete = true;
       }
     }
+    // Done with the parts: what they took is given back before the building checks take more.
+    std::vector<LatePart>().swap(lateParts);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(listedLater);
+    std::vector<std::pair<std::uint64_t, std::uint32_t>>().swap(owners);
+    std::vector<std::pair<std::uint32_t, std::uint64_t>>().swap(listed);
 
     for (std::size_t n = 0; n < parcels.size(); ++n) {
       Parcel& p = parcels[n];
