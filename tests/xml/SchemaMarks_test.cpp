@@ -72,9 +72,10 @@ TEST(SchemaMarks, MistakesAtTheirLines) {
        "shares='L'/></RELATIONS></OBJECT>",
        "4:1: shares \"L\" on <RELAT name=\"R\">: record type T has no attribute of that code"},
   };
-  for (const auto& [text, error] : rows) {
+  for (const auto& row : rows) {
+    const std::string& text = row.first;  // a lambda may not capture a structured binding
     EXPECT_EQ(swde_test::Failure([&] { swde::xml::parseSchema(type + text, "annex.xml"); }),
-              "annex.xml:" + error)
+              "annex.xml:" + row.second)
         << text;
   }
   // A key-scope naming a relation of the type, written after the key, is accepted.
