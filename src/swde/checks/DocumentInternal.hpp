@@ -4,6 +4,7 @@
 
 // What the sources of the document checks share. Internal to the library.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -27,6 +28,12 @@ struct Verdict {
 
 inline Verdict Fail(smDocumentCode code, AnsiString expected) {
   return Verdict{code, std::move(expected)};
+}
+
+// Whether the host wants `code` reported (it is not among options.notWanted).
+inline bool Wanted(const smDocumentOptions& options, smDocumentCode code) {
+  return std::find(options.notWanted.begin(), options.notWanted.end(), code) ==
+         options.notWanted.end();
 }
 
 inline bool IsDigits(std::string_view text) {

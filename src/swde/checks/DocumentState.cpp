@@ -170,10 +170,7 @@ struct smDocumentChecks::State : document::Identities {
   };
 
   explicit State(const smDocumentOptions& options) {
-    const auto wanted = [&options](smDocumentCode code) {
-      return std::find(options.notWanted.begin(), options.notWanted.end(), code) ==
-             options.notWanted.end();
-    };
+    const auto wanted = [&options](smDocumentCode code) { return document::Wanted(options, code); };
     wantKey = wanted(dcDuplicateKey);
     wantDangling = wanted(dcDanglingReference);
     wantAmbiguous = wanted(dcAmbiguousReference);

@@ -120,10 +120,7 @@ struct RegisterState::Data {
   };
 
   explicit Data(const smDocumentOptions& options) {
-    const auto wanted = [&options](smDocumentCode code) {
-      return std::find(options.notWanted.begin(), options.notWanted.end(), code) ==
-             options.notWanted.end();
-    };
+    const auto wanted = [&options](smDocumentCode code) { return document::Wanted(options, code); };
     wantAreaSum = wanted(dcParcelAreaSum);
     wantSubject = wanted(dcDuplicateSubject);
     wantKind = wanted(dcUnitKind);
