@@ -186,14 +186,8 @@ struct smDocumentChecks::State : document::Identities {
   bool wantShares() const { return wantSum || wantSumRange || wantAtLeast || wantUpdate; }
   bool resolving() const { return wantReferences() || wantShares() || wantRegister; }
 
-  std::uint32_t intern(std::string_view name) {
-    const auto entered = names.enter(0, name, static_cast<std::uint32_t>(nameList.size()), arena);
-    if (entered.added) {
-      nameList.push_back(entered.text);
-    }
-    return entered.value;
-  }
-  AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
+  std::uint32_t intern(std::string_view name) { return nameList.intern(name, arena); }
+  AnsiString name(std::uint32_t index) const { return AnsiString(nameList.text(index)); }
 
   std::uint32_t internTarget(std::uint32_t type, std::uint32_t scope, char flags,
                              std::string_view text) {
@@ -492,8 +486,7 @@ struct smDocumentChecks::State : document::Identities {
   std::deque<std::uint32_t> registerNames;  // the names the register checks resolve
 
   document::Arena arena;
-  document::KeyedTable<> names;  // the value: the name's index in nameList
-  std::vector<std::string_view> nameList;
+  document::NameList nameList;
   // (record type, key) -> the first object of that key, in `objects`.
   document::KeyedTable<> keys;
   std::deque<Keyed> objects;  // keyed objects, by ordinal

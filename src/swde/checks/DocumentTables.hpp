@@ -236,6 +236,24 @@ class KeyedTable {
   std::unique_ptr<Aside> aside_;  // made only when needed
 };
 
+// Names (record types, attribute and relation codes) interned once: an index each, the text
+// kept in the caller's arena.
+class NameList {
+ public:
+  std::uint32_t intern(std::string_view name, Arena& arena) {
+    const auto entered = names_.enter(0, name, static_cast<std::uint32_t>(list_.size()), arena);
+    if (entered.added) {
+      list_.push_back(entered.text);
+    }
+    return entered.value;
+  }
+  std::string_view text(std::uint32_t index) const { return list_[index]; }
+
+ private:
+  KeyedTable<> names_;  // the value: the name's index in list_
+  std::vector<std::string_view> list_;
+};
+
 // (record type, object id) pairs, kept as words of 64 ids: a slot holds a word's number
 // (type << 26 | id >> 6) and its 64 bits, 16 bytes, and the table is at most 3/4 full. Ids that
 // come in runs, as the ordinals most documents give their objects, cost a fraction of a byte

@@ -131,14 +131,8 @@ struct RegisterState::Data {
   bool wantUnits() const { return wantKind || wantPrecincts; }
   bool wantParcels() const { return wantAreaSum || wantUnits() || wantBuilding; }
 
-  std::uint32_t intern(std::string_view name) {
-    const auto entered = names.enter(0, name, static_cast<std::uint32_t>(nameList.size()), arena);
-    if (entered.added) {
-      nameList.push_back(entered.text);
-    }
-    return entered.value;
-  }
-  AnsiString name(std::uint32_t index) const { return AnsiString(nameList[index]); }
+  std::uint32_t intern(std::string_view name) { return nameList.intern(name, arena); }
+  AnsiString name(std::uint32_t index) const { return AnsiString(nameList.text(index)); }
 
   // The key of `digest` for as long as the document: the document-level part's copy when it
   // keeps one.
@@ -466,8 +460,7 @@ struct RegisterState::Data {
   bool wantBuilding = true;
 
   Arena arena;
-  KeyedTable<> names;  // the value: the name's index in nameList
-  std::vector<std::string_view> nameList;
+  NameList nameList;
   std::deque<Parcel> parcels;  // in document order
   // (ordinal, parcel), sorted as parcels come; (identity by id, parcel), made at the end.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> byOrdinal;
