@@ -199,6 +199,8 @@ static swde_status object_with(const struct row* row, swde_report** report) {
   static const char* const fields[] = {
       "G5IDJ", "126101_1",   "G5NAZ", "Gmina", "G5DTU", "2026.06.01-10:00:00",
       "G5DTW", "2026.06.02", "G5KOD", "32-420"};
+  static swde_status (*const setters[4])(swde_options*, const char*) = {
+      swde_options_set_today, swde_options_set_profile, swde_options_select, swde_options_ignore};
   char given[4][32];
   swde_object* object = NULL;
   swde_options* options = NULL;
@@ -206,25 +208,19 @@ static swde_status object_with(const struct row* row, swde_report** report) {
   uint64_t n = 0, left_out = 0;
   size_t i = 0;
   int code = 0;
-  swde_status status = swde_object_create("G5JEW", "00", "RO", &object);
+  swde_status status = SWDE_OK;
   if (sscanf(row->s, "%31s %31s %31s %31s", given[0], given[1], given[2], given[3]) != 4) {
     return SWDE_ERROR_ARGUMENT;
   }
+  status = swde_object_create("G5JEW", "00", "RO", &object);
   for (i = 0; status == SWDE_OK && i < sizeof fields / sizeof fields[0]; i += 2) {
     status = swde_object_add_attribute(object, fields[i], fields[i + 1], 0, 0);
   }
   status = status != SWDE_OK ? status : swde_options_create(&options);
-  if (status == SWDE_OK && strcmp(given[0], "-") != 0) {
-    status = swde_options_set_today(options, given[0]);
-  }
-  if (status == SWDE_OK && strcmp(given[1], "-") != 0) {
-    status = swde_options_set_profile(options, given[1]);
-  }
-  if (status == SWDE_OK && strcmp(given[2], "-") != 0) {
-    status = swde_options_select(options, given[2]);
-  }
-  if (status == SWDE_OK && strcmp(given[3], "-") != 0) {
-    status = swde_options_ignore(options, given[3]);
+  for (i = 0; status == SWDE_OK && i < 4; ++i) {
+    if (strcmp(given[i], "-") != 0) {
+      status = setters[i](options, given[i]);
+    }
   }
   status = status != SWDE_OK ? status : swde_options_set_errors_only(options, (int)row->n);
   status = status != SWDE_OK ? status : swde_object_check_with(object, NULL, options, report);
