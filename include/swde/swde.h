@@ -144,6 +144,16 @@ SWDE_C_EXPORT swde_status swde_check_memory(const swde_schema* schema, const cha
                                             size_t size, const char* name,
                                             const swde_options* options, swde_report** out);
 
+/* The same for a document read piece by piece, as it comes (a pipe, a socket, a decompressor):
+ * `read` puts up to `size` bytes into `buffer` and returns how many it put, 0 at the end, or a
+ * negative number when it cannot read (the check then ends as at the end of the document, with
+ * SWDE_ERROR_READ if the document is incomplete there). It is called from one thread at a time,
+ * not always the caller's. `name` (may be NULL: "<stream>") labels the findings. */
+typedef long long (*swde_read_fn)(void* user, char* buffer, size_t size);
+SWDE_C_EXPORT swde_status swde_check_stream(const swde_schema* schema, swde_read_fn read,
+                                            void* user, const char* name,
+                                            const swde_options* options, swde_report** out);
+
 /* --- Reports */
 
 SWDE_C_EXPORT void swde_report_free(swde_report* report);
