@@ -13,12 +13,12 @@ run_packages=(
   libexpat1-dev libgmp-dev libcli11-dev nlohmann-json3-dev
 )
 # The whole test suite besides: GoogleTest, the Python package's pybind11 and headers, and the
-# test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML report; its tests
-# read Europe/Warsaw from tzdata).
+# test tools (jsonschema for the JSON reports, pytest, mypy for the package's types, Chromium for
+# the HTML report; its tests read Europe/Warsaw from tzdata).
 build_packages=(
   "${run_packages[@]}"
   libgtest-dev libgmock-dev
-  pybind11-dev python3-dev python3-pytest
+  pybind11-dev python3-dev python3-pytest mypy
   python3-jsonschema chromium chromium-driver python3-selenium
 )
 # Sanitizers and fuzzing (clang), coverage, memcheck, the micro-benchmark and the format check.
