@@ -83,7 +83,9 @@ def main() -> int:
     args = parser.parse_args()
     root = os.path.abspath(args.folder)
     out = os.path.abspath(args.out)
-    paths = sorted(str(p) for p in pathlib.Path(root).rglob(args.pattern) if p.is_file())
+    # The largest first, so that the last tasks to end are short ones.
+    paths = sorted((str(p) for p in pathlib.Path(root).rglob(args.pattern) if p.is_file()),
+                   key=lambda p: (-os.path.getsize(p), p))
     executor: Optional[concurrent.futures.Executor] = None
     if args.scheduler:
         # Debian: python3-distributed; its functions carry no annotations, so it is Any here.
