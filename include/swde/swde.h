@@ -22,7 +22,7 @@
 #include <stdint.h>
 
 /* 2 added swde_options_set_cancel and SWDE_CANCELLED; 3 added swde_object_check_with. */
-#define SWDE_C_API_VERSION 3
+#define SWDE_C_API_VERSION 4
 
 #if defined(_WIN32) && defined(SWDE_C_SHARED)
 #if defined(SWDE_C_BUILDING)

@@ -26,7 +26,8 @@ from . import _writers
 
 __all__ = ["check", "check_bytes", "Schema", "Object", "Report", "Finding", "Failure",
            "Error", "ArgumentError", "ReadError", "SchemaError", "DocumentNotFoundError",
-           "DocumentPermissionError", "DocumentIsADirectoryError"]
+           "DocumentPermissionError", "DocumentIsADirectoryError",
+           "SchemaNotFoundError", "SchemaPermissionError", "SchemaIsADirectoryError"]
 __version__: str = _swde.version
 
 #: What check() takes for a document: a path as open() takes it, or a binary file object.
@@ -39,6 +40,10 @@ Codes = Union[None, str, int, Iterable[Union[str, int]]]
 class Error(Exception):
     """Anything the library could not do."""
 
+    def __str__(self) -> str:
+        # The message as it was given, also for the subclasses that are OSErrors with an errno.
+        return str(self.args[0]) if self.args else ""
+
 
 class ArgumentError(Error, ValueError):
     """A bad argument: an unknown profile, a bad list of codes, text windows-1250 cannot hold, a
@@ -46,7 +51,21 @@ class ArgumentError(Error, ValueError):
 
 
 class SchemaError(Error):
-    """A reference schema that cannot be opened or read, or has semantic mistakes."""
+    """A reference schema that cannot be opened or read, or has semantic mistakes. One that
+    cannot be opened raises a subclass that is also the matching OSError: SchemaNotFoundError,
+    SchemaPermissionError, SchemaIsADirectoryError."""
+
+
+class SchemaNotFoundError(SchemaError, FileNotFoundError):
+    """A schema file that does not exist: a SchemaError and a FileNotFoundError."""
+
+
+class SchemaPermissionError(SchemaError, PermissionError):
+    """A schema file this process may not read: a SchemaError and a PermissionError."""
+
+
+class SchemaIsADirectoryError(SchemaError, IsADirectoryError):
+    """A directory given as a schema: a SchemaError and an IsADirectoryError."""
 
 
 class Failure(NamedTuple):
@@ -71,9 +90,6 @@ class ReadError(Error):
         super().__init__(message)
         self.file, self.line, self.column, self.report = file, line, column, report
 
-    def __str__(self) -> str:
-        return str(self.args[0])  # "FILE[:LINE:COLUMN]: MESSAGE", an OSError's errno or not
-
 
 class DocumentNotFoundError(ReadError, FileNotFoundError):
     """A document that does not exist: a ReadError and a FileNotFoundError."""
@@ -90,6 +106,9 @@ class DocumentIsADirectoryError(ReadError, IsADirectoryError):
 _OPEN_ERRORS: Dict[Type[OSError], Type[ReadError]] = {
     FileNotFoundError: DocumentNotFoundError, PermissionError: DocumentPermissionError,
     IsADirectoryError: DocumentIsADirectoryError}
+_SCHEMA_OPEN_ERRORS: Dict[Type[OSError], Type[SchemaError]] = {
+    FileNotFoundError: SchemaNotFoundError, PermissionError: SchemaPermissionError,
+    IsADirectoryError: SchemaIsADirectoryError}
 
 _FIELD_DOCS = {
     "file": "The document's name, as it was given (None for an object checked on its own).",
@@ -279,7 +298,14 @@ class Schema:
     def load(cls, path: PathLike) -> "Schema":
         """The schema in the file at `path`; SchemaError when it cannot be read or is wrong."""
         raw = _path(path, "path")
-        return cls(_swde.Schema.load(raw), _os.fsdecode(raw))
+        try:
+            return cls(_swde.Schema.load(raw), _os.fsdecode(raw))
+        except SchemaError as e:
+            cause = _open_error(raw)
+            if cause is None:
+                raise
+            kind = _SCHEMA_OPEN_ERRORS.get(type(cause), SchemaError)
+            raise _caused(kind(str(e)), cause, _os.fsdecode(raw)) from None
 
     @classmethod
     def parse(cls, text: Union[str, bytes], name: PathLike = "<schema>") -> "Schema":
@@ -347,6 +373,13 @@ def _open_error(label: bytes) -> Optional[OSError]:
         return e
 
 
+def _caused(error: Error, cause: OSError, file: str) -> Error:
+    """`error`, given the errno, strerror and filename of `cause` when it is an OSError too."""
+    if isinstance(error, OSError):
+        error.errno, error.strerror, error.filename = cause.errno, cause.strerror, file
+    return error
+
+
 def _run(label: bytes, data: Optional[bytes], stream: Optional[IO[bytes]], annex: Any,
          jobs: Optional[int], profile: str, select: Codes, ignore: Codes, errors_only: bool,
          today: Optional[str]) -> Report:
@@ -364,9 +397,7 @@ def _run(label: bytes, data: Optional[bytes], stream: Optional[IO[bytes]], annex
         if kind is DocumentNotFoundError and label.startswith(b"<"):
             text += " (bytes are a path, as for open(); check_bytes() checks a document in memory)"
         error = kind(text, file, line, column, report)
-        if cause is not None:
-            error.errno, error.strerror, error.filename = cause.errno, cause.strerror, file
-        raise error
+        raise error if cause is None else _caused(error, cause, file)
     return report
 
 

@@ -116,7 +116,12 @@ def test_open_failures_are_os_errors(tmp_path, monkeypatch):
         with pytest.raises(kind) as caught:
             swde.check(path)
         e = caught.value
-        assert isinstance(e, swde.ReadError) and (e.line, e.file, e.filename) == (0, path, path)
+        assert isinstance(e, swde.ReadError) and (e.line, e.file) == (0, path)
+        assert getattr(e, "filename", None) == (None if kind is swde.ReadError else path)
+        assert str(e).startswith(f"{path}: cannot open"), str(e)
+        with pytest.raises(swde.SchemaError) as caught:
+            swde.Schema.load(path)  # the same for a schema
+        assert kind is swde.ReadError or isinstance(caught.value, kind), path
 
 
 def test_bytes_are_a_path_as_for_open():
