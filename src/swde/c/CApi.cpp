@@ -189,6 +189,34 @@ class MemoryBuffer final : public std::streambuf {
   }
 };
 
+// A stream whose bytes a swde_read_fn hands over, a chunk at a time.
+class CallbackBuffer final : public std::streambuf {
+ public:
+  CallbackBuffer(swde_read_fn read, void* user) : read_(read), user_(user) {}
+
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) {
+      return traits_type::to_int_type(*gptr());
+    }
+    const long long got = ended_ ? 0 : read_(user_, chunk_.data(), chunk_.size());
+    if (got <= 0) {
+      ended_ = true;
+      return traits_type::eof();
+    }
+    const auto size = static_cast<std::size_t>(std::min<long long>(got, kChunk));
+    setg(chunk_.data(), chunk_.data(), chunk_.data() + size);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+  swde_read_fn read_;
+  void* user_;
+  std::vector<char> chunk_ = std::vector<char>(kChunk);
+  bool ended_ = false;
+};
+
 // A schema read by `load`, its semantic mistakes found: errors fail, warnings are kept.
 std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata,
                                         const std::string& name) {
@@ -452,6 +480,22 @@ swde_status swde_check_memory(const swde_schema* schema, const char* data, size_
     swde::xml::InputFile input;
     input.stream = std::make_unique<std::istream>(&buffer);
     input.size = size;
+    return input;
+  });
+}
+
+swde_status swde_check_stream(const swde_schema* schema, swde_read_fn read, void* user,
+                              const char* name, const swde_options* options, swde_report** out) {
+  if (read == nullptr) {
+    return guarded([&] {
+      cleared(out);
+      throw Failed{SWDE_ERROR_ARGUMENT, "read is NULL"};
+    });
+  }
+  CallbackBuffer buffer(read, user);
+  return checkDocument(schema, options, out, name != nullptr ? name : "<stream>", [&] {
+    swde::xml::InputFile input;
+    input.stream = std::make_unique<std::istream>(&buffer);
     return input;
   });
 }
