@@ -284,20 +284,44 @@ class KeyedTable {
 
 // Names (record types, attribute and relation codes) interned once: an index each, the text
 // kept in the caller's arena.
+// The few names a document uses over and over are found in a small cache first, with no hash:
+// a slot by the name's length and two of its bytes, which a name of the same shape evicts.
 class NameList {
  public:
   std::uint32_t intern(std::string_view name, Arena& arena) {
+    Cached& cached = cache_[slotOf(name)];
+    if (cached.used && cached.text.size() == name.size() &&
+        std::equal(name.begin(), name.end(), cached.text.begin())) {
+      return cached.index;
+    }
     const auto entered = names_.enter(0, name, static_cast<std::uint32_t>(list_.size()), arena);
     if (entered.added) {
       list_.push_back(entered.text);
     }
+    cached = Cached{entered.text, entered.value, true};
     return entered.value;
   }
   std::string_view text(std::uint32_t index) const { return list_[index]; }
 
  private:
+  struct Cached {
+    std::string_view text;  // as the arena keeps it
+    std::uint32_t index = 0;
+    bool used = false;
+  };
+  static std::size_t slotOf(std::string_view name) {
+    if (name.empty()) {
+      return 0;
+    }
+    return (name.size() * 7 + static_cast<unsigned char>(name.back()) * 31u +
+            static_cast<unsigned char>(name[name.size() / 2])) &
+           (kCached - 1);
+  }
+  static constexpr std::size_t kCached = 64;
+
   KeyedTable<> names_;  // the value: the name's index in list_
   std::vector<std::string_view> list_;
+  Cached cache_[kCached];
 };
 
 // Records of N 32-bit fields, kept in the order they come and read back in it, or one by its
