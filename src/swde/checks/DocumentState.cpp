@@ -9,7 +9,7 @@
 // What is kept grows with the document, so it is kept compactly, in tables sized by how many
 // entries they hold, never by what the entries say (DocumentTables.hpp):
 //   - keys: per key (record type, key value) a slot of `keys` and the text in the arena; per
-//     keyed object 32 bytes (`objects`): the line and text of its key, its id, and the next
+//     keyed object 24 bytes (`objects`): the line and text of its key, its id, and the next
 //     object of the same key, so the objects of one key form a chain from the first. A key of a
 //     type without scope is repeated when its chain has two objects: 7001 at once.
 //   - scopes: a key marked `key-scope` is unique among the objects whose scope relation names the
@@ -23,7 +23,8 @@
 //     when it came is that key's chain instead, and costs nothing.
 //   - ids: every object's (record type, id), a bit in a word of 64 ids (IdSet).
 //   - references: a relation whose target is keyed, or named by an id not seen yet, waits as a
-//     32-byte record (its name, relation, line and its object's type, line, id and key); a
+//     record of 8 fields (its name, relation, line and its object's type, line, id and key),
+//     packed against the one before (PackedRecords: about 10 bytes rather than 32); a
 //     relation naming an object id already seen is settled at once, as no later object can
 //     change what an id means. A parcel identifier that a precinct relation must agree with is
 //     kept beside it (Parcel).
@@ -98,15 +99,14 @@ struct smDocumentChecks::State : document::Identities {
   static constexpr std::uint32_t kFlags = kPrecinct | kUnit;
 
   struct Keyed {
-    const char* key;  // the text as `keys` keeps it
-    std::uint32_t keySize;
+    std::uint32_t key;   // the record of its key in `keys` (KeyedTable::Entered::handle)
     std::uint32_t line;  // of the key
     std::uint32_t next;  // the next object of the same type and key
     std::uint32_t type;
     std::uint32_t id;
     std::uint32_t scoped;  // its ScopedKey, or kEnd for a key of a type without scope
-    std::string_view text() const { return std::string_view(key, keySize); }
   };
+  std::string_view text(const Keyed& k) const { return keys.pairOf(k.key).second; }
   struct ScopedKey {
     std::uint32_t scope;  // the name of the object's scope; kEnd: it names none
     std::uint32_t objectLine;
@@ -224,10 +224,10 @@ struct smDocumentChecks::State : document::Identities {
   }
   std::string_view targetText(std::uint32_t name) const {
     return (name & kNamed) != 0 ? target(name & ~kNamed).kept.substr(kTargetHead)
-                                : objects[name].text();
+                                : text(objects[name]);
   }
   AnsiString keyText(std::uint32_t ordinal) const {
-    return ordinal != kEnd ? AnsiString(objects[ordinal].text()) : AnsiString();
+    return ordinal != kEnd ? AnsiString(text(objects[ordinal])) : AnsiString();
   }
 
   // Resolution, in finish() only.
@@ -380,7 +380,7 @@ struct smDocumentChecks::State : document::Identities {
 
   // 7002, 7004, 7005 or 7006 about reference `at`.
   smDocumentFinding refFinding(std::uint32_t at, smDocumentCode code, const Resolved& r) {
-    const Ref& ref = refs[at];
+    const Ref ref = this->ref(at);
     const AnsiString type = name(ref.type);
     const AnsiString relation = name(ref.relation & ~kFlags);
     const AnsiString target(targetText(ref.name));
@@ -457,7 +457,7 @@ struct smDocumentChecks::State : document::Identities {
     const Keyed& k = objects[ordinal];
     const ScopedKey& sk = scopedKeys[k.scoped];
     const AnsiString type = name(k.type);
-    const AnsiString key(k.text());
+    const AnsiString key(text(k));
     smDocumentFinding finding = document::MakeEntryFinding(
         dcDuplicateKey, {type, sk.objectLine, k.id}, name(sk.keyEntry), k.line, sk.keyId,
         {type, key, std::to_string(objects[first].line)});
@@ -495,10 +495,10 @@ struct smDocumentChecks::State : document::Identities {
     return r.lookup == Lookup::kFound ? r.identity : kNone;
   }
   std::string_view keptKey(const smObjectDigest& digest) override {
-    if (byKey(digest) == kNone || objects.empty() || objects.back().text() != digest.key) {
+    if (byKey(digest) == kNone || objects.empty() || text(objects.back()) != digest.key) {
       return {};
     }
-    return objects.back().text();
+    return text(objects.back());
   }
   std::deque<std::uint32_t> registerNames;  // the names the register checks resolve
 
@@ -513,7 +513,24 @@ struct smDocumentChecks::State : document::Identities {
   document::KeyedTable<> targetNames;
   std::deque<const char*> targets;  // the text of each, as `targetNames` keeps it
   document::IdSet<> ids;            // (record type, object id), every object's
-  std::deque<Ref> refs;
+  // Refs, packed: a Ref as 8 fields, the flags of its name and relation in their low bits, and
+  // its holder's key ordinal plus one (kEnd: 0), so that the fields of neighbours differ little.
+  document::PackedRecords<8> refs;
+  static document::PackedRecords<8>::Record pack(const Ref& r) {
+    return {r.name << 1 | r.name >> 31,
+            r.relation << 2 | r.relation >> 30,
+            r.line,
+            r.id,
+            r.type,
+            r.objectLine,
+            r.objectId,
+            r.key + 1};
+  }
+  static Ref unpack(const document::PackedRecords<8>::Record& f) {
+    return Ref{
+        f[0] >> 1 | f[0] << 31, f[1] >> 2 | f[1] << 30, f[2], f[3], f[4], f[5], f[6], f[7] - 1};
+  }
+  Ref ref(std::uint32_t at) const { return unpack(refs[at]); }
   std::deque<Parcel> parcels;  // by Parcel::ref
   // The parcel identifiers that are not their holder's key, by Parcel::ref.
   std::unordered_map<std::uint32_t, std::string_view> parcelValues;
@@ -561,8 +578,7 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
   if (digest.keyed && !digest.key.empty()) {
     self = static_cast<std::uint32_t>(s.objects.size());
     const auto entered = s.keys.enter(type, digest.key, self, s.arena);
-    s.objects.push_back(Keyed{entered.text.data(), static_cast<std::uint32_t>(digest.key.size()),
-                              digest.keyLine, kEnd, type, digest.id, kEnd});
+    s.objects.push_back(Keyed{entered.handle, digest.keyLine, kEnd, type, digest.id, kEnd});
     if (!entered.added) {
       Keyed& head = s.objects[entered.value];
       s.objects.back().next = head.next;
@@ -606,9 +622,10 @@ void smDocumentChecks::State::record(const smObjectDigest& digest,
       continue;
     }
     const auto at = static_cast<std::uint32_t>(s.refs.size());
-    s.refs.push_back(Ref{s.nameOf(digest, i, 0),
-                         s.intern(r.relation) | (precinct ? kPrecinct : 0) | (unit ? kUnit : 0),
-                         r.line, r.id, type, digest.line, digest.id, self});
+    s.refs.push_back(
+        pack(Ref{s.nameOf(digest, i, 0),
+                 s.intern(r.relation) | (precinct ? kPrecinct : 0) | (unit ? kUnit : 0), r.line,
+                 r.id, type, digest.line, digest.id, self}));
     if (precinct || unit) {
       s.parcels.push_back(Parcel{at, unit ? s.intern(r.parcelUnit) : 0,
                                  s.intern(digest.parcelEntry), digest.parcelLine, digest.parcelId});
@@ -674,7 +691,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     for (std::uint32_t o = 0; o < s.objects.size(); ++o) {
       const State::Keyed& k = s.objects[o];
       std::uint32_t head = 0;
-      if (k.scoped == State::kEnd || !s.keys.lookup(k.type, k.text(), head) || head != o ||
+      if (k.scoped == State::kEnd || !s.keys.lookup(k.type, s.text(k), head) || head != o ||
           k.next == State::kEnd) {
         continue;
       }
@@ -703,7 +720,8 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     groupTargets[i] = s.resolve(s.groups[i].name, 0);
     noteId(groupTargets[i]);
   }
-  for (const State::Ref& ref : s.refs) {
+  for (auto reader = s.refs.from(0); reader.index() < refCount;) {
+    const State::Ref ref = State::unpack(reader.next());
     if ((ref.relation & State::kUnit) != 0) {
       noteId(s.resolve(ref.name, 0));
     }
@@ -724,8 +742,9 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   };
 
   std::size_t parcel = 0;
+  auto reader = s.refs.from(0);
   for (std::uint32_t i = 0; i < refCount; ++i) {
-    const State::Ref& ref = s.refs[i];
+    const State::Ref ref = State::unpack(reader.next());
     const State::Resolved r = s.resolve(ref.name, 0);
     if (r.lookup == State::Lookup::kNone) {
       if (s.wantDangling) {
@@ -792,7 +811,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
   // then the least text.
   const auto rank = [&s](std::uint32_t name, std::uint64_t identity) {
     const std::string_view text = s.targetText(name);
-    return std::make_pair(identity >= State::kByText || s.objects[identity].text() != text, text);
+    return std::make_pair(identity >= State::kByText || s.text(s.objects[identity]) != text, text);
   };
   for (std::size_t at = 0; at < targets.size();) {
     std::size_t end = at + 1;
@@ -853,7 +872,7 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
     }
     const auto code = static_cast<smDocumentCode>(item.code);
     if (item.index < refCount) {
-      State::Resolved r = s.resolve(s.refs[item.index].name, 0);
+      State::Resolved r = s.resolve(s.ref(item.index).name, 0);
       if (code == dcUnitMismatch) {
         r.identity = item.related;
       }

@@ -255,6 +255,9 @@ smObjectDigest smObjectChecks::check(const smObject& object,
       }
       digest.shares.push_back(std::move(share));
     }
+    // A target type whose key has a scope: the scope's relation is looked up once all are in.
+    reference.scoped =
+        targetInfo != nullptr && targetInfo->key != nullptr && targetInfo->scope != nullptr;
     digest.references.push_back(std::move(reference));
   }
 
@@ -285,12 +288,11 @@ smObjectDigest smObjectChecks::check(const smObject& object,
       }
     }
   }
-  for (smObjectDigest::Reference& r : digest.references) {
-    const TypeInfo* targetInfo = typeInfo(r.targetType);
-    if (targetInfo != nullptr && targetInfo->key != nullptr && targetInfo->scope != nullptr) {
-      r.scoped = true;
-      r.scope = scopeOf(*targetInfo->scope);
-      if (r.scope >= 0 && &digest.references[static_cast<std::size_t>(r.scope)] == &r) {
+  for (std::size_t i = 0; i < digest.references.size(); ++i) {
+    smObjectDigest::Reference& r = digest.references[i];
+    if (r.scoped) {
+      r.scope = scopeOf(*typeInfo(r.targetType)->scope);
+      if (r.scope >= 0 && static_cast<std::size_t>(r.scope) == i) {
         r.scope = -1;  // a relation is not its own scope
       }
     }
