@@ -278,7 +278,7 @@ struct smDocumentChecks::State : document::Identities {
   // the document are one name when their texts are, whatever the order they came in.
   std::uint32_t plainName(std::uint32_t name, int depth) {
     if ((name & kNamed) == 0) {
-      return internTarget(objects[name].type, kEnd, 0, objects[name].text());
+      return internTarget(objects[name].type, kEnd, 0, text(objects[name]));
     }
     const Target t = target(name & ~kNamed);
     std::uint32_t scope = kEnd;
