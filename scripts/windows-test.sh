@@ -17,10 +17,9 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 mkdir -p "$WINEPREFIX"
+"$wine_dir/wineserver" -k 2>/dev/null || true  # one left by an earlier run of this prefix
 "$wine_dir/wineserver" -p
 trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
 "$wine_dir/wine64" wineboot --init >/dev/null 2>&1
-"$wine_dir/wineserver" -w || true
-"$wine_dir/wineserver" -p
 cd "$build"
 ctest --output-on-failure -j "${JOBS:-$(nproc)}" "$@"

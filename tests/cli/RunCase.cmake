@@ -137,6 +137,9 @@ endforeach()
 # The tool runs without the locale of the caller (its default language comes from it), in the
 # environment the case's `env` file gives.
 set(run_env --unset=LC_ALL --unset=LC_MESSAGES --unset=LANG)
+if(EMULATOR)  # wine reads the arguments in the locale's character set: UTF-8 here too
+  list(APPEND run_env LC_CTYPE=C.UTF-8)
+endif()
 read_lines("${CASE}/env" case_env)
 list(APPEND run_env ${case_env})
 

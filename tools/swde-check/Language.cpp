@@ -19,7 +19,7 @@ Language languageFromEnvironment() {
 #ifdef _WIN32
   // Where no variable is set, as on most Windows systems: the language of the user's interface.
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_POLISH ? Language::kPolish
-                                                                   : Language::kEnglish;
+                                                                  : Language::kEnglish;
 #else
   return Language::kEnglish;
 #endif

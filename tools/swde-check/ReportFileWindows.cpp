@@ -8,8 +8,6 @@
 // There are no links to follow: a device (NUL, CON, a pipe) is written in place, a disk file is
 // replaced.
 #ifdef _WIN32
-#include "ReportFile.hpp"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +16,8 @@
 #include <stdexcept>
 #include <streambuf>
 #include <vector>
+
+#include "ReportFile.hpp"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -45,8 +45,8 @@ std::wstring wide(const std::string& text) {
   if (text.empty()) {
     return std::wstring();
   }
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
   return out;
@@ -193,9 +193,8 @@ ReportFile::ReportFile(const std::string& path) : shown_(path), path_(path) {
       if (temporary.size() >= sizeof gTemporary / sizeof gTemporary[0]) {
         throw cannotWrite(shown_, ENAMETOOLONG);
       }
-      handle = CreateFileW(temporary.c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+      handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       error = handle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
       if (handle != INVALID_HANDLE_VALUE) {
         // Shared for deletion: the handler's DeleteFileW takes effect when the process ends.

@@ -22,6 +22,7 @@
 #include "swde/swde.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "../common/Process.hpp"
 #include "AnnexCheck.hpp"
 #include "Checker.hpp"
 #include "DescribeAnnex.hpp"
@@ -29,7 +30,6 @@
 #include "Language.hpp"
 #include "Output.hpp"
 #include "ReportFile.hpp"
-#include "../common/Process.hpp"
 
 extern const char swde_builtin_annex[];
 extern const std::size_t swde_builtin_annex_size;

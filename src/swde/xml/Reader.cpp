@@ -20,7 +20,6 @@ std::string locate(const std::string& file, std::uint32_t line, std::uint32_t co
   return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
 }
 
-
 // A file name is UTF-8 on every system; on Windows it is opened by its UTF-16 form, whatever the
 // process's code page.
 std::filesystem::path nativeName(const std::string& path) {
@@ -42,7 +41,12 @@ XmlError::XmlError(std::string file, std::uint32_t line, std::uint32_t column, s
 
 InputFile openInput(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path name = nativeName(path);
+  std::filesystem::path name;
+  try {
+    name = nativeName(path);
+  } catch (const std::system_error& e) {  // Windows: bytes that are not UTF-8 name no file
+    throw XmlError(path, 0, 0, "cannot open: " + e.code().message());
+  }
   const std::filesystem::file_status status = std::filesystem::status(name, error);
   if (std::filesystem::is_directory(status)) {
     throw XmlError(path, 0, 0, "cannot open: is a directory");
