@@ -85,8 +85,9 @@ cmake_dep() {
 }
 
 build_deps() {
-  local stamp=$prefix/.deps-done
-  if [ -f "$stamp" ] && [ "$stamp" -nt "$0" ]; then
+  # Made once; raise deps_recipe when what is built here changes.
+  local deps_recipe=1 stamp=$prefix/.deps-done
+  if [ "$(cat "$stamp" 2>/dev/null)" = "$deps_recipe" ]; then
     return
   fi
   add_deb_src
@@ -120,7 +121,7 @@ build_deps() {
   cp -r /usr/include/CLI /usr/include/nlohmann "$prefix/include/"
   rm -rf "$prefix/share/cmake/CLI11" "$prefix/share/cmake/nlohmann_json"
   cp -r /usr/share/cmake/CLI11 /usr/share/cmake/nlohmann_json "$prefix/share/cmake/"
-  touch "$stamp"
+  echo "$deps_recipe" >"$stamp"
 }
 
 do_build() {
