@@ -12,7 +12,7 @@ RUN_STAMP := $(BUILD_DIR)/.deps-run
 # Warnings are errors in every build made here (CMake's own default is off).
 SWDE_CMAKE := cmake -S . -B $(BUILD_DIR) -G Ninja -DSWDE_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize fuzz coverage bench measure memcheck clean
+.PHONY: all deps configure build run test sanitize fuzz coverage bench measure memcheck windows clean
 
 all: build
 
@@ -78,5 +78,10 @@ memcheck: deps build
 	  $(BUILD_DIR)/tools/swde-check/swde-check examples/faults.xml >/dev/null; \
 	  status=$$?; [ $$status -le 1 ]
 
+# The Windows build (mingw-w64; expat, GMP, GoogleTest from Debian's sources, build-windows/),
+# its suite under wine, and dist/swde-<version>-windows-x86_64.zip.
+windows:
+	@JOBS=$(JOBS) scripts/windows.sh
+
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-fuzz build-cov build-bench
+	@rm -rf $(BUILD_DIR) build-asan build-fuzz build-cov build-bench build-windows

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages swde needs, when missing.
-# Usage: scripts/install-deps.sh [--check] [run | build]
+# Usage: scripts/install-deps.sh [--check] [run | build | windows]
 #   run      only what `make run` needs: building and running swde-check
 #   build    what `make build` and `make test` need besides (else everything below)
+#   windows  what `make windows` needs: mingw-w64, wine and the tools that build expat, GMP and
+#            GoogleTest from their Debian sources
 #   --check  only reports what is missing (exit status 1 then)
 set -euo pipefail
 
@@ -24,6 +26,13 @@ build_packages=(
   python3-pip python3-setuptools python3-wheel python3-build
   python3-jsonschema chromium chromium-driver python3-selenium
 )
+# The Windows build (scripts/windows.sh): the -posix cross compilers, wine to run the tests,
+# dpkg-dev for apt-get source, m4 and the autotools for GMP's build, zip for the artefact.
+windows_packages=(
+  cmake ninja-build make dpkg-dev m4 autoconf automake libtool zip libcli11-dev nlohmann-json3-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev wine64
+)
 # Sanitizers and fuzzing (clang), coverage, memcheck, the micro-benchmark and the format check.
 extra_packages=(clang libclang-rt-dev gcovr valgrind libbenchmark-dev clang-format)
 
@@ -34,7 +43,8 @@ for arg in "$@"; do
     --check) check=true ;;
     run) packages=("${run_packages[@]}") ;;
     build) packages=("${build_packages[@]}") ;;
-    *) echo "usage: $0 [--check] [run | build]" >&2; exit 2 ;;
+    windows) packages=("${windows_packages[@]}") ;;
+    *) echo "usage: $0 [--check] [run | build | windows]" >&2; exit 2 ;;
   esac
 done
 

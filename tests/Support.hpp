@@ -13,20 +13,22 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <spawn.h>
 #include <string>
 #include <string_view>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <tuple>
-#include <unistd.h>
 #include <utility>
 #include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -437,6 +439,8 @@ inline std::string Utf16le(const std::u16string& text) {
   return out;
 }
 
+// Child processes of the tool's own tests (tests/cli), which are of Unix only.
+#ifndef _WIN32
 // A fresh directory under /tmp, removed with all it holds.
 struct TempDir {
   TempDir() {
@@ -513,6 +517,7 @@ inline Ended Wait(pid_t pid) {
   }
   return ended;
 }
+#endif  // _WIN32
 
 }  // namespace swde_test
 

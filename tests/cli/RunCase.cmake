@@ -2,7 +2,7 @@
 # byte for byte (cases/README.md describes the files). Called by ctest as
 #   cmake -DTOOL=swde-check -DGENERATOR=swde-gen -DCASE=dir -DROOT=source -DSCRATCH=dir
 #         -DPYTHON=python3 -DVALIDATOR=validate_report.py -DSCHEMA=report.schema.json -P RunCase.cmake
-# With SWDE_UPDATE_GOLDEN=1 in the environment it writes the expected files instead. Every JSON
+# -DEMULATOR=wine64 runs the programs through it (a cross build). With SWDE_UPDATE_GOLDEN=1 in the environment it writes the expected files instead. Every JSON
 # report a case makes is validated against the schema, and so is the JSON report of a case
 # whose expected files are of other formats.
 #
@@ -110,7 +110,7 @@ endfunction()
 set(input /dev/null)
 if(EXISTS "${CASE}/generate")
   read_lines("${CASE}/generate" gen_args)
-  execute_process(COMMAND "${GENERATOR}" ${gen_args} --output "${SCRATCH}/generated.xml"
+  execute_process(COMMAND ${EMULATOR} "${GENERATOR}" ${gen_args} --output "${SCRATCH}/generated.xml"
                   RESULT_VARIABLE status ERROR_VARIABLE gen_err)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "swde-gen failed (${status}): ${gen_err}")
@@ -137,6 +137,9 @@ endforeach()
 # The tool runs without the locale of the caller (its default language comes from it), in the
 # environment the case's `env` file gives.
 set(run_env --unset=LC_ALL --unset=LC_MESSAGES --unset=LANG)
+if(EMULATOR)  # wine reads the arguments in the locale's character set: UTF-8 here too
+  list(APPEND run_env LC_CTYPE=C.UTF-8)
+endif()
 read_lines("${CASE}/env" case_env)
 list(APPEND run_env ${case_env})
 
@@ -212,7 +215,10 @@ foreach(format IN LISTS formats)
     endif()
     set(label "--format ${format} --jobs ${job}")
     file(REMOVE "${SCRATCH}/report")
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} "${TOOL}" ${run_args}
+    if(EXISTS "${CASE}/report-before")  # an existing --output @SCRATCH@/report to replace
+      execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${CASE}/report-before" "${SCRATCH}/report")
+    endif()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} ${EMULATOR} "${TOOL}" ${run_args}
                     WORKING_DIRECTORY "${ROOT}" INPUT_FILE "${input}"
                     OUTPUT_FILE "${SCRATCH}/stdout" ERROR_FILE "${SCRATCH}/stderr"
                     RESULT_VARIABLE status)
@@ -293,7 +299,7 @@ if(has_json EQUAL -1 AND NOT formats STREQUAL "-" AND NOT args MATCHES "--(forma
     list(PREPEND run_args --jobs ${job})
   endif()
   file(REMOVE "${SCRATCH}/report")
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} "${TOOL}" ${run_args}
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env ${run_env} ${EMULATOR} "${TOOL}" ${run_args}
                   WORKING_DIRECTORY "${ROOT}" INPUT_FILE "${input}"
                   OUTPUT_FILE "${SCRATCH}/stdout" ERROR_QUIET)
   validate("--format json added")

@@ -25,7 +25,7 @@ set(notice "swde-check: reference schema: ${stripped_path}: marks: built-in (the
 
 set(failures "")
 function(run out err status)
-  execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${ROOT}"
+  execute_process(COMMAND ${EMULATOR} "${TOOL}" ${ARGN} WORKING_DIRECTORY "${ROOT}"
                   OUTPUT_VARIABLE o ERROR_VARIABLE e RESULT_VARIABLE s)
   set(${out} "${o}" PARENT_SCOPE)
   set(${err} "${e}" PARENT_SCOPE)

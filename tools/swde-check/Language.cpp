@@ -2,6 +2,10 @@
 #include "Language.hpp"
 
 #include <cstdlib>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace swde::cli {
 
@@ -12,7 +16,13 @@ Language languageFromEnvironment() {
       return std::string_view(value).substr(0, 2) == "pl" ? Language::kPolish : Language::kEnglish;
     }
   }
+#ifdef _WIN32
+  // Where no variable is set, as on most Windows systems: the language of the user's interface.
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_POLISH ? Language::kPolish
+                                                                  : Language::kEnglish;
+#else
   return Language::kEnglish;
+#endif
 }
 
 const char* languageCode(Language language) {

@@ -5,6 +5,7 @@
 // kept in a static buffer, then dies of the signal as the default action would. Links are read
 // one at a time with readlink(2), so that a name of an open descriptor (/dev/stdout is a link to
 // /proc/self/fd/1, itself a link to whatever the descriptor has open) is seen as such.
+#ifndef _WIN32  // ReportFileWindows.cpp there
 #include "ReportFile.hpp"
 
 #include <algorithm>
@@ -274,3 +275,4 @@ std::optional<std::string> sameFileAsOutput(const std::string& output,
 }
 
 }  // namespace swde::cli
+#endif  // _WIN32

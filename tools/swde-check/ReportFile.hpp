@@ -44,15 +44,20 @@ class ReportFile {
   std::string shown_;      // the path as given, for messages
   std::string path_;       // where the report goes, links followed
   std::string temporary_;  // empty when writing to path_ directly
+#ifdef _WIN32
+  void* handle_ = nullptr;  // a HANDLE (ReportFileWindows.cpp)
+#else
   int fd_ = -1;
+#endif
   std::unique_ptr<Buffer> buffer_;
   std::unique_ptr<std::ostream> stream_;
   bool committed_ = false;
 };
 
 // Of `inputs` (paths, "-" for standard input) and the annex (empty: the built-in one), the
-// first that is the same regular file as `output`, compared by device and inode, through any
-// name; nothing when none is (or when `output` does not exist yet).
+// first that is the same regular file as `output`, compared by device and inode (on Windows by
+// volume serial number and file index), through any name; nothing when none is (or when
+// `output` does not exist yet).
 std::optional<std::string> sameFileAsOutput(const std::string& output,
                                             const std::vector<std::string>& inputs,
                                             const std::string& annex);

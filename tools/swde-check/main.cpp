@@ -15,7 +15,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -23,6 +22,7 @@
 #include "swde/swde.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "../common/Process.hpp"
 #include "AnnexCheck.hpp"
 #include "Checker.hpp"
 #include "DescribeAnnex.hpp"
@@ -109,6 +109,8 @@ int deliver(swde::cli::ReportFile* report, std::ostream& out, bool quiet) {
 int run(int argc, char** argv) {
   CLI::App app{"Checks the objects of SWDE transfer documents (XML) against a reference schema.",
                "swde-check"};
+  // "/path" is a file name, not a Windows-style option.
+  app.allow_windows_style_options(false);
   std::vector<std::string> files;
   std::string annexPath;
   std::string outputPath;
@@ -311,7 +313,7 @@ int run(int argc, char** argv) {
   const auto sink = swde::cli::makeOutputSink(format, out, options, quiet);
   swde::cli::Summary summary;
   swde::cli::Checker checker(*annex, settings);
-  const bool terminal = isatty(STDERR_FILENO) != 0 && !quiet;
+  const bool terminal = swde::tools::errorIsTerminal() && !quiet;
 
   swde::cli::Totals all;
   for (const std::string& path : files) {
@@ -363,6 +365,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const swde::tools::ProcessSetup process;
   swde::Initialize();
   int status = kExitTrouble;
   try {

@@ -17,6 +17,7 @@
 #include "swde/metadata/Metadata.hpp"
 #include "swde/xml/Reader.hpp"
 
+#include "../common/Process.hpp"
 #include "Generator.hpp"
 
 namespace {
@@ -156,6 +157,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const swde::tools::ProcessSetup process;
   try {
     return run(argc, argv);
   } catch (const std::exception& e) {

@@ -20,6 +20,16 @@ std::string locate(const std::string& file, std::uint32_t line, std::uint32_t co
   return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
 }
 
+// A file name is UTF-8 on every system; on Windows it is opened by its UTF-16 form, whatever the
+// process's code page.
+std::filesystem::path nativeName(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::u8path(path);
+#else
+  return path;
+#endif
+}
+
 }  // namespace
 
 XmlError::XmlError(std::string file, std::uint32_t line, std::uint32_t column, std::string message)
@@ -31,12 +41,18 @@ XmlError::XmlError(std::string file, std::uint32_t line, std::uint32_t column, s
 
 InputFile openInput(const std::string& path) {
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  std::filesystem::path name;
+  try {
+    name = nativeName(path);
+  } catch (const std::system_error& e) {  // Windows: bytes that are not UTF-8 name no file
+    throw XmlError(path, 0, 0, "cannot open: " + e.code().message());
+  }
+  const std::filesystem::file_status status = std::filesystem::status(name, error);
   if (std::filesystem::is_directory(status)) {
     throw XmlError(path, 0, 0, "cannot open: is a directory");
   }
   errno = 0;
-  auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
+  auto stream = std::make_unique<std::ifstream>(name, std::ios::binary);
   if (!*stream) {
     const std::string reason =
         errno != 0 ? std::generic_category().message(errno) : std::string("unknown error");
@@ -44,7 +60,7 @@ InputFile openInput(const std::string& path) {
   }
   InputFile input;
   if (std::filesystem::is_regular_file(status)) {
-    input.size = static_cast<std::uint64_t>(std::filesystem::file_size(path, error));
+    input.size = static_cast<std::uint64_t>(std::filesystem::file_size(name, error));
     input.size = error ? 0 : input.size;
   }
   input.stream = std::move(stream);

@@ -1,0 +1,38 @@
+# swde.dll exports exactly EXPECTED (the functions of swde.h), and it and swde-check.exe import
+# nothing but DLLs of Windows itself: the C++ run-time, libgcc and winpthreads are inside.
+# cmake -DOBJDUMP=... -DDLL=... -DEXE=... -DEXPECTED=a;b;c -P WindowsImports.cmake
+function(dump file out)
+  execute_process(COMMAND "${OBJDUMP}" -p "${file}" OUTPUT_VARIABLE text RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${file} failed")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(system "^(kernel32|msvcrt|advapi32|user32|shell32|ws2_32|bcrypt|ntdll|ucrtbase|api-ms-win-[a-z0-9-]+)\\.dll$")
+foreach(file IN ITEMS "${DLL}" "${EXE}")
+  dump("${file}" text)
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${text}")
+  if(NOT imports)
+    message(FATAL_ERROR "${file}: no import seen in objdump's output")
+  endif()
+  foreach(import IN LISTS imports)
+    string(REPLACE "DLL Name: " "" name "${import}")
+    string(TOLOWER "${name}" lower)
+    if(NOT lower MATCHES "${system}")
+      message(SEND_ERROR "${file} imports ${name}, which is no DLL of Windows")
+    endif()
+  endforeach()
+endforeach()
+
+dump("${DLL}" text)
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\] [^\n]+\n)+)" table "${text}")
+# Rows "\t[   0] name": names only (a bracket in a CMake list would join its items).
+string(REGEX REPLACE "[ \t]*\\[[ 0-9]+\\] ([^\n]+)\n" "\\1;" exported "${CMAKE_MATCH_1}")
+string(REGEX REPLACE ";$" "" exported "${exported}")
+list(SORT exported)
+if(NOT exported STREQUAL EXPECTED)
+  message(FATAL_ERROR "${DLL} exports:\n  ${exported}\nexpected:\n  ${EXPECTED}")
+endif()
+list(LENGTH exported count)
+message(STATUS "${count} functions exported, imports only from Windows")
