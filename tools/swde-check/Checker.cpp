@@ -39,7 +39,7 @@
 #include <utility>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/xml/detail/DocumentCutter.hpp"
 

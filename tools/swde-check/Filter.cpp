@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/platform/Sysutils.hpp"
 

@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentInternal.hpp"
 
 #include "Support.hpp"
 
