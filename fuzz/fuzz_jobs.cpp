@@ -14,9 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "Checker.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Output.hpp"
+
 #include "FuzzSupport.hpp"
-#include "Output.hpp"
 
 namespace {
 

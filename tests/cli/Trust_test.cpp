@@ -11,8 +11,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "Checker.hpp"
-#include "Output.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Output.hpp"
+
 #include "Support.hpp"
 
 namespace {

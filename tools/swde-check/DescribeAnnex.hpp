@@ -5,10 +5,9 @@
 #include <iosfwd>
 #include <string_view>
 
+#include "swde/engine/Language.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
-
-#include "Language.hpp"
 
 namespace swde::cli {
 

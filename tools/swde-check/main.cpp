@@ -20,15 +20,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include "swde/engine/AnnexCheck.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Filter.hpp"
+#include "swde/engine/Language.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/swde.hpp"
 #include "swde/xml/Reader.hpp"
 
-#include "AnnexCheck.hpp"
-#include "Checker.hpp"
 #include "DescribeAnnex.hpp"
-#include "Filter.hpp"
-#include "Language.hpp"
-#include "Output.hpp"
 #include "ReportFile.hpp"
 
 extern const char swde_builtin_annex[];

@@ -23,6 +23,11 @@
 #include <vector>
 
 #include "swde/document/DocumentChecks.hpp"
+#include "swde/engine/AnnexCheck.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Context.hpp"
+#include "swde/engine/Filter.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
@@ -32,12 +37,6 @@
 #include "swde/swde.h"
 #include "swde/types/Smobjectfactory.hpp"
 #include "swde/xml/Reader.hpp"
-
-#include "AnnexCheck.hpp"
-#include "Checker.hpp"
-#include "Context.hpp"
-#include "Filter.hpp"
-#include "Output.hpp"
 
 extern const char swde_builtin_annex[];
 extern const std::size_t swde_builtin_annex_size;

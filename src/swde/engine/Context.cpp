@@ -5,7 +5,7 @@
 // read. What every finding of an object shares (its key) is taken once per object. The expected
 // texts are written as the schema's notation or in the catalogue's own words, so that they read
 // alike with the messages and with the document checks' findings.
-#include "Context.hpp"
+#include "swde/engine/Context.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -20,9 +20,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "swde/engine/Output.hpp"
 #include "swde/platform/Bytes.hpp"
-
-#include "Output.hpp"
 
 extern const char swde_report_css[];
 extern const std::size_t swde_report_css_size;

@@ -2,7 +2,7 @@
 //
 // The text, JSON and CSV formats (HTML is in HtmlOutput.cpp). Each writes as findings arrive,
 // so output of any size needs no more memory than one finding.
-#include "Output.hpp"
+#include "swde/engine/Output.hpp"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
+#ifndef SWDE_ENGINE_CHECKER_HPP_
+#define SWDE_ENGINE_CHECKER_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -11,11 +11,10 @@
 #include <optional>
 #include <string>
 
+#include "swde/engine/Filter.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/xml/Reader.hpp"
-
-#include "Filter.hpp"
-#include "Output.hpp"
 
 namespace swde::cli {
 
@@ -94,4 +93,4 @@ class Checker {
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
+#endif  // SWDE_ENGINE_CHECKER_HPP_

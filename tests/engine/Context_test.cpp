@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Context.hpp"
+#include "swde/engine/Context.hpp"
+
 #include "Support.hpp"
 
 namespace {

@@ -25,7 +25,7 @@
 // Cancelling: the reading thread asks CheckerSettings::cancelled between objects and read
 // blocks, and every kPollInterval while it waits for a task; once it says so, the workers skip
 // the rest of their tasks (they look at a flag between objects) and check() throws Cancelled.
-#include "Checker.hpp"
+#include "swde/engine/Checker.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -40,10 +40,9 @@
 #include <vector>
 
 #include "swde/document/DocumentChecks.hpp"
+#include "swde/engine/Context.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/xml/detail/DocumentCutter.hpp"
-
-#include "Context.hpp"
 
 namespace swde::cli {
 namespace {

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
+#ifndef SWDE_ENGINE_OUTPUT_HPP_
+#define SWDE_ENGINE_OUTPUT_HPP_
 
 #include <cstdint>
 #include <map>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "Language.hpp"
+#include "swde/engine/Language.hpp"
 
 namespace swde::cli {
 
@@ -136,4 +136,4 @@ class ProgressBar {
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
+#endif  // SWDE_ENGINE_OUTPUT_HPP_

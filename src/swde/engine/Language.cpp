@@ -1,5 +1,5 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include "Language.hpp"
+#include "swde/engine/Language.hpp"
 
 #include <cstdlib>
 

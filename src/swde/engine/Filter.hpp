@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
+#ifndef SWDE_ENGINE_FILTER_HPP_
+#define SWDE_ENGINE_FILTER_HPP_
 
 #include <cstdint>
 #include <optional>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "Output.hpp"
+#include "swde/engine/Output.hpp"
 
 namespace swde::cli {
 
@@ -46,4 +46,4 @@ struct FindingFilter {
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
+#endif  // SWDE_ENGINE_FILTER_HPP_

@@ -1,5 +1,5 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include "Filter.hpp"
+#include "swde/engine/Filter.hpp"
 
 #include <stdexcept>
 #include <string>

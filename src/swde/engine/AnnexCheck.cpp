@@ -2,7 +2,7 @@
 //
 // Runs over the definitions once, noting which declarations the record types use, and then
 // over the declarations for the unused ones. Names are CP1250 and reported as UTF-8.
-#include "AnnexCheck.hpp"
+#include "swde/engine/AnnexCheck.hpp"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
+#ifndef SWDE_ENGINE_LANGUAGE_HPP_
+#define SWDE_ENGINE_LANGUAGE_HPP_
 
 #include <cstdint>
 #include <string>
@@ -46,4 +46,4 @@ std::string counted(std::uint64_t count, const Forms& forms, Language language);
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
+#endif  // SWDE_ENGINE_LANGUAGE_HPP_

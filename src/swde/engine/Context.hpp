@@ -1,15 +1,14 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+#ifndef SWDE_ENGINE_CONTEXT_HPP_
+#define SWDE_ENGINE_CONTEXT_HPP_
 
 #include <functional>
 
 #include "swde/document/DocumentChecks.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
-
-#include "Output.hpp"
 
 namespace swde::cli {
 
@@ -30,4 +29,4 @@ Finding findingOf(const smDocumentFinding& finding);
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+#endif  // SWDE_ENGINE_CONTEXT_HPP_

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
+#ifndef SWDE_ENGINE_ANNEXCHECK_HPP_
+#define SWDE_ENGINE_ANNEXCHECK_HPP_
 
 #include <cstdint>
 #include <string>
@@ -26,4 +26,4 @@ std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex);
 
 }  // namespace swde::cli
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
+#endif  // SWDE_ENGINE_ANNEXCHECK_HPP_
