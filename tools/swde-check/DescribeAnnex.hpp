@@ -11,6 +11,10 @@
 
 namespace swde::cli {
 
+using engine::counted;
+using engine::Forms;
+using engine::Language;
+
 // Writes what `annex` requires of a transfer document as Markdown (UTF-8): for each record type
 // in order of definition its base type, a table of its attributes (base type, mandatory level,
 // occurrences, value set, marks) and one of its relations (level, occurrences, target types,

@@ -10,7 +10,7 @@
 
 #include "swde/platform/Cp1250.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // Base types with a meaning: TX (text, any value) and the ones whose values have a form.
@@ -88,4 +88,4 @@ std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex) {
   return found;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

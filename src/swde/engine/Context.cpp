@@ -16,7 +16,7 @@
 #include "swde/platform/Cp1250.hpp"
 #include "swde/platform/Sysutils.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 constexpr const char* kDateForm = "rrrr.mm.dd";
@@ -233,4 +233,4 @@ Finding findingOf(const smDocumentFinding& found) {
   return finding;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

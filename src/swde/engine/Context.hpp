@@ -10,7 +10,7 @@
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 
 // Hands `found` the findings that the error records of `object` make, after checkMain, in the
 // order of its errors, each with the context a reader needs to mend the fault: the attribute or
@@ -27,6 +27,6 @@ void findingsOf(const smObject& object, const Metadata& annex, const Metadata& f
 // The finding of the document checks, which carries its context itself.
 Finding findingOf(const smDocumentFinding& finding);
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
 #endif  // SWDE_ENGINE_CONTEXT_HPP_

@@ -28,7 +28,7 @@ extern const std::size_t swde_report_css_size;
 extern const char swde_report_js[];
 extern const std::size_t swde_report_js_size;
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // The words of the page itself, besides those of wordsOf().
@@ -284,4 +284,4 @@ std::unique_ptr<OutputSink> makeHtmlSink(std::ostream& out, const OutputOptions&
   return std::make_unique<HtmlSink>(out, options);
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

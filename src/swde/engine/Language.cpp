@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-namespace swde::cli {
+namespace swde::engine {
 
 Language languageFromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -41,4 +41,4 @@ std::string counted(std::uint64_t count, const Forms& forms, Language language) 
   return std::to_string(count) + ' ' + form;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

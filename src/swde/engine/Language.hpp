@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace swde::cli {
+namespace swde::engine {
 
 // The language of the words around the findings in the text and HTML reports. The findings'
 // messages are the catalogue's Polish in both; JSON and CSV have no words of their own.
@@ -44,6 +44,6 @@ struct Forms {
 };
 std::string counted(std::uint64_t count, const Forms& forms, Language language);
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
 #endif  // SWDE_ENGINE_LANGUAGE_HPP_

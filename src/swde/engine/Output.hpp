@@ -13,7 +13,7 @@
 
 #include "swde/engine/Language.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 
 // One finding about one object, with its texts already in UTF-8: an error record of the
 // object's own checks (codes up to 6036) or a finding of the document checks (7001 and up).
@@ -116,24 +116,6 @@ std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& ou
 // The HTML report (HtmlOutput.cpp).
 std::unique_ptr<OutputSink> makeHtmlSink(std::ostream& out, const OutputOptions& options);
 
-// A progress bar on one line of a terminal: "LABEL [####      ] 40%".
-class ProgressBar {
- public:
-  ProgressBar(std::string label, std::ostream& out) : label_(std::move(label)), out_(out) {}
-  ~ProgressBar();  // clears the line
-  ProgressBar(const ProgressBar&) = delete;
-  ProgressBar& operator=(const ProgressBar&) = delete;
-
-  // `done` of `total` bytes; a file that grows while it is read shows 100%.
-  void update(std::uint64_t done, std::uint64_t total);
-
- private:
-  std::string label_;
-  std::ostream& out_;
-  int lastPercent_ = -1;
-  bool shown_ = false;
-};
-
-}  // namespace swde::cli
+}  // namespace swde::engine
 
 #endif  // SWDE_ENGINE_OUTPUT_HPP_
