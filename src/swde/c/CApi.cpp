@@ -69,6 +69,14 @@ struct swde_object {
   std::vector<Entry> entries;
 };
 
+struct swde_session {
+  std::shared_ptr<const swde::engine::Schema> schema;
+  std::unique_ptr<swde::engine::Checker> checker;
+  swde::engine::Report report;
+  std::unique_ptr<swde::engine::ReportSink> sink;
+  std::unique_ptr<swde::engine::Checker::Session> session;  // null once cancelled or finished
+};
+
 namespace {
 
 thread_local std::string lastError;
@@ -192,8 +200,8 @@ swde_status loadSchema(swde_schema** out, const std::string& name, Load&& load) 
   });
 }
 
-const engine::Schema& schemaOr(const swde_schema* schema) {
-  return schema != nullptr ? *schema->schema : *engine::Schema::builtin();
+std::shared_ptr<const engine::Schema> schemaOr(const swde_schema* schema) {
+  return schema != nullptr ? schema->schema : engine::Schema::builtin();
 }
 
 // The library's object of what the host built. Id 0 stands for the entry's ordinal (attributes
@@ -403,7 +411,7 @@ swde_status swde_check_file(const swde_schema* schema, const char* path,
     });
   }
   return checkDocument(out, [&] {
-    return engine::checkFile(schemaOr(schema), path, optionsOr(options), {},
+    return engine::checkFile(*schemaOr(schema), path, optionsOr(options), {},
                              swde::EscapeBytes(path, swde::Escape::kInvalid));
   });
 }
@@ -418,7 +426,7 @@ swde_status swde_check_memory(const swde_schema* schema, const char* data, size_
   }
   return checkDocument(out, [&] {
     return engine::checkBuffer(
-        schemaOr(schema), std::string_view(data, size),
+        *schemaOr(schema), std::string_view(data, size),
         swde::EscapeBytes(name != nullptr ? name : "<memory>", swde::Escape::kInvalid),
         optionsOr(options));
   });
@@ -629,8 +637,59 @@ swde_status swde_object_check_with(const swde_object* object, const swde_schema*
   return guarded([&] {
     cleared(out);
     const std::unique_ptr<swde::smObject> built = build(need(object, "object"));
-    *out = reportOf(engine::checkObject(schemaOr(schema), *built, optionsOr(options))).release();
+    *out = reportOf(engine::checkObject(*schemaOr(schema), *built, optionsOr(options))).release();
   });
+}
+
+swde_status swde_session_create(const swde_schema* schema, const swde_options* options,
+                                const char* name, swde_session** out) {
+  return guarded([&] {
+    cleared(out);
+    auto session = std::make_unique<swde_session>();
+    session->schema = schemaOr(schema);
+    engine::Options settings = optionsOr(options);
+    settings.jobs = 1;  // objects come one at a time
+    session->checker = std::make_unique<engine::Checker>(session->schema->metadata(), settings);
+    session->sink = std::make_unique<engine::ReportSink>(session->report);
+    session->session = std::make_unique<engine::Checker::Session>(
+        *session->checker,
+        swde::EscapeBytes(name != nullptr ? name : "<objects>", swde::Escape::kInvalid),
+        *session->sink);
+    *out = session.release();
+  });
+}
+
+swde_status swde_session_add(swde_session* session, const swde_object* object) {
+  return guarded([&] {
+    swde_session& s = need(session, "session");
+    const std::unique_ptr<swde::smObject> built = build(need(object, "object"));
+    if (!s.session) {
+      throw Failed{SWDE_ERROR_ARGUMENT, "the session is cancelled or finished"};
+    }
+    try {
+      s.session->add(*built);
+    } catch (const engine::Cancelled&) {
+      s.session.reset();
+      throw;
+    }
+  });
+}
+
+swde_status swde_session_finish(swde_session* session, swde_report** out) {
+  return guarded([&] {
+    cleared(out);
+    swde_session& s = need(session, "session");
+    if (!s.session) {
+      throw Failed{SWDE_ERROR_ARGUMENT, "the session is cancelled or finished"};
+    }
+    s.session->finish(true, s.report.totals, nullptr);
+    s.session.reset();
+    *out = reportOf(std::move(s.report)).release();
+  });
+}
+
+void swde_session_free(swde_session* session) {
+  delete session;
 }
 
 }  // extern "C"
