@@ -5,12 +5,14 @@
 // to_dict). Handles are held by shared pointers, so a finding keeps its report alive; the GIL is
 // released while a document or an object is checked, and taken back now and then during a
 // document check so that Ctrl-C can stop it.
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -143,6 +145,13 @@ class Finding {
     ok(swde_finding_entry(finding_, nullptr, &name));
     return text(name);
   }
+  // (file, line, code, severity, type, object_id, entry_id, entry, key, value, expected,
+  // message): the package's Finding, made in one call.
+  py::tuple values() const {
+    return py::make_tuple(file(), line(), code(), severity(), string(swde_finding_type), objectId(),
+                          entryId(), entry(), string(swde_finding_key), string(swde_finding_value),
+                          string(swde_finding_expected), string(swde_finding_message));
+  }
 
  private:
   std::uint32_t number(swde_status (*get)(const swde_finding*, std::uint32_t*)) const {
@@ -176,6 +185,18 @@ class Report {
     }
     return *findings_;
   }
+  // Finding::values() of each finding, in document order.
+  py::list rows() const {
+    py::list all;
+    const std::uint64_t size = count(SWDE_COUNT_FINDINGS);
+    for (std::size_t i = 0; i < size; ++i) {
+      const swde_finding* finding = nullptr;
+      ok(swde_report_finding(report_.get(), i, &finding));
+      all.append(Finding(report_, finding, file_).values());
+    }
+    return all;
+  }
+  py::object file() const { return file_; }
   std::uint64_t count(swde_count which) const {
     std::uint64_t value = 0;
     ok(swde_report_count(report_.get(), which, &value));
@@ -249,6 +270,66 @@ const swde_schema* schemaOf(const std::optional<Schema>& schema) {
   return schema ? schema->get() : nullptr;
 }
 
+// The read callback of a document read from a Python file object: stream.read(size), the GIL
+// taken meanwhile. What read() raises, or a result that is not bytes, ends the reading and is
+// raised when the check has ended.
+class StreamReader {
+ public:
+  explicit StreamReader(py::object stream) : read_(stream.attr("read")) {}
+  StreamReader(const StreamReader&) = delete;
+  StreamReader& operator=(const StreamReader&) = delete;
+  ~StreamReader() {
+    Py_XDECREF(type_);
+    Py_XDECREF(value_);
+    Py_XDECREF(traceback_);
+  }
+
+  static long long read(void* self, char* buffer, std::size_t size) {
+    return static_cast<StreamReader*>(self)->read(buffer, size);
+  }
+
+  // Raises what read() raised, if it did. REQUIRES: the GIL.
+  void raiseIfAny() {
+    if (type_ != nullptr) {
+      PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
+                    std::exchange(traceback_, nullptr));
+      throw py::error_already_set();
+    }
+  }
+
+ private:
+  long long read(char* buffer, std::size_t size) {
+    const py::gil_scoped_acquire gil;
+    try {
+      const py::object chunk = read_(size);
+      if (!PyBytes_Check(chunk.ptr())) {
+        throw py::type_error("read() gave " +
+                             std::string(py::str(chunk.get_type().attr("__name__"))) +
+                             ", not bytes: open the document in binary mode");
+      }
+      const std::string_view bytes =
+          PyBytes_AsString(chunk.ptr()) == nullptr
+              ? std::string_view()
+              : std::string_view(PyBytes_AsString(chunk.ptr()),
+                                 static_cast<std::size_t>(PyBytes_Size(chunk.ptr())));
+      const std::size_t n = std::min(bytes.size(), size);
+      std::copy_n(bytes.data(), n, buffer);
+      return static_cast<long long>(n);
+    } catch (py::error_already_set& e) {
+      e.restore();
+    } catch (const py::builtin_exception& e) {
+      e.set_error();
+    }
+    PyErr_Fetch(&type_, &value_, &traceback_);
+    return -1;
+  }
+
+  py::object read_;
+  PyObject* type_ = nullptr;
+  PyObject* value_ = nullptr;
+  PyObject* traceback_ = nullptr;
+};
+
 // Checks a document: the file at `label` (os.fsencode of the path), or the bytes of `data`
 // when given, named `label`; `file` is what the report gives back as its file. Returns the
 // report and whether the document could not be read to its end, so that the package can raise
@@ -258,7 +339,7 @@ py::tuple checkDocument(const py::bytes& label, const std::optional<py::bytes>& 
                         const py::str& file, const std::optional<Schema>& schema, unsigned jobs,
                         const std::string& profile, const std::vector<std::string>& select,
                         const std::vector<std::string>& ignore, bool errorsOnly,
-                        const std::string& today, bool interruptible) {
+                        const std::string& today, bool interruptible, const py::object& stream) {
   std::unique_ptr<swde_options, void (*)(swde_options*)> options(nullptr, swde_options_free);
   swde_options* raw = nullptr;
   ok(swde_options_create(&raw));
@@ -277,6 +358,10 @@ py::tuple checkDocument(const py::bytes& label, const std::optional<py::bytes>& 
   if (interruptible) {
     ok(swde_options_set_cancel(raw, &Interrupt::poll, &interrupt));
   }
+  std::optional<StreamReader> reader;
+  if (!stream.is_none()) {
+    reader.emplace(stream);
+  }
   const std::string name = label;
   const std::string bytes = data ? std::string(*data) : std::string();
   swde_report* made = nullptr;
@@ -285,13 +370,18 @@ py::tuple checkDocument(const py::bytes& label, const std::optional<py::bytes>& 
     const py::gil_scoped_release release;
     status = data ? swde_check_memory(schemaOf(schema), bytes.data(), bytes.size(), name.c_str(),
                                       raw, &made)
-                  : swde_check_file(schemaOf(schema), name.c_str(), raw, &made);
+             : reader ? swde_check_stream(schemaOf(schema), &StreamReader::read, &*reader,
+                                          name.c_str(), raw, &made)
+                      : swde_check_file(schemaOf(schema), name.c_str(), raw, &made);
   }
   std::optional<Report> report;
   if (made != nullptr) {
     report.emplace(made, file);
   }
   interrupt.raiseIfAny();
+  if (reader) {
+    reader->raiseIfAny();
+  }
   if (!report) {
     raise(status);
   }
@@ -368,7 +458,9 @@ PYBIND11_MODULE(_swde, m) {
       .def_property_readonly("filtered",
                              [](const Report& r) { return r.count(SWDE_COUNT_FILTERED); })
       .def_property_readonly("failure", &Report::failure)
-      .def("to_json", &Report::json);
+      .def("to_json", &Report::json)
+      .def("rows", &Report::rows)
+      .def_property_readonly("file", &Report::file);
 
   py::class_<Schema>(m, "Schema")
       .def_static("builtin", &Schema::builtin)
@@ -383,5 +475,8 @@ PYBIND11_MODULE(_swde, m) {
       .def("add_relation", &Object::addRelation)
       .def("check", &Object::check);
 
-  m.def("check_document", &checkDocument);
+  m.def("check_document", &checkDocument, py::arg("label"), py::arg("data"), py::arg("file"),
+        py::arg("schema"), py::arg("jobs"), py::arg("profile"), py::arg("select"),
+        py::arg("ignore"), py::arg("errors_only"), py::arg("today"), py::arg("interruptible"),
+        py::arg("stream") = py::none());
 }

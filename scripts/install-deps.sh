@@ -12,13 +12,16 @@ run_packages=(
   cmake ninja-build g++ pkg-config make tzdata
   libexpat1-dev libgmp-dev libcli11-dev nlohmann-json3-dev
 )
-# The whole test suite besides: GoogleTest, the Python package's pybind11 and headers, and the
-# test tools (jsonschema for the JSON reports, pytest, Chromium for the HTML report; its tests
-# read Europe/Warsaw from tzdata).
+# The whole test suite besides: GoogleTest, the Python package's pybind11 and headers (and pip,
+# setuptools, wheel and build, which install it and make its wheel), and the
+# test tools (jsonschema for the JSON reports, pytest, mypy for the package's types, Dask's
+# distributed for the batch example, Chromium for the HTML report; its tests read Europe/Warsaw
+# from tzdata).
 build_packages=(
   "${run_packages[@]}"
   libgtest-dev libgmock-dev
-  pybind11-dev python3-dev python3-pytest
+  pybind11-dev python3-dev python3-pytest mypy python3-distributed
+  python3-pip python3-setuptools python3-wheel python3-build
   python3-jsonschema chromium chromium-driver python3-selenium
 )
 # Sanitizers and fuzzing (clang), coverage, memcheck, the micro-benchmark and the format check.

@@ -18,7 +18,7 @@ COLUMNS = ["parcel_id", "line", "code", "severity", "type", "key", "entry", "val
            "expected", "message"]
 
 
-def main():
+def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("document")
     parser.add_argument("output", nargs="?", help="CSV file (default: standard output)")

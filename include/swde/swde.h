@@ -22,8 +22,8 @@
 #include <stdint.h>
 
 /* 2 added swde_options_set_cancel and SWDE_CANCELLED; 3 added swde_object_check_with; 4 added
- * the document sessions (swde_session_...). */
-#define SWDE_C_API_VERSION 4
+ * swde_check_stream; 5 added the document sessions (swde_session_...). */
+#define SWDE_C_API_VERSION 5
 
 #if defined(_WIN32) && defined(SWDE_C_SHARED)
 #if defined(SWDE_C_BUILDING)
@@ -144,6 +144,16 @@ SWDE_C_EXPORT swde_status swde_check_file(const swde_schema* schema, const char*
 /* The same for `size` bytes at `data`; `name` (may be NULL: "<memory>") labels the findings. */
 SWDE_C_EXPORT swde_status swde_check_memory(const swde_schema* schema, const char* data,
                                             size_t size, const char* name,
+                                            const swde_options* options, swde_report** out);
+
+/* The same for a document read piece by piece, as it comes (a pipe, a socket, a decompressor):
+ * `read` puts up to `size` bytes into `buffer` and returns how many it put, 0 at the end, or a
+ * negative number when it cannot read (the check then ends as at the end of the document, with
+ * SWDE_ERROR_READ if the document is incomplete there). It is called from one thread at a time,
+ * not always the caller's. `name` (may be NULL: "<stream>") labels the findings. */
+typedef long long (*swde_read_fn)(void* user, char* buffer, size_t size);
+SWDE_C_EXPORT swde_status swde_check_stream(const swde_schema* schema, swde_read_fn read,
+                                            void* user, const char* name,
                                             const swde_options* options, swde_report** out);
 
 /* --- Reports */

@@ -41,6 +41,20 @@ static int count_polls(void* user) {
   return ++*(int*)user == cancel_at;
 }
 
+/* faults.xml handed over 7 bytes a read; a read fails once `fail_at` bytes are handed (0: never).
+ */
+static size_t fed, fail_at;
+static long long feed(void* user, char* buffer, size_t size) {
+  const size_t left = strlen((const char*)user) - fed;
+  const size_t n = left < 7 ? left : 7;
+  if (fail_at != 0 && fed >= fail_at) {
+    return -1;
+  }
+  memcpy(buffer, (const char*)user + fed, n < size ? n : size);
+  fed += n < size ? n : size;
+  return (long long)(n < size ? n : size);
+}
+
 enum op {
   OPTIONS_NULL, /* swde_options_create(NULL) */
   JOBS,         /* fresh options given n jobs, the profile s, or s selected, ignored, as today */
@@ -56,8 +70,10 @@ enum op {
   CHECK_FILE,       /* s checked, the report's place NULL when n; the failure's "file:line" kept */
   CHECK_TEXT,       /* texts[n] checked under the name s; the failure's "file:line" kept */
   CHECK_NO_DATA,
-  FILE_NAMED, /* kDocument checked under the name s: the first finding's file kept */
-  JSON_NAMED, /* the same, the JSON report kept from its first file on, to the next "," */
+  CHECK_STREAM, /* texts[0] read by feed() under the name s, failing after n bytes (0: never): the
+                 * failure's "file:line", or "same" when its JSON is that of texts[0] in memory */
+  FILE_NAMED,   /* kDocument checked under the name s: the first finding's file kept */
+  JSON_NAMED,   /* the same, the JSON report kept from its first file on, to the next "," */
   COUNT_NO_REPORT,
   COUNT_UNKNOWN,
   FINDING_99,
@@ -117,6 +133,10 @@ static const struct row {
     {"check data NULL", CHECK_NO_DATA, NULL, 0, SWDE_ERROR_ARGUMENT, "data is NULL", NULL},
     {"missing, path not UTF-8", CHECK_FILE, "no/such/\xfe.xml", 0, SWDE_ERROR_READ,
      "no/such/\\xFE.xml: cannot open", "no/such/\\xFE.xml:0"},
+    {"stream, read NULL", CHECK_STREAM, NULL, 1, SWDE_ERROR_ARGUMENT, "read is NULL", NULL},
+    {"stream, 7 bytes a read", CHECK_STREAM, "faults.xml", 0, SWDE_OK, NULL, "same"},
+    {"stream unnamed", CHECK_STREAM, NULL, 0, SWDE_OK, NULL, "same"},
+    {"stream fails at byte 700", CHECK_STREAM, "f.xml", 700, SWDE_ERROR_READ, "f.xml:17:7: unclosed token", "f.xml:17"},
     {"document cut short", CHECK_TEXT, "cut.xml", 4, SWDE_ERROR_READ, NULL, "cut.xml:4"},
     {"name cut short", FILE_NAMED, "\xc5\xff" "doc.xml", 0, SWDE_OK, NULL, "\\xC5\\xFFdoc.xml"},
     /* overlong, a surrogate, beyond U+10FFFF, cut at the end */
@@ -364,6 +384,26 @@ static swde_status run(const struct row* row, swde_report** report) {
       return status;
     case CHECK_NO_DATA:
       return swde_check_memory(NULL, NULL, 5, "x.xml", NULL, report);
+    case CHECK_STREAM: {
+      swde_report* memory = NULL;
+      const char* json = NULL;
+      fed = 0;
+      fail_at = row->n;
+      status = swde_check_stream(NULL, row->n == 1 ? NULL : feed, texts[0], row->s, NULL, report);
+      if (status == SWDE_ERROR_READ) {
+        uint32_t line = 99;
+        swde_report_failure(*report, &text, &line, NULL, NULL);
+        snprintf(seen, sizeof seen, "%s:%u", text, (unsigned)line);
+      } else if (status == SWDE_OK) {
+        swde_check_memory(NULL, texts[0], strlen(texts[0]), row->s ? row->s : "<stream>", NULL,
+                          &memory);
+        swde_report_json(*report, &text);
+        swde_report_json(memory, &json);
+        keep(strcmp(text, json) == 0 ? "same" : text, "");
+        swde_report_free(memory);
+      }
+      return status;
+    }
     case FILE_NAMED:
     case JSON_NAMED:
     case COUNT_UNKNOWN:

@@ -4,6 +4,7 @@
 // small document per case for the document-level part. Every document row is run twice, through
 // addObject and as a host with workers would run it (every object checked first, in reverse order,
 // then the digests added in document order), and both must give the same findings.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -245,6 +246,68 @@ TEST(ShareSum, BoundAndTexts) {
   swde::document::ShareSum none;
   none.settle();
   EXPECT_EQ(none.text(), "0");
+}
+
+// An update's shares of a register unit that is not in the document are one group when their
+// names say the same, however each name was kept: a share before its precinct names the precinct
+// by text, one after it by the precinct's key. Here the precinct 0001 is there twice, so the unit
+// G1 within it is in none: the three halves are one group above 1, in every order of the five
+// objects (the unit's name is kept differently in each).
+TEST(DocumentChecks, AbsentTargetsOfAnUpdateInEveryOrder) {
+  const auto precinct = [](std::uint32_t line) {
+    swde::smObjectDigest d;
+    d.typeName = "G5OBR";
+    d.line = line;
+    d.id = line;
+    d.checked = d.keyed = true;
+    d.key = "0001";
+    d.keyEntry = "G5NRO";
+    d.keyLine = line + 1;
+    return d;
+  };
+  const auto share = [](std::uint32_t line) {
+    swde::smObjectDigest d;
+    d.typeName = "G5UDZ";
+    d.line = line;
+    d.id = line;
+    d.checked = true;
+    swde::smObjectDigest::Reference unit;
+    unit.relation = "G5RJDR";
+    unit.line = line + 2;
+    unit.targetType = "G5JDR";
+    unit.target = "G1";
+    unit.scoped = true;
+    unit.scope = 1;
+    swde::smObjectDigest::Reference in;
+    in.relation = "G5ROBR";
+    in.line = line + 3;
+    in.targetType = "G5OBR";
+    in.target = "0001";
+    d.references = {unit, in};
+    d.shares.push_back({0, "G5UD", line + 1, 1, true, 1, 2});
+    return d;
+  };
+  std::vector<swde::smObjectDigest> all = {share(10), precinct(20), share(30), precinct(40),
+                                           share(50)};
+  std::vector<std::size_t> order = {0, 1, 2, 3, 4};
+  int orders = 0;
+  do {
+    smDocumentChecks checks(
+        nullptr, {kToday,
+                  {swde::dcDanglingReference, swde::dcAmbiguousReference, swde::dcDuplicateKey},
+                  swde::smTransfer::kUpdate});
+    std::vector<smDocumentFinding> findings;
+    for (const std::size_t at : order) {
+      checks.add(all[at], findings);
+    }
+    checks.finish(findings);
+    ASSERT_EQ(findings.size(), 1u) << orders;
+    EXPECT_EQ(findings[0].code, swde::dcUpdateShareSum);
+    EXPECT_EQ(findings[0].line, 11u);
+    EXPECT_EQ(findings[0].value, "3/2");
+    ++orders;
+  } while (std::next_permutation(order.begin(), order.end()));
+  EXPECT_EQ(orders, 120);
 }
 
 TEST(DocumentChecks, MessagesAndOptions) {

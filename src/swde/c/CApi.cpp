@@ -158,6 +158,34 @@ swde::AnsiString toCp1250(const char* text, const char* what) {
   return out;
 }
 
+// A stream whose bytes a swde_read_fn hands over, a chunk at a time.
+class CallbackBuffer final : public std::streambuf {
+ public:
+  CallbackBuffer(swde_read_fn read, void* user) : read_(read), user_(user) {}
+
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) {
+      return traits_type::to_int_type(*gptr());
+    }
+    const long long got = ended_ ? 0 : read_(user_, chunk_.data(), chunk_.size());
+    if (got <= 0) {
+      ended_ = true;
+      return traits_type::eof();
+    }
+    const auto size = static_cast<std::size_t>(std::min<long long>(got, kChunk));
+    setg(chunk_.data(), chunk_.data(), chunk_.data() + size);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+  swde_read_fn read_;
+  void* user_;
+  std::vector<char> chunk_ = std::vector<char>(kChunk);
+  bool ended_ = false;
+};
+
 // The report of `checked`, its findings walked by index.
 std::unique_ptr<swde_report> reportOf(engine::Report&& checked) {
   auto report = std::make_unique<swde_report>();
@@ -428,6 +456,24 @@ swde_status swde_check_memory(const swde_schema* schema, const char* data, size_
     return engine::checkBuffer(
         *schemaOr(schema), std::string_view(data, size),
         swde::EscapeBytes(name != nullptr ? name : "<memory>", swde::Escape::kInvalid),
+        optionsOr(options));
+  });
+}
+
+swde_status swde_check_stream(const swde_schema* schema, swde_read_fn read, void* user,
+                              const char* name, const swde_options* options, swde_report** out) {
+  if (read == nullptr) {
+    return guarded([&] {
+      cleared(out);
+      throw Failed{SWDE_ERROR_ARGUMENT, "read is NULL"};
+    });
+  }
+  CallbackBuffer buffer(read, user);
+  std::istream in(&buffer);
+  return checkDocument(out, [&] {
+    return engine::checkStream(
+        *schemaOr(schema), in, 0,
+        swde::EscapeBytes(name != nullptr ? name : "<stream>", swde::Escape::kInvalid),
         optionsOr(options));
   });
 }

@@ -79,7 +79,7 @@ struct smDocumentChecks::State : document::Identities {
   // Who an object is once a name is resolved: a keyed object's ordinal (below 2^32), or
   // kById | type << 32 | id for an object named by its id. A scope that is no one object is
   // kByText | its name without scope, or kNoScope when the object names none. A share group of an
-  // update transfer whose target is not in the document is kAbsent | its index.
+  // update transfer whose target is not in the document is kAbsent | its plain name.
   static constexpr std::uint64_t kById = std::uint64_t{1} << 63;
   static constexpr std::uint64_t kByText = std::uint64_t{1} << 62;
   static constexpr std::uint64_t kAbsent = kById | kByText;
@@ -271,6 +271,23 @@ struct smDocumentChecks::State : document::Identities {
     const char byId = (scope & kNamed) != 0 ? target(scope & ~kNamed).kept[4] & kByIdFlag : 0;
     const std::uint32_t flat = internTarget(targetType(scope), kEnd, byId, targetText(scope));
     return kByText | (flat & ~kNamed);
+  }
+
+  // `name` as its text says it, whichever way it was kept (a key's chain, or a name kept before
+  // the key came), within its scope said the same way: two names of an object that is not in
+  // the document are one name when their texts are, whatever the order they came in.
+  std::uint32_t plainName(std::uint32_t name, int depth) {
+    if ((name & kNamed) == 0) {
+      return internTarget(objects[name].type, kEnd, 0, objects[name].text());
+    }
+    const Target t = target(name & ~kNamed);
+    std::uint32_t scope = kEnd;
+    std::memcpy(&scope, t.kept.data(), sizeof scope);
+    const char flags = t.kept[4];
+    scope = scope != kEnd && depth + 1 < kDepth ? plainName(scope, depth + 1) : kEnd;
+    // A name within no scope is looked up among all, whether its relation has a scope or not.
+    return internTarget(t.type, scope, static_cast<char>(flags & kByIdFlag),
+                        t.kept.substr(kTargetHead));
   }
 
   // The objects of the key whose chain starts at `head`, by (scope at `depth`, ordinal).
@@ -763,8 +780,10 @@ void smDocumentChecks::finish(const std::function<void(smDocumentFinding&&)>& si
       targets.push_back(
           Target{{g.parts[0], g.parts[1], g.parts[2]}, canonical(groupTargets[i].identity), i});
     } else if (s.update && groupTargets[i].lookup == State::Lookup::kNone) {
-      // An update judges a group whose target is not in the document on its own.
-      targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, State::kAbsent | i, i});
+      // An update judges the shares of an object that is not in the document by themselves:
+      // one group per name, however each share's name was kept.
+      const std::uint32_t plain = s.plainName(g.name, 0) & ~State::kNamed;
+      targets.push_back(Target{{g.parts[0], g.parts[1], g.parts[2]}, State::kAbsent | plain, i});
     }
   }
   std::vector<State::Resolved>().swap(groupTargets);
