@@ -23,7 +23,6 @@
 #include <iterator>
 #include <map>
 #include <random>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
