@@ -1,8 +1,8 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
 //
 // The engine as a host uses it: a document's objects handed over one by one give the findings
-// of the document read whole; one object checked alone, its filters and day; what cannot be
-// read, cancelled, or is not a day.
+// of the document read whole, and each checked alone its own; what cannot be read, cancelled, or
+// is not a day. (One object's options are the C edge table's rows, through checkObject.)
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "swde/engine/Engine.hpp"
-#include "swde/types/Smobjectfactory.hpp"
 #include "swde/xml/Reader.hpp"
 
 #include "Support.hpp"
@@ -81,46 +80,6 @@ TEST(Engine, SessionOfObjectsGivesTheDocumentsFindings) {
     EXPECT_EQ(handed.totals.objects, whole.totals.objects);
     EXPECT_EQ(handed.totals.errors, whole.totals.errors);
     EXPECT_EQ(alone, Lines(whole, true)) << name;
-  }
-}
-
-TEST(Engine, ObjectTakesTheOptionsOfADocument) {
-  const auto schema = swde::engine::Schema::builtin();
-  swde::smObjectFactory factory;
-  struct Case {
-    const char* today;
-    const char* select;
-    const char* ignore;
-    std::vector<int> codes;
-    std::uint64_t filtered;
-  };
-  // A parcel whose date (2030) is later than the day of the check, unless that is 2031.
-  const std::vector<Case> cases = {{"2024.06.01", "", "", {7013}, 0},
-                                   {"2031.01.01", "", "", {}, 0},
-                                   {"2024.06.01", "", "7013", {}, 1},
-                                   {"2024.06.01", "6001-6036", "", {}, 1}};
-  for (const Case& c : cases) {
-    std::unique_ptr<swde::smObject> object(factory.createObject("G5DZE"));
-    object->status = "00";
-    object->addAttribute("G5DTW", "G5DTW", "2030.01.01")->line = 5;
-    swde::engine::Options options;
-    options.today = c.today;
-    if (*c.select != '\0') {
-      options.filter.select.emplace().add(c.select);
-    }
-    if (*c.ignore != '\0') {
-      options.filter.ignore.add(c.ignore);
-    }
-    const Report report = swde::engine::checkObject(*schema, *object, options);
-    std::vector<int> codes;
-    for (const Finding& f : report.findings) {
-      if (f.code >= 7000) {
-        codes.push_back(f.code);
-      }
-    }
-    EXPECT_EQ(codes, c.codes) << c.today << c.select << c.ignore;
-    EXPECT_GE(report.totals.filtered, c.filtered) << c.today << c.select << c.ignore;
-    EXPECT_EQ(report.file, "<object>");
   }
 }
 
