@@ -29,7 +29,7 @@ class CMakeBuild(build_ext):
             generator = ["-G", "Ninja"] if shutil.which("ninja") else []
             subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(build), *generator,
                             "-DCMAKE_BUILD_TYPE=Release", f"-DPython_EXECUTABLE={sys.executable}",
-                            "-DSWDE_PYTHON=ON", "-DSWDE_BUILD_TESTS=OFF",
+                            "-DSWDE_PYTHON=ON", "-DSWDE_BUILD_TESTS=OFF", "-DSWDE_BUILD_TOOLS=OFF",
                             "-DSWDE_BUILD_EXAMPLES=OFF", "-DSWDE_INSTALL=OFF",
                             *shlex.split(os.environ.get("SWDE_CMAKE_ARGS", ""))], check=True)
         jobs = ["-j", str(self.parallel)] if self.parallel else []

@@ -41,7 +41,7 @@ endforeach()
 
 add_library(swde_dll SHARED "${PROJECT_SOURCE_DIR}/src/swde/c/CApi.cpp")
 target_include_directories(swde_dll PUBLIC "${PROJECT_SOURCE_DIR}/include")
-target_link_libraries(swde_dll PRIVATE swde_check_core swde::xml swde::swde)
+target_link_libraries(swde_dll PRIVATE swde::engine swde::xml swde::swde)
 target_compile_definitions(swde_dll PRIVATE SWDE_VERSION="${PROJECT_VERSION}" SWDE_C_BUILDING
                            PUBLIC SWDE_C_SHARED)
 set(swde_def "${swde_windows_dir}/swde.def")

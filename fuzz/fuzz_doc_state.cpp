@@ -23,14 +23,13 @@
 #include <iterator>
 #include <map>
 #include <random>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/checks/DocumentTables.hpp"
-#include "swde/checks/RegisterChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/document/DocumentTables.hpp"
+#include "swde/document/RegisterChecks.hpp"
 #include "swde/platform/SeededHash.hpp"
 
 #include "FuzzSupport.hpp"

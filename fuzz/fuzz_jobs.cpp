@@ -14,15 +14,16 @@
 #include <utility>
 #include <vector>
 
-#include "Checker.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Output.hpp"
+
 #include "FuzzSupport.hpp"
-#include "Output.hpp"
 
 namespace {
 
-using swde::cli::Checker;
-using swde::cli::CheckerSettings;
-using swde::cli::OutputFormat;
+using swde::engine::Checker;
+using swde::engine::CheckerSettings;
+using swde::engine::OutputFormat;
 
 struct Checkers {
   std::unique_ptr<Checker> single;
@@ -36,15 +37,15 @@ std::array<Checkers, 2>& checkers() {
 
 std::string report(Checker& checker, const std::string& text) {
   std::ostringstream out[4];
-  std::vector<std::unique_ptr<swde::cli::OutputSink>> sinks;
+  std::vector<std::unique_ptr<swde::engine::OutputSink>> sinks;
   const OutputFormat formats[] = {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv,
                                   OutputFormat::kHtml};
   for (int i = 0; i < 4; ++i) {
-    sinks.push_back(swde::cli::makeOutputSink(formats[i], out[i], {}, false));
+    sinks.push_back(swde::engine::makeOutputSink(formats[i], out[i], {}, false));
   }
-  const auto sink = swde::cli::makeTeeSink(std::move(sinks));
-  swde::cli::Summary summary;
-  swde::cli::Totals totals;
+  const auto sink = swde::engine::makeTeeSink(std::move(sinks));
+  swde::engine::Summary summary;
+  swde::engine::Totals totals;
   std::istringstream in(text);
   const auto failure = checker.check("<fuzz>", in, 0, nullptr, *sink, &summary, totals);
   sink->finish(totals, 1, summary);

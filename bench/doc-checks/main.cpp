@@ -14,7 +14,7 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/package/Orvane.hpp"
 #include "swde/xml/Reader.hpp"
 

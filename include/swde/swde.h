@@ -21,8 +21,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-/* 2 added swde_options_set_cancel and SWDE_CANCELLED; 3 added swde_object_check_with. */
-#define SWDE_C_API_VERSION 4
+/* 2 added swde_options_set_cancel and SWDE_CANCELLED; 3 added swde_object_check_with; 4 added
+ * swde_check_stream; 5 added the document sessions (swde_session_...). */
+#define SWDE_C_API_VERSION 5
 
 #if defined(_WIN32) && defined(SWDE_C_SHARED)
 #if defined(SWDE_C_BUILDING)
@@ -71,6 +72,7 @@ typedef struct swde_options swde_options; /* how a document is checked */
 typedef struct swde_report swde_report;   /* the findings of one document or one object */
 typedef struct swde_finding swde_finding; /* one finding, owned by its report */
 typedef struct swde_object swde_object;   /* one object built field by field */
+typedef struct swde_session swde_session; /* a document of objects built field by field */
 
 /* --- Versions and errors */
 
@@ -225,6 +227,25 @@ SWDE_C_EXPORT swde_status swde_object_check(const swde_object* object, const swd
 SWDE_C_EXPORT swde_status swde_object_check_with(const swde_object* object,
                                                  const swde_schema* schema,
                                                  const swde_options* options, swde_report** out);
+
+/* --- A document of objects built field by field: the checks across objects too */
+
+/* A new document named `name` (NULL: "<objects>") whose objects are checked against `schema`
+ * (NULL: the built-in one) with `options` (NULL: the defaults) as a document's are, one by one
+ * as they are added. The schema and the options may be freed once the session is made. */
+SWDE_C_EXPORT swde_status swde_session_create(const swde_schema* schema,
+                                              const swde_options* options, const char* name,
+                                              swde_session** out);
+/* Checks `object` as the document's next object: its own findings, then what the checks across
+ * objects tell at once (a key used before: 7001). The object is left as it was. SWDE_CANCELLED
+ * when the options' cancel callback says so; a session cancelled or finished takes no more
+ * objects (SWDE_ERROR_ARGUMENT). */
+SWDE_C_EXPORT swde_status swde_session_add(swde_session* session, const swde_object* object);
+/* Ends the document: what only its end tells (a reference never resolved: 7002, shares that do
+ * not add up: 7030, ...) follows the objects' findings, and a report of them all is made that
+ * the caller frees. Once only. */
+SWDE_C_EXPORT swde_status swde_session_finish(swde_session* session, swde_report** out);
+SWDE_C_EXPORT void swde_session_free(swde_session* session);
 
 #ifdef __cplusplus
 }

@@ -5,7 +5,7 @@
 // Everything of the namespace swde.
 
 #include "swde/checks/CheckDay.hpp"
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"

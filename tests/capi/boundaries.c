@@ -86,6 +86,10 @@ enum op {
   OBJECT_WITH, /* a G5JEW of 2026 with an undefined attribute (6001) checked with the options s,
                 * "TODAY PROFILE SELECT IGNORE" ("-": not set), errors only when n: its codes and
                 * how many the options left out */
+  SESSION,     /* a document of three objects, "KEY KEY TARGET": two G5JEW of these keys (lines 10,
+                * 20), a G5OBR related to the G5JEW named TARGET (line 30): "CODE@LINE" of its
+                * findings; n: 1 the report's place NULL, 2 the object added again after the end */
+  SESSION_NULL,
   CANCEL /* examples/faults.xml with n jobs, s: "POLL[ cleared][ memory]" (the poll that cancels,
           * 0: none; the callback cleared; read from memory) */
 };
@@ -174,6 +178,17 @@ static const struct row {
     {"cancel, from memory, 2 jobs", CANCEL, "1 memory", 2, SWDE_CANCELLED, "cancelled",
      "1 polls, -1 objects"},
     {"never cancel", CANCEL, "0", 1, SWDE_OK, NULL, "16+ polls, 16 objects"},
+    {"session, nothing across", SESSION, "126101_1 126102_2 126102_2", 0, SWDE_OK, NULL, ""},
+    /* the second key is the repeated one; a name that fits two objects means neither */
+    {"session, a key twice", SESSION, "126101_1 126101_1 126101_1", 0, SWDE_OK, NULL,
+     "7001@21 7006@31 "},
+    {"session, a name missing", SESSION, "126101_1 126102_2 126103_3", 0, SWDE_OK, NULL,
+     "7002@31 "},
+    {"session, report out NULL", SESSION, "126101_1 126102_2 126102_2", 1, SWDE_ERROR_ARGUMENT,
+     "out is NULL", ""},
+    {"session, added after the end", SESSION, "126101_1 126101_1 126103_3", 2,
+     SWDE_ERROR_ARGUMENT, "the session is cancelled or finished", "7001@21 7002@31 "},
+    {"session out NULL", SESSION_NULL, NULL, 0, SWDE_ERROR_ARGUMENT, "out is NULL", NULL},
     {"cancel cleared", CANCEL, "1 cleared", 1, SWDE_OK, NULL, "0 polls, 16 objects"},
     /* clang-format on */
 };
@@ -254,6 +269,62 @@ static swde_status object_with(const struct row* row, swde_report** report) {
   snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "(%d left out)", (int)left_out);
   swde_options_free(options);
   swde_object_free(object);
+  return status;
+}
+
+/* A document of objects built field by field (SESSION). */
+static swde_status session(const struct row* row, swde_report** report) {
+  char keys[3][16];
+  swde_session* document = NULL;
+  swde_object* objects[3] = {NULL, NULL, NULL};
+  swde_options* options = NULL;
+  const swde_finding* finding = NULL;
+  uint64_t n = 0;
+  uint32_t line = 0;
+  size_t i = 0;
+  int code = 0;
+  swde_status status = SWDE_OK;
+  if (sscanf(row->s, "%15s %15s %15s", keys[0], keys[1], keys[2]) != 3) {
+    return SWDE_ERROR_ARGUMENT;
+  }
+  for (i = 0; status == SWDE_OK && i < 3; ++i) {
+    status = swde_object_create(i < 2 ? "G5JEW" : "G5OBR", "00", "RO", &objects[i]);
+    status = status != SWDE_OK ? status
+                               : swde_object_set_location(objects[i], 10 * (uint32_t)(i + 1), 0);
+    status = status != SWDE_OK || i == 2 ? status
+                                         : swde_object_add_attribute(objects[i], "G5IDJ", keys[i],
+                                                                     11 + 10 * (uint32_t)i, 0);
+    status = status != SWDE_OK || i == 2 ? status
+                                         : swde_object_add_attribute(objects[i], "G5NAZ", "Gmina",
+                                                                     12 + 10 * (uint32_t)i, 0);
+  }
+  status = status != SWDE_OK
+               ? status
+               : swde_object_add_relation(objects[2], "G5RJEW", "G5JEW", keys[2], 31, 0);
+  status = status != SWDE_OK ? status : swde_options_create(&options);
+  status = status != SWDE_OK ? status : swde_options_set_today(options, "2026.07.01");
+  status = status != SWDE_OK ? status : swde_session_create(NULL, options, "objects", &document);
+  swde_options_free(options);
+  for (i = 0; status == SWDE_OK && i < 3; ++i) {
+    status = swde_session_add(document, objects[i]);
+  }
+  status = status != SWDE_OK ? status : swde_session_finish(document, row->n == 1 ? NULL : report);
+  status = status != SWDE_OK ? status : swde_report_count(*report, SWDE_COUNT_FINDINGS, &n);
+  for (i = 0; status == SWDE_OK && i < n; ++i) {
+    status = swde_report_finding(*report, i, &finding);
+    status = status != SWDE_OK ? status : swde_finding_code(finding, &code);
+    status = status != SWDE_OK ? status : swde_finding_line(finding, &line);
+    if (code > 7000) { /* the checks across objects; the catalogue's are tested elsewhere */
+      snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "%d@%u ", code, (unsigned)line);
+    }
+  }
+  if (status == SWDE_OK && row->n == 2) {
+    status = swde_session_add(document, objects[0]);
+  }
+  swde_session_free(document);
+  for (i = 0; i < 3; ++i) {
+    swde_object_free(objects[i]);
+  }
   return status;
 }
 
@@ -363,6 +434,10 @@ static swde_status run(const struct row* row, swde_report** report) {
       return failed_outs();
     case OBJECT_WITH:
       return object_with(row, report);
+    case SESSION:
+      return session(row, report);
+    case SESSION_NULL:
+      return swde_session_create(NULL, NULL, NULL, NULL);
   }
   if (status == SWDE_OK) {
     switch (row->op) {

@@ -111,6 +111,7 @@ static void object(void) {
   swde_object* jew = NULL;
   swde_report* report = NULL;
   swde_report* again = NULL;
+  swde_session* document = NULL;
   const swde_finding* f = NULL;
   const char* text = NULL;
   uint32_t id = 0;
@@ -144,6 +145,16 @@ static void object(void) {
   EXPECT(swde_finding_entry(f, &id, &text) == SWDE_OK && same(text, "G5DTW") && id == 4);
   EXPECT(swde_finding_value(f, &text) == SWDE_OK && same(text, "2020/01/03"));
   swde_report_free(report);
+  /* The same object twice in one document: its key is used again (7001, on the second). */
+  EXPECT(swde_session_create(NULL, NULL, "two.xml", &document) == SWDE_OK);
+  EXPECT(swde_session_add(document, jew) == SWDE_OK && swde_session_add(document, jew) == SWDE_OK);
+  EXPECT(swde_session_finish(document, &report) == SWDE_OK);
+  EXPECT(count(report, SWDE_COUNT_FINDINGS) == 3 && same(brief(report, 2), "7001@0 G5JEW"));
+  EXPECT(swde_report_finding(report, 2, &f) == SWDE_OK);
+  EXPECT(swde_finding_entry(f, &id, &text) == SWDE_OK && same(text, "G5IDJ") && id == 1);
+  EXPECT(swde_finding_file(f, &text) == SWDE_OK && same(text, "two.xml"));
+  swde_report_free(report);
+  swde_session_free(document);
   swde_object_free(jew);
   /* Text that windows-1250 cannot hold is refused where it comes in. */
   EXPECT(swde_object_add_attribute(adr, "G5MSC", "\xe2\x82\xac\xf0\x9f\x98\x80", 9, 3) ==

@@ -11,14 +11,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "Checker.hpp"
-#include "Output.hpp"
+#include "swde/engine/Checker.hpp"
+#include "swde/engine/Output.hpp"
+
+#include "ProgressBar.hpp"
 #include "Support.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-using swde::cli::OutputFormat;
+using swde::engine::OutputFormat;
 using swde_test::Slurp;
 using swde_test::TempDir;
 using swde_test::Write;
@@ -50,15 +52,15 @@ class CheckerTest : public ::testing::Test {
 };
 
 // The report of `text` in the three formats, one after the other.
-std::string Report(swde::cli::Checker& checker, const std::string& text) {
+std::string Report(swde::engine::Checker& checker, const std::string& text) {
   std::ostringstream out[3];
-  std::vector<std::unique_ptr<swde::cli::OutputSink>> sinks;
+  std::vector<std::unique_ptr<swde::engine::OutputSink>> sinks;
   for (const OutputFormat format : {OutputFormat::kText, OutputFormat::kJson, OutputFormat::kCsv}) {
-    sinks.push_back(swde::cli::makeOutputSink(format, out[sinks.size()], {}, false));
+    sinks.push_back(swde::engine::makeOutputSink(format, out[sinks.size()], {}, false));
   }
-  const auto sink = swde::cli::makeTeeSink(std::move(sinks));
-  swde::cli::Summary summary;
-  swde::cli::Totals totals;
+  const auto sink = swde::engine::makeTeeSink(std::move(sinks));
+  swde::engine::Summary summary;
+  swde::engine::Totals totals;
   std::istringstream in(text);
   checker.check("doc.xml", in, 0, nullptr, *sink, &summary, totals);
   sink->finish(totals, 1, summary);
@@ -83,8 +85,8 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
           faults.substr(faults.size() / 2),
       Slurp(kSource + "/examples/document-faults.xml"),
   };
-  swde::cli::Checker single(*annex_, {});
-  swde::cli::Checker pieces(*annex_, {3, 64, {}, {}, true, {}, {}});
+  swde::engine::Checker single(*annex_, {});
+  swde::engine::Checker pieces(*annex_, {3, 64, {}, {}, true, {}, {}});
   for (const std::string& document : documents) {
     for (std::size_t end = document.size(); end > 0; end = end > 997 ? end - 997 : 0) {
       const std::string text = document.substr(0, end);
@@ -98,29 +100,32 @@ TEST_F(CheckerTest, JobsNeverChangeTheReport) {
 // An exception other than the reader's (out of memory) ends the file with a named failure; the
 // JSON report is still whole.
 TEST_F(CheckerTest, OutOfMemoryClosesTheReport) {
-  struct Sink final : swde::cli::OutputSink {
+  struct Sink final : swde::engine::OutputSink {
     std::ostringstream out;
     std::unique_ptr<OutputSink> json =
-        swde::cli::makeOutputSink(OutputFormat::kJson, out, {}, false);
+        swde::engine::makeOutputSink(OutputFormat::kJson, out, {}, false);
     void beginFile(const std::string& f) override { json->beginFile(f); }
-    void finding(const std::string&, const swde::cli::Finding&) override { throw std::bad_alloc(); }
-    void endFile(const std::string& f, const swde::cli::Totals& t, const swde::cli::Summary& s,
-                 const swde::cli::Failure* e) override {
+    void finding(const std::string&, const swde::engine::Finding&) override {
+      throw std::bad_alloc();
+    }
+    void endFile(const std::string& f, const swde::engine::Totals& t,
+                 const swde::engine::Summary& s, const swde::engine::Failure* e) override {
       json->endFile(f, t, s, e);
     }
-    void finish(const swde::cli::Totals& t, std::size_t n, const swde::cli::Summary& s) override {
+    void finish(const swde::engine::Totals& t, std::size_t n,
+                const swde::engine::Summary& s) override {
       json->finish(t, n, s);
     }
   };
   for (const unsigned jobs : {1U, 2U}) {
     Sink sink;
-    swde::cli::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}, true, {}, {}});
+    swde::engine::Checker checker(*annex_, {jobs, std::size_t{1} << 20, {}, {}, true, {}, {}});
     std::ifstream in(kSource + "/examples/faults.xml", std::ios::binary);
-    swde::cli::Totals totals;
+    swde::engine::Totals totals;
     const auto failure = checker.check("faults.xml", in, 0, nullptr, sink, nullptr, totals);
     sink.finish(totals, 1, {});
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(swde::cli::describe(*failure), "faults.xml: out of memory");
+    EXPECT_EQ(swde::engine::describe(*failure), "faults.xml: out of memory");
     EXPECT_EQ(totals.unreadable, 1u);
     EXPECT_EQ(nlohmann::json::parse(sink.out.str()).at("files").at(0).at("fatal"),
               nlohmann::json({{"message", "out of memory"}}));
@@ -141,21 +146,21 @@ TEST_F(CheckerTest, CancelledAtThePollThatSaysSo) {
        {std::pair<unsigned, std::size_t>{1, 1 << 20}, {3, 64}, {2, 4096}}) {
     int polls = 0;
     int cancelAt = 0;  // 0: never
-    swde::cli::CheckerSettings settings{jobs, piece, {}, {}, true, {}, {}};
+    swde::engine::CheckerSettings settings{jobs, piece, {}, {}, true, {}, {}};
     settings.cancelled = [&] { return ++polls == cancelAt; };
-    swde::cli::Checker checker(*annex_, settings);
-    swde::cli::Checker plain(*annex_, {jobs, piece, {}, {}, true, {}, {}});
+    swde::engine::Checker checker(*annex_, settings);
+    swde::engine::Checker plain(*annex_, {jobs, piece, {}, {}, true, {}, {}});
     EXPECT_EQ(Report(checker, text), Report(plain, text)) << jobs;
     EXPECT_GT(polls, 100) << jobs;
     for (const int at : {1, 2, 7, 40, polls / 2}) {
       polls = 0;
       cancelAt = at;
       std::ostringstream out;
-      const auto sink = swde::cli::makeOutputSink(OutputFormat::kText, out, {}, false);
-      swde::cli::Totals totals;
+      const auto sink = swde::engine::makeOutputSink(OutputFormat::kText, out, {}, false);
+      swde::engine::Totals totals;
       std::istringstream in(text);
       EXPECT_THROW(checker.check("doc.xml", in, 0, nullptr, *sink, nullptr, totals),
-                   swde::cli::Cancelled);
+                   swde::engine::Cancelled);
       EXPECT_EQ(polls, at) << jobs;
       EXPECT_LT(totals.objects, 1600u) << jobs << " " << at;
     }
@@ -171,16 +176,17 @@ TEST(ProgressBar, GrowingFile) {
 
 // Polish counts take one of three forms: 1; 2-4, 22-24, ... but not 12-14; the rest.
 TEST(Language, CountedForms) {
-  using swde::cli::Language;
-  const swde::cli::Forms errors{"błąd", "błędy", "błędów"};
+  using swde::engine::Language;
+  const swde::engine::Forms errors{"błąd", "błędy", "błędów"};
   const std::pair<std::uint64_t, const char*> cases[] = {
       {0, "0 błędów"},   {1, "1 błąd"},      {2, "2 błędy"},     {4, "4 błędy"},
       {5, "5 błędów"},   {12, "12 błędów"},  {14, "14 błędów"},  {22, "22 błędy"},
       {21, "21 błędów"}, {104, "104 błędy"}, {112, "112 błędów"}};
   for (const auto& [count, text] : cases) {
-    EXPECT_EQ(swde::cli::counted(count, errors, Language::kPolish), text);
+    EXPECT_EQ(swde::engine::counted(count, errors, Language::kPolish), text);
   }
-  EXPECT_EQ(swde::cli::counted(22, {"error", "errors", "errors"}, Language::kEnglish), "22 errors");
+  EXPECT_EQ(swde::engine::counted(22, {"error", "errors", "errors"}, Language::kEnglish),
+            "22 errors");
 }
 
 // An --output that is an input or the annex, through any name, is refused and left alone; with

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/platform/Cp1250.hpp"
 #include "swde/platform/Sysutils.hpp"

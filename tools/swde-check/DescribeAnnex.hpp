@@ -5,12 +5,15 @@
 #include <iosfwd>
 #include <string_view>
 
+#include "swde/engine/Language.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 
-#include "Language.hpp"
-
 namespace swde::cli {
+
+using engine::counted;
+using engine::Forms;
+using engine::Language;
 
 // Writes what `annex` requires of a transfer document as Markdown (UTF-8): for each record type
 // in order of definition its base type, a table of its attributes (base type, mandatory level,

@@ -19,24 +19,21 @@
 
 #include <CLI/CLI.hpp>
 
+#include "swde/engine/Engine.hpp"
+#include "swde/engine/Filter.hpp"
+#include "swde/engine/Language.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/swde.hpp"
 #include "swde/xml/Reader.hpp"
 
 #include "../common/Process.hpp"
-#include "AnnexCheck.hpp"
-#include "Checker.hpp"
 #include "DescribeAnnex.hpp"
-#include "Filter.hpp"
-#include "Language.hpp"
-#include "Output.hpp"
+#include "ProgressBar.hpp"
 #include "ReportFile.hpp"
-
-extern const char swde_builtin_annex[];
-extern const std::size_t swde_builtin_annex_size;
 
 namespace {
 
-using swde::cli::OutputFormat;
+using swde::engine::OutputFormat;
 
 constexpr int kExitClean = 0;
 constexpr int kExitFaults = 1;
@@ -44,14 +41,6 @@ constexpr int kExitTrouble = 2;
 
 // Inputs above this size get a progress bar when stderr is a terminal.
 constexpr std::uint64_t kProgressThreshold = 4u << 20;
-
-std::unique_ptr<swde::Metadata> loadAnnex(const std::string& path) {
-  if (path.empty()) {
-    return swde::xml::parseSchema(std::string_view(swde_builtin_annex, swde_builtin_annex_size),
-                                  "<built-in annex>");
-  }
-  return swde::xml::loadSchema(path);
-}
 
 // A count written in decimal digits only, from `min` to `max` (a transform: CLI11 alone reads "-1"
 // as the largest number of the type, "-18446744073709551613" as 3, "0x10" as 16 and "010" as 8).
@@ -106,76 +95,97 @@ int deliver(swde::cli::ReportFile* report, std::ostream& out, bool quiet) {
   return kExitClean;
 }
 
-int run(int argc, char** argv) {
-  CLI::App app{"Checks the objects of SWDE transfer documents (XML) against a reference schema.",
-               "swde-check"};
-  // "/path" is a file name, not a Windows-style option.
-  app.allow_windows_style_options(false);
+// The options as the command line gives them.
+struct Arguments {
   std::vector<std::string> files;
   std::string annexPath;
   std::string outputPath;
+  bool describe = false;
+  std::string formatName = "text";
   bool summaryWanted = false;
   bool quiet = false;
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-
-  // Required, so that a list option before it leaves it its arguments; not with --describe-annex,
-  // which reads no document.
-  CLI::Option* fileOption =
-      app.add_option("FILE", files, "Transfer documents to check ('-' reads standard input)")
-          ->required();
-  bool describe = false;
-  app.add_flag("--describe-annex", describe,
-               "Print what the reference schema requires, as Markdown, and read no document");
-  app.add_option("--annex", annexPath,
-                 "Reference schema (XML); default: the built-in sample reference schema")
-      ->check(CLI::ExistingFile);
-  std::string formatName = "text";
-  app.add_option("--format", formatName, "Output format: text, json, csv or html (default: text)")
-      ->check(CLI::IsMember({"text", "json", "csv", "html"}));
-  app.add_option("--output", outputPath,
-                 "Write the report to FILE (replaced only once the report is complete)");
-  app.add_flag("--summary", summaryWanted, "Add counts of findings per code and per record type");
-  app.add_flag("--quiet", quiet, "Write no report at all; the exit status tells the result");
-  app.add_option("--jobs,-j", jobs,
-                 "Objects checked in parallel by this many threads (default: the number of cores)")
-      ->transform(countFrom(1, 256));
   std::vector<std::string> selected;
   std::vector<std::string> ignored;
   std::string severity = "warning";
   bool warningsAsErrors = false;
-  std::uint64_t maxFindings = 0;
+  std::optional<std::uint64_t> maxFindings;
   std::string languageName;
   std::string delimiter = ",";
   bool byteOrderMark = false;
-  app.add_option("--select", selected,
+  std::string profile = "all";
+  std::string today;
+  std::string transfer;
+};
+
+// What a run is asked to do, once the options are found to agree.
+struct Request {
+  std::vector<std::string> files;
+  std::string annexPath;
+  std::string outputPath;  // empty: standard output
+  bool describe = false;
+  OutputFormat format = OutputFormat::kText;
+  bool quiet = false;
+  bool warningsAsErrors = false;
+  swde::engine::CheckerSettings settings;
+  swde::engine::OutputOptions options;
+};
+
+// Reads the command line into `args`; an exit status when the run ends here (--help,
+// --version, a parse error).
+std::optional<int> parse(int argc, char** argv, Arguments& args) {
+  CLI::App app{"Checks the objects of SWDE transfer documents (XML) against a reference schema.",
+               "swde-check"};
+  // "/path" is a file name, not a Windows-style option.
+  app.allow_windows_style_options(false);
+  // Required, so that a list option before it leaves it its arguments; not with --describe-annex,
+  // which reads no document.
+  CLI::Option* fileOption =
+      app.add_option("FILE", args.files, "Transfer documents to check ('-' reads standard input)")
+          ->required();
+  app.add_flag("--describe-annex", args.describe,
+               "Print what the reference schema requires, as Markdown, and read no document");
+  app.add_option("--annex", args.annexPath,
+                 "Reference schema (XML); default: the built-in sample reference schema")
+      ->check(CLI::ExistingFile);
+  app.add_option("--format", args.formatName,
+                 "Output format: text, json, csv or html (default: text)")
+      ->check(CLI::IsMember({"text", "json", "csv", "html"}));
+  app.add_option("--output", args.outputPath,
+                 "Write the report to FILE (replaced only once the report is complete)");
+  app.add_flag("--summary", args.summaryWanted,
+               "Add counts of findings per code and per record type");
+  app.add_flag("--quiet", args.quiet, "Write no report at all; the exit status tells the result");
+  app.add_option("--jobs,-j", args.jobs,
+                 "Objects checked in parallel by this many threads (default: the number of cores)")
+      ->transform(countFrom(1, 256));
+  app.add_option("--select", args.selected,
                  "Report only these codes: a list of codes and ranges, e.g. 6001,6020-6022");
-  app.add_option("--ignore", ignored, "Leave these codes out (the same syntax as --select)");
-  app.add_option("--severity", severity,
+  app.add_option("--ignore", args.ignored, "Leave these codes out (the same syntax as --select)");
+  app.add_option("--severity", args.severity,
                  "Lowest severity reported: warning (everything, the default) or error")
       ->check(CLI::IsMember({"error", "warning"}));
-  app.add_flag("--warnings-as-errors", warningsAsErrors,
+  app.add_flag("--warnings-as-errors", args.warningsAsErrors,
                "Exit with status 1 when a warning is reported");
+  std::uint64_t maxFindings = 0;
   const CLI::Option* maxOption =
       app.add_option("--max-findings", maxFindings,
                      "List at most N findings per file (the rest are counted, not listed)")
           ->transform(countFrom(0, UINT64_MAX));
-  app.add_option("--lang", languageName,
+  app.add_option("--lang", args.languageName,
                  "Language of the words around the messages in text and HTML: pl or en "
                  "(default: from LC_ALL, LC_MESSAGES or LANG)")
       ->check(CLI::IsMember({"pl", "en"}));
-  app.add_option("--csv-delimiter", delimiter,
+  app.add_option("--csv-delimiter", args.delimiter,
                  "CSV field separator: , ; | or tab (a tab character or the word; default: ,)");
-  app.add_flag("--bom", byteOrderMark, "Begin a CSV report with the UTF-8 byte order mark");
-  std::string profile = "all";
-  std::string today;
-  app.add_option("--profile", profile,
+  app.add_flag("--bom", args.byteOrderMark, "Begin a CSV report with the UTF-8 byte order mark");
+  app.add_option("--profile", args.profile,
                  "Checks to run: catalogue (each object on its own, codes up to 6036) or all "
                  "(also the document checks, codes 7001 and up; the default)")
       ->check(CLI::IsMember({"catalogue", "all"}));
-  app.add_option("--today", today,
+  app.add_option("--today", args.today,
                  "The day of the check, YYYY.MM.DD: no date may be later (default: today)");
-  std::string transfer;
-  app.add_option("--transfer", transfer,
+  app.add_option("--transfer", args.transfer,
                  "What the documents carry: full (the whole register of what they hold) or "
                  "update (only what changed: share sums are judged only above 1); default: as "
                  "each document's root says, else full")
@@ -193,49 +203,55 @@ int run(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kExitClean : kExitTrouble;
   }
-  const OutputFormat format = formatName == "json"   ? OutputFormat::kJson
-                              : formatName == "csv"  ? OutputFormat::kCsv
-                              : formatName == "html" ? OutputFormat::kHtml
-                                                     : OutputFormat::kText;
-  if (describe && (!files.empty() || format != OutputFormat::kText || quiet)) {
+  if (maxOption->count() > 0) {
+    args.maxFindings = maxFindings;
+  }
+  return std::nullopt;
+}
+
+// Turns `args` into a request, or says what does not agree (and the run ends with status 2).
+std::optional<Request> validate(const Arguments& args) {
+  Request request;
+  request.format = args.formatName == "json"   ? OutputFormat::kJson
+                   : args.formatName == "csv"  ? OutputFormat::kCsv
+                   : args.formatName == "html" ? OutputFormat::kHtml
+                                               : OutputFormat::kText;
+  if (args.describe &&
+      (!args.files.empty() || request.format != OutputFormat::kText || args.quiet)) {
     complain(
         "--describe-annex reads no document and writes Markdown: leave out FILE, --format "
         "and --quiet");
-    return kExitTrouble;
+    return std::nullopt;
   }
-  if (summaryWanted && format == OutputFormat::kCsv) {
+  if (args.summaryWanted && request.format == OutputFormat::kCsv) {
     complain("--summary cannot be combined with --format csv");
-    return kExitTrouble;
+    return std::nullopt;
   }
-  if ((delimiter != "," || byteOrderMark) && format != OutputFormat::kCsv) {
+  if ((args.delimiter != "," || args.byteOrderMark) && request.format != OutputFormat::kCsv) {
     complain("--csv-delimiter and --bom apply to --format csv only");
-    return kExitTrouble;
+    return std::nullopt;
   }
-  const std::optional<char> separator = csvDelimiter(delimiter);
+  const std::optional<char> separator = csvDelimiter(args.delimiter);
   if (!separator) {
     complain("--csv-delimiter must be , ; | or tab (a tab character or the word), not \"" +
-             delimiter + "\"");
-    return kExitTrouble;
+             args.delimiter + "\"");
+    return std::nullopt;
   }
-  swde::cli::CheckerSettings settings;
-  settings.jobs = jobs;
-  settings.documentChecks = profile == "all";
-  settings.today = today;
-  settings.transfer = transfer;
-  if (!today.empty()) {
-    try {
-      swde::smObjectChecks(nullptr, swde::smDocumentOptions{today});
-    } catch (const std::invalid_argument&) {
-      complain("--today must be a real day written YYYY.MM.DD, not \"" + today + "\"");
-      return kExitTrouble;
-    }
+  swde::engine::CheckerSettings& settings = request.settings;
+  settings.jobs = args.jobs;
+  settings.documentChecks = args.profile == "all";
+  settings.today = args.today;
+  settings.transfer = args.transfer;
+  try {
+    swde::engine::requireDay(args.today);
+  } catch (const std::invalid_argument&) {
+    complain("--today must be a real day written YYYY.MM.DD, not \"" + args.today + "\"");
+    return std::nullopt;
   }
-  settings.filter.errorsOnly = severity == "error";
-  if (maxOption->count() > 0) {
-    settings.filter.maxFindings = maxFindings;
-  }
+  settings.filter.errorsOnly = args.severity == "error";
+  settings.filter.maxFindings = args.maxFindings;
   const auto parseCodes = [](const std::vector<std::string>& texts, const char* option,
-                             swde::cli::CodeSet& codes) {
+                             swde::engine::CodeSet& codes) {
     try {
       for (const std::string& text : texts) {
         codes.add(text);
@@ -246,120 +262,123 @@ int run(int argc, char** argv) {
       return false;
     }
   };
-  if (!selected.empty() && !parseCodes(selected, "--select", settings.filter.select.emplace())) {
-    return kExitTrouble;
+  if (!args.selected.empty() &&
+      !parseCodes(args.selected, "--select", settings.filter.select.emplace())) {
+    return std::nullopt;
   }
-  if (!parseCodes(ignored, "--ignore", settings.filter.ignore)) {
-    return kExitTrouble;
+  if (!parseCodes(args.ignored, "--ignore", settings.filter.ignore)) {
+    return std::nullopt;
   }
-  swde::cli::OutputOptions options;
-  options.language = languageName.empty()   ? swde::cli::languageFromEnvironment()
-                     : languageName == "pl" ? swde::cli::Language::kPolish
-                                            : swde::cli::Language::kEnglish;
-  options.summary = summaryWanted;
+  swde::engine::OutputOptions& options = request.options;
+  options.language = args.languageName.empty()   ? swde::engine::languageFromEnvironment()
+                     : args.languageName == "pl" ? swde::engine::Language::kPolish
+                                                 : swde::engine::Language::kEnglish;
+  options.summary = args.summaryWanted;
   options.filters = settings.filter.filters();
   options.capped = settings.filter.maxFindings.has_value();
   options.csvDelimiter = *separator;
-  options.byteOrderMark = byteOrderMark;
-  const bool toFile = !outputPath.empty() && !quiet;
-  if (toFile) {
-    if (const auto input = swde::cli::sameFileAsOutput(outputPath, files, annexPath)) {
-      complain("--output " + outputPath + " is the same file as " +
+  options.byteOrderMark = args.byteOrderMark;
+  request.files = args.files;
+  request.annexPath = args.annexPath;
+  request.outputPath = args.quiet ? std::string() : args.outputPath;
+  request.describe = args.describe;
+  request.quiet = args.quiet;
+  request.warningsAsErrors = args.warningsAsErrors;
+  if (!request.outputPath.empty()) {
+    if (const auto input =
+            swde::cli::sameFileAsOutput(request.outputPath, request.files, request.annexPath)) {
+      complain("--output " + request.outputPath + " is the same file as " +
                (*input == "-" ? std::string("the standard input") : *input) +
                ", which the report would overwrite");
-      return kExitTrouble;
+      return std::nullopt;
     }
   }
+  return request;
+}
 
-  std::unique_ptr<swde::Metadata> annex;
+// Reads the reference schema, then describes it or checks the documents; the exit status.
+int execute(const Request& request) {
+  std::shared_ptr<const swde::engine::Schema> annex;
   try {
-    annex = loadAnnex(annexPath);
+    annex = request.annexPath.empty() ? swde::engine::Schema::builtin()
+                                      : swde::engine::Schema::fromFile(request.annexPath);
   } catch (const swde::xml::XmlError& e) {
     complain(std::string("reference schema: ") + e.what());
     return kExitTrouble;
   }
-  const std::string annexName = annexPath.empty() ? "<built-in annex>" : annexPath;
-  bool annexBroken = false;
-  for (const swde::cli::SchemaMistake& mistake : swde::cli::findSchemaMistakes(*annex)) {
-    complain("reference schema: " + annexName + ":" + std::to_string(mistake.line) + ": " +
-             (mistake.error ? "" : "warning: ") + mistake.message);
-    annexBroken = annexBroken || mistake.error;
+  for (const swde::engine::SchemaMistake& mistake : annex->mistakes()) {
+    complain("reference schema: " + annex->describe(mistake, true));
   }
-  if (annexBroken) {
+  if (annex->broken()) {
     return kExitTrouble;
   }
-  // A given schema without marks of its own takes the built-in schema's (swde/metadata/Marks.hpp).
-  const swde::LentMarks lent =
-      annexPath.empty() ? swde::LentMarks{} : swde::LendMarks(*annex, *loadAnnex(""));
-  if (lent.lent && !quiet) {
-    complain("reference schema: " + annexName + ": " + swde::BuiltinMarksNotice(lent));
+  if (annex->lent().lent && !request.quiet) {
+    complain("reference schema: " + annex->name() + ": " + swde::BuiltinMarksNotice(annex->lent()));
   }
 
   std::unique_ptr<swde::cli::ReportFile> report;
-  if (toFile) {
+  if (!request.outputPath.empty()) {
     try {
-      report = std::make_unique<swde::cli::ReportFile>(outputPath);
+      report = std::make_unique<swde::cli::ReportFile>(request.outputPath);
     } catch (const std::runtime_error& e) {
       complain(e.what());
       return kExitTrouble;
     }
   }
   std::ostream& out = report ? report->stream() : std::cout;
-  if (describe) {
-    swde::cli::describeAnnex(*annex, annexName, options.language, out, lent);
-    return deliver(report.get(), out, quiet);
+  if (request.describe) {
+    swde::cli::describeAnnex(annex->metadata(), annex->name(), request.options.language, out,
+                             annex->lent());
+    return deliver(report.get(), out, request.quiet);
   }
 
-  const auto sink = swde::cli::makeOutputSink(format, out, options, quiet);
-  swde::cli::Summary summary;
-  swde::cli::Checker checker(*annex, settings);
-  const bool terminal = swde::tools::errorIsTerminal() && !quiet;
+  const auto sink =
+      swde::engine::makeOutputSink(request.format, out, request.options, request.quiet);
+  swde::engine::Summary summary;
+  swde::engine::Checker checker(annex->metadata(), request.settings);
+  const bool terminal = swde::tools::errorIsTerminal() && !request.quiet;
 
-  swde::cli::Totals all;
-  for (const std::string& path : files) {
+  swde::engine::Totals all;
+  for (const std::string& path : request.files) {
     const bool isStdin = path == "-";
     const std::string label = isStdin ? "<stdin>" : path;
-    swde::cli::Totals fileTotals;
-    swde::xml::InputFile input;
-    if (!isStdin) {
-      try {
-        input = swde::xml::openInput(path);
-      } catch (const swde::xml::XmlError& e) {
-        const swde::cli::Failure failure{e.file(), e.line(), e.column(), e.message()};
-        fileTotals.unreadable = 1;
-        sink->beginFile(label);
-        sink->endFile(label, fileTotals, swde::cli::Summary{}, &failure);
-        all.add(fileTotals);
-        complain(swde::cli::describe(failure));
-        continue;
-      }
-    }
+    swde::engine::Totals fileTotals;
     std::optional<swde::cli::ProgressBar> bar;
-    if (terminal && input.size > kProgressThreshold) {
-      bar.emplace(label, std::cerr);
-    }
-    const auto failure = checker.check(
-        label, isStdin ? std::cin : *input.stream, input.size,
-        [&bar](std::uint64_t done, std::uint64_t total) {
-          if (bar) {
-            bar->update(done, total);
-          }
-        },
-        *sink, &summary, fileTotals);
+    const auto progress = [&bar, &label, terminal](std::uint64_t done, std::uint64_t total) {
+      if (!bar && terminal && total > kProgressThreshold) {
+        bar.emplace(label, std::cerr);
+      }
+      if (bar) {
+        bar->update(done, total);
+      }
+    };
+    const auto failure =
+        isStdin ? checker.check(label, std::cin, 0, progress, *sink, &summary, fileTotals)
+                : checker.checkFile(path, label, progress, *sink, &summary, fileTotals);
     bar.reset();
     all.add(fileTotals);
     if (failure) {
-      complain(swde::cli::describe(*failure));
+      complain(swde::engine::describe(*failure));
     }
   }
-  sink->finish(all, files.size(), summary);
-  if (const int status = deliver(report.get(), out, quiet); status != kExitClean) {
+  sink->finish(all, request.files.size(), summary);
+  if (const int status = deliver(report.get(), out, request.quiet); status != kExitClean) {
     return status;
   }
   if (all.unreadable > 0) {
     return kExitTrouble;
   }
-  return all.errors > 0 || (warningsAsErrors && all.warnings > 0) ? kExitFaults : kExitClean;
+  return all.errors > 0 || (request.warningsAsErrors && all.warnings > 0) ? kExitFaults
+                                                                          : kExitClean;
+}
+
+int run(int argc, char** argv) {
+  Arguments args;
+  if (const std::optional<int> status = parse(argc, argv, args)) {
+    return *status;
+  }
+  const std::optional<Request> request = validate(args);
+  return request ? execute(*request) : kExitTrouble;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/engine/Engine.hpp"
 #include "swde/metadata/Marks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
@@ -33,39 +33,27 @@
 #include "swde/types/Smobjectfactory.hpp"
 #include "swde/xml/Reader.hpp"
 
-#include "AnnexCheck.hpp"
-#include "Checker.hpp"
-#include "Context.hpp"
-#include "Filter.hpp"
-#include "Output.hpp"
-
-extern const char swde_builtin_annex[];
-extern const std::size_t swde_builtin_annex_size;
-
-namespace cli = swde::cli;
+namespace engine = swde::engine;
 
 struct swde_schema {
-  std::unique_ptr<swde::Metadata> metadata;
+  std::shared_ptr<const swde::engine::Schema> schema;
   std::string warnings;  // "NAME:LINE: MESSAGE" lines of its doubtful definitions
   // Never changed once made: the checks only read the metadata, so any number of calls on any
   // threads share it.
 };
 
 struct swde_options {
-  cli::CheckerSettings settings;
+  engine::CheckerSettings settings;
 };
 
 struct swde_finding {
-  cli::Finding finding;
-  const std::string* file = nullptr;
+  const swde::engine::Finding& finding;
+  const std::string& file;
 };
 
 struct swde_report {
-  std::string file;
-  std::vector<swde_finding> findings;
-  cli::Totals totals;
-  cli::Summary summary;
-  std::optional<cli::Failure> failure;
+  swde::engine::Report report;
+  std::vector<swde_finding> findings;  // over report.findings, once they are all there
   mutable std::mutex jsonMutex;
   mutable std::optional<std::string> json;
 };
@@ -79,6 +67,14 @@ struct swde_object {
   swde::AnsiString typeName, status, baseType;
   std::uint32_t line = 0, id = 0;
   std::vector<Entry> entries;
+};
+
+struct swde_session {
+  std::shared_ptr<const swde::engine::Schema> schema;
+  std::unique_ptr<swde::engine::Checker> checker;
+  swde::engine::Report report;
+  std::unique_ptr<swde::engine::ReportSink> sink;
+  std::unique_ptr<swde::engine::Checker::Session> session;  // null once cancelled or finished
 };
 
 namespace {
@@ -109,7 +105,7 @@ swde_status guarded(Body&& body) noexcept {
   } catch (const std::bad_alloc&) {
     lastError = "out of memory";
     return SWDE_ERROR_MEMORY;
-  } catch (const cli::Cancelled& e) {
+  } catch (const engine::Cancelled& e) {
     lastError = e.what();
     return SWDE_CANCELLED;
   } catch (const std::exception& e) {
@@ -162,33 +158,6 @@ swde::AnsiString toCp1250(const char* text, const char* what) {
   return out;
 }
 
-// Keeps what a checker run tells a sink.
-class ReportSink final : public cli::OutputSink {
- public:
-  explicit ReportSink(swde_report& report) : report_(report) {}
-  void beginFile(const std::string&) override {}
-  void finding(const std::string&, const cli::Finding& finding) override {
-    report_.findings.push_back(swde_finding{finding, &report_.file});
-  }
-  void endFile(const std::string&, const cli::Totals&, const cli::Summary& summary,
-               const cli::Failure*) override {
-    report_.summary = summary;
-  }
-  void finish(const cli::Totals&, std::size_t, const cli::Summary&) override {}
-
- private:
-  swde_report& report_;
-};
-
-// A stream over bytes the caller holds, without a copy.
-class MemoryBuffer final : public std::streambuf {
- public:
-  MemoryBuffer(const char* data, std::size_t size) {
-    char* begin = const_cast<char*>(data);  // only read: the get area is never written
-    setg(begin, begin, begin + size);
-  }
-};
-
 // A stream whose bytes a swde_read_fn hands over, a chunk at a time.
 class CallbackBuffer final : public std::streambuf {
  public:
@@ -217,108 +186,113 @@ class CallbackBuffer final : public std::streambuf {
   bool ended_ = false;
 };
 
-// A schema read by `load`, its semantic mistakes found: errors fail, warnings are kept.
-std::unique_ptr<swde_schema> makeSchema(std::unique_ptr<swde::Metadata> metadata,
-                                        const std::string& name) {
-  auto schema = std::make_unique<swde_schema>();
-  std::string errors;
-  for (const cli::SchemaMistake& mistake : cli::findSchemaMistakes(*metadata)) {
-    std::string& list = mistake.error ? errors : schema->warnings;
-    list += (list.empty() ? "" : "\n") + swde::EscapeBytes(name, swde::Escape::kInvalid) + ":" +
-            std::to_string(mistake.line) + ": " + mistake.message;
+// The report of `checked`, its findings walked by index.
+std::unique_ptr<swde_report> reportOf(engine::Report&& checked) {
+  auto report = std::make_unique<swde_report>();
+  report->report = std::move(checked);
+  report->findings.reserve(report->report.findings.size());
+  for (const engine::Finding& finding : report->report.findings) {
+    report->findings.push_back(swde_finding{finding, report->report.file});
   }
-  if (!errors.empty()) {
-    throw Failed{SWDE_ERROR_SCHEMA, errors};
-  }
-  schema->metadata = std::move(metadata);
-  return schema;
+  return report;
 }
 
-const swde_schema& builtinSchema();
-
-// A schema without marks of its own takes the built-in schema's (swde/metadata/Marks.hpp); the
-// notice "NAME:0: marks: ..." leads its warnings.
-void lendBuiltinMarks(swde_schema& schema, const std::string& name) {
-  const swde_schema& builtin = builtinSchema();
-  const swde::LentMarks lent = swde::LendMarks(*schema.metadata, *builtin.metadata);
-  if (lent.lent) {
-    schema.warnings = name + ":0: " + swde::BuiltinMarksNotice(lent) +
-                      (schema.warnings.empty() ? "" : "\n") + schema.warnings;
-  }
-}
-
+// A schema read by `load`: its errors fail, its warnings are kept, led by the notice of the
+// built-in schema's marks lent to it ("NAME:0: marks: ...").
 template <typename Load>
 swde_status loadSchema(swde_schema** out, const std::string& name, Load&& load) {
   return guarded([&] {
     cleared(out);
+    auto schema = std::make_unique<swde_schema>();
     try {
-      std::unique_ptr<swde_schema> schema = makeSchema(load(), name);
-      lendBuiltinMarks(*schema, name);
-      *out = schema.release();
+      schema->schema = load();
     } catch (const swde::xml::XmlError& e) {
       throw Failed{SWDE_ERROR_SCHEMA, e.what()};
     }
+    const engine::Schema& s = *schema->schema;
+    const std::string shown = swde::EscapeBytes(name, swde::Escape::kInvalid);
+    std::string errors;
+    for (const engine::SchemaMistake& mistake : s.mistakes()) {
+      std::string& list = mistake.error ? errors : schema->warnings;
+      list += (list.empty() ? "" : "\n") + shown + ":" + std::to_string(mistake.line) + ": " +
+              mistake.message;
+    }
+    if (!errors.empty()) {
+      throw Failed{SWDE_ERROR_SCHEMA, errors};
+    }
+    if (s.lent().lent) {
+      schema->warnings = name + ":0: " + swde::BuiltinMarksNotice(s.lent()) +
+                         (schema->warnings.empty() ? "" : "\n") + schema->warnings;
+    }
+    *out = schema.release();
   });
 }
 
-constexpr const char* kBuiltinName = "<built-in annex>";
-
-// The built-in schema, read once.
-const swde_schema& builtinSchema() {
-  static const std::unique_ptr<swde_schema> schema =
-      makeSchema(swde::xml::parseSchema(
-                     std::string_view(swde_builtin_annex, swde_builtin_annex_size), kBuiltinName),
-                 kBuiltinName);
-  return *schema;
+std::shared_ptr<const engine::Schema> schemaOr(const swde_schema* schema) {
+  return schema != nullptr ? schema->schema : engine::Schema::builtin();
 }
 
-const swde_schema& schemaOr(const swde_schema* schema) {
-  return schema != nullptr ? *schema : builtinSchema();
+// The library's object of what the host built. Id 0 stands for the entry's ordinal (attributes
+// and relations counted apart, from 1), as the reader numbers the entries of a document that
+// gives no id.
+std::unique_ptr<swde::smObject> build(const swde_object& o) {
+  std::unique_ptr<swde::smObject> built(swde::smObjectFactory().createObject(o.typeName));
+  built->status = o.status;
+  built->baseType = o.baseType;
+  built->line = o.line;
+  built->id = o.id;
+  std::uint32_t attributes = 0;
+  std::uint32_t relations = 0;
+  for (const swde_object::Entry& entry : o.entries) {
+    if (entry.relation) {
+      swde::smRelation* relation = built->addRelation(entry.name, entry.name);
+      relation->destType = entry.targetType;
+      relation->destObject = entry.target;
+      relation->line = entry.line;
+      ++relations;
+      relation->id = entry.id != 0 ? entry.id : relations;
+    } else {
+      swde::smAttribute* attribute = built->addAttribute(entry.name, entry.name, entry.value);
+      attribute->line = entry.line;
+      ++attributes;
+      attribute->id = entry.id != 0 ? entry.id : attributes;
+    }
+  }
+  return built;
 }
 
-// Checks one document read from `in` into a new report in *out.
-swde_status checkDocument(const swde_schema* schema, const swde_options* options, swde_report** out,
-                          const std::string& label,
-                          const std::function<swde::xml::InputFile()>& open) {
+engine::Options optionsOr(const swde_options* options) {
+  engine::Options settings = options != nullptr ? options->settings : engine::Options{};
+  if (settings.jobs == 0) {
+    settings.jobs = std::max(1u, std::thread::hardware_concurrency());
+  }
+  return settings;
+}
+
+// Checks one document with `check` into a new report in *out; a document that could not be read
+// to its end leaves its report there too.
+template <typename Check>
+swde_status checkDocument(swde_report** out, Check&& check) {
   return guarded([&] {
     cleared(out);
-    auto report = std::make_unique<swde_report>();
-    report->file = swde::EscapeBytes(label, swde::Escape::kInvalid);
-    cli::CheckerSettings settings = options != nullptr ? options->settings : cli::CheckerSettings{};
-    if (settings.jobs == 0) {
-      settings.jobs = std::max(1u, std::thread::hardware_concurrency());
-    }
-    std::optional<cli::Failure> failure;
-    ReportSink sink(*report);
-    swde::xml::InputFile input;
-    try {
-      input = open();
-    } catch (const swde::xml::XmlError& e) {
-      failure = cli::Failure{e.file(), e.line(), e.column(), e.message()};
-      report->totals.unreadable = 1;
-    }
-    if (!failure) {
-      cli::Checker checker(*schemaOr(schema).metadata, settings);
-      failure =
-          checker.check(report->file, *input.stream, input.size, {}, sink, nullptr, report->totals);
-    }
+    std::unique_ptr<swde_report> report = reportOf(check());
+    std::optional<engine::Failure>& failure = report->report.failure;
     if (failure) {
       failure->file = swde::EscapeBytes(failure->file, swde::Escape::kInvalid);
       failure->message = swde::EscapeBytes(failure->message, swde::Escape::kInvalid);
     }
-    report->failure = failure;
     *out = report.release();
     if (failure) {
-      throw Failed{SWDE_ERROR_READ, cli::describe(*failure)};
+      throw Failed{SWDE_ERROR_READ, engine::describe(*failure)};
     }
   });
 }
 
 swde_status addCodes(swde_options* options, const char* codes, bool select) {
   return guarded([&] {
-    cli::FindingFilter& filter = need(options, "options").settings.filter;
+    engine::FindingFilter& filter = need(options, "options").settings.filter;
     // Parsed into a copy, so that a bad list leaves the options as they were.
-    cli::CodeSet set = select ? filter.select.value_or(cli::CodeSet{}) : filter.ignore;
+    engine::CodeSet set = select ? filter.select.value_or(engine::CodeSet{}) : filter.ignore;
     try {
       set.add(needText(codes, "codes"));
     } catch (const std::invalid_argument& e) {
@@ -362,19 +336,19 @@ const char* swde_last_error(void) {
 }
 
 swde_status swde_schema_builtin(swde_schema** out) {
-  return loadSchema(out, kBuiltinName, [] { return builtinSchema().metadata->clone(); });
+  return loadSchema(out, engine::Schema::kBuiltinName, [] { return engine::Schema::builtin(); });
 }
 
 swde_status swde_schema_load_file(const char* path, swde_schema** out) {
   return loadSchema(out, path != nullptr ? path : "",
-                    [&] { return swde::xml::loadSchema(needText(path, "path")); });
+                    [&] { return engine::Schema::fromFile(needText(path, "path")); });
 }
 
 swde_status swde_schema_load_memory(const char* data, size_t size, const char* name,
                                     swde_schema** out) {
   const std::string label = name != nullptr ? name : "<schema>";
   return loadSchema(out, label, [&] {
-    return swde::xml::parseSchema(std::string_view(needText(data, "data"), size), label);
+    return engine::Schema::fromText(std::string_view(needText(data, "data"), size), label);
   });
 }
 
@@ -426,7 +400,7 @@ swde_status swde_options_set_today(swde_options* options, const char* today) {
     swde_options& o = need(options, "options");
     const std::string day = today != nullptr ? today : "";
     try {
-      swde::smObjectChecks(nullptr, swde::smDocumentOptions{swde::AnsiString(day)});
+      engine::requireDay(day);
     } catch (const std::invalid_argument& e) {
       throw Failed{SWDE_ERROR_ARGUMENT, std::string("today: ") + e.what()};
     }
@@ -464,7 +438,10 @@ swde_status swde_check_file(const swde_schema* schema, const char* path,
       throw Failed{SWDE_ERROR_ARGUMENT, "path is NULL"};
     });
   }
-  return checkDocument(schema, options, out, path, [path] { return swde::xml::openInput(path); });
+  return checkDocument(out, [&] {
+    return engine::checkFile(*schemaOr(schema), path, optionsOr(options), {},
+                             swde::EscapeBytes(path, swde::Escape::kInvalid));
+  });
 }
 
 swde_status swde_check_memory(const swde_schema* schema, const char* data, size_t size,
@@ -475,12 +452,11 @@ swde_status swde_check_memory(const swde_schema* schema, const char* data, size_
       throw Failed{SWDE_ERROR_ARGUMENT, "data is NULL"};
     });
   }
-  MemoryBuffer buffer(data, size);
-  return checkDocument(schema, options, out, name != nullptr ? name : "<memory>", [&] {
-    swde::xml::InputFile input;
-    input.stream = std::make_unique<std::istream>(&buffer);
-    input.size = size;
-    return input;
+  return checkDocument(out, [&] {
+    return engine::checkBuffer(
+        *schemaOr(schema), std::string_view(data, size),
+        swde::EscapeBytes(name != nullptr ? name : "<memory>", swde::Escape::kInvalid),
+        optionsOr(options));
   });
 }
 
@@ -493,10 +469,12 @@ swde_status swde_check_stream(const swde_schema* schema, swde_read_fn read, void
     });
   }
   CallbackBuffer buffer(read, user);
-  return checkDocument(schema, options, out, name != nullptr ? name : "<stream>", [&] {
-    swde::xml::InputFile input;
-    input.stream = std::make_unique<std::istream>(&buffer);
-    return input;
+  std::istream in(&buffer);
+  return checkDocument(out, [&] {
+    return engine::checkStream(
+        *schemaOr(schema), in, 0,
+        swde::EscapeBytes(name != nullptr ? name : "<stream>", swde::Escape::kInvalid),
+        optionsOr(options));
   });
 }
 
@@ -510,19 +488,19 @@ swde_status swde_report_count(const swde_report* report, swde_count which, uint6
     const swde_report& r = need(report, "report");
     switch (which) {
       case SWDE_COUNT_OBJECTS:
-        result = r.totals.objects;
+        result = r.report.totals.objects;
         return;
       case SWDE_COUNT_CHECKED:
-        result = r.totals.checked;
+        result = r.report.totals.checked;
         return;
       case SWDE_COUNT_ERRORS:
-        result = r.totals.errors;
+        result = r.report.totals.errors;
         return;
       case SWDE_COUNT_WARNINGS:
-        result = r.totals.warnings;
+        result = r.report.totals.warnings;
         return;
       case SWDE_COUNT_FILTERED:
-        result = r.totals.filtered;
+        result = r.report.totals.filtered;
         return;
       case SWDE_COUNT_FINDINGS:
         result = r.findings.size();
@@ -553,7 +531,7 @@ swde_status swde_report_failure(const swde_report* report, const char** file, ui
   put(column, 0u);
   put(message, nullptr);
   return guarded([&] {
-    if (const std::optional<cli::Failure>& failure = need(report, "report").failure) {
+    if (const std::optional<engine::Failure>& failure = need(report, "report").report.failure) {
       put(file, failure->file.c_str());
       put(line, failure->line);
       put(column, failure->column);
@@ -569,13 +547,8 @@ swde_status swde_report_json(const swde_report* report, const char** out) {
     const std::lock_guard<std::mutex> lock(r.jsonMutex);
     if (!r.json) {
       std::ostringstream text;
-      const auto sink = cli::makeOutputSink(cli::OutputFormat::kJson, text, {}, false);
-      sink->beginFile(r.file);
-      for (const swde_finding& finding : r.findings) {
-        sink->finding(r.file, finding.finding);
-      }
-      sink->endFile(r.file, r.totals, r.summary, r.failure ? &*r.failure : nullptr);
-      sink->finish(r.totals, 1, r.summary);
+      const auto sink = engine::makeOutputSink(engine::OutputFormat::kJson, text, {}, false);
+      r.report.replay(*sink);
       r.json = text.str();
     }
     *out = r.json->c_str();
@@ -583,7 +556,7 @@ swde_status swde_report_json(const swde_report* report, const char** out) {
 }
 
 swde_status swde_finding_file(const swde_finding* finding, const char** out) {
-  return stringField(finding, out, [](const swde_finding& f) { return f.file->c_str(); });
+  return stringField(finding, out, [](const swde_finding& f) { return f.file.c_str(); });
 }
 
 swde_status swde_finding_line(const swde_finding* finding, uint32_t* out) {
@@ -623,7 +596,7 @@ swde_status swde_finding_entry(const swde_finding* finding, uint32_t* id, const 
   put(id, 0u);
   put(name, nullptr);
   return guarded([&] {
-    const cli::Finding& f = findingOf(finding).finding;
+    const engine::Finding& f = findingOf(finding).finding;
     if (f.hasEntry) {
       put(id, f.entryId);
       put(name, f.entry.c_str());
@@ -709,60 +682,60 @@ swde_status swde_object_check_with(const swde_object* object, const swde_schema*
                                    const swde_options* options, swde_report** out) {
   return guarded([&] {
     cleared(out);
-    const swde_object& o = need(object, "object");
-    const cli::CheckerSettings settings =
-        options != nullptr ? options->settings : cli::CheckerSettings{};
-    std::unique_ptr<swde::smObject> built(swde::smObjectFactory().createObject(o.typeName));
-    built->status = o.status;
-    built->baseType = o.baseType;
-    built->line = o.line;
-    built->id = o.id;
-    // Id 0 stands for the entry's ordinal (attributes and relations counted apart, from 1), as the
-    // reader numbers the entries of a document that gives no id.
-    std::uint32_t attributes = 0;
-    std::uint32_t relations = 0;
-    for (const swde_object::Entry& entry : o.entries) {
-      if (entry.relation) {
-        swde::smRelation* relation = built->addRelation(entry.name, entry.name);
-        relation->destType = entry.targetType;
-        relation->destObject = entry.target;
-        relation->line = entry.line;
-        ++relations;
-        relation->id = entry.id != 0 ? entry.id : relations;
-      } else {
-        swde::smAttribute* attribute = built->addAttribute(entry.name, entry.name, entry.value);
-        attribute->line = entry.line;
-        ++attributes;
-        attribute->id = entry.id != 0 ? entry.id : attributes;
-      }
-    }
-    auto report = std::make_unique<swde_report>();
-    report->file = "<object>";
-    const swde_schema& s = schemaOr(schema);
-    swde::Metadata file;
-    const auto add = [&report, &settings](cli::Finding finding) {
-      if (!settings.filter.admits(finding)) {
-        ++report->totals.filtered;
-        return;
-      }
-      ++(finding.msgType == 0 ? report->totals.errors : report->totals.warnings);
-      report->summary.add(finding);
-      report->findings.push_back(swde_finding{std::move(finding), &report->file});
-    };
-    report->totals.objects = 1;
-    report->totals.checked = built->checkMain(s.metadata.get(), &file) ? 1 : 0;
-    cli::findingsOf(*built, *s.metadata, file, add);
-    if (settings.documentChecks) {
-      std::vector<swde::smDocumentFinding> found;
-      swde::smObjectChecks(s.metadata.get(),
-                           swde::smDocumentOptions{swde::AnsiString(settings.today)})
-          .check(*built, found);
-      for (const swde::smDocumentFinding& documentFinding : found) {
-        add(cli::findingOf(documentFinding));
-      }
-    }
-    *out = report.release();
+    const std::unique_ptr<swde::smObject> built = build(need(object, "object"));
+    *out = reportOf(engine::checkObject(*schemaOr(schema), *built, optionsOr(options))).release();
   });
+}
+
+swde_status swde_session_create(const swde_schema* schema, const swde_options* options,
+                                const char* name, swde_session** out) {
+  return guarded([&] {
+    cleared(out);
+    auto session = std::make_unique<swde_session>();
+    session->schema = schemaOr(schema);
+    engine::Options settings = optionsOr(options);
+    settings.jobs = 1;  // objects come one at a time
+    session->checker = std::make_unique<engine::Checker>(session->schema->metadata(), settings);
+    session->sink = std::make_unique<engine::ReportSink>(session->report);
+    session->session = std::make_unique<engine::Checker::Session>(
+        *session->checker,
+        swde::EscapeBytes(name != nullptr ? name : "<objects>", swde::Escape::kInvalid),
+        *session->sink);
+    *out = session.release();
+  });
+}
+
+swde_status swde_session_add(swde_session* session, const swde_object* object) {
+  return guarded([&] {
+    swde_session& s = need(session, "session");
+    const std::unique_ptr<swde::smObject> built = build(need(object, "object"));
+    if (!s.session) {
+      throw Failed{SWDE_ERROR_ARGUMENT, "the session is cancelled or finished"};
+    }
+    try {
+      s.session->add(*built);
+    } catch (const engine::Cancelled&) {
+      s.session.reset();
+      throw;
+    }
+  });
+}
+
+swde_status swde_session_finish(swde_session* session, swde_report** out) {
+  return guarded([&] {
+    cleared(out);
+    swde_session& s = need(session, "session");
+    if (!s.session) {
+      throw Failed{SWDE_ERROR_ARGUMENT, "the session is cancelled or finished"};
+    }
+    s.session->finish(true, s.report.totals, nullptr);
+    s.session.reset();
+    *out = reportOf(std::move(s.report)).release();
+  });
+}
+
+void swde_session_free(swde_session* session) {
+  delete session;
 }
 
 }  // extern "C"

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentInternal.hpp"
 
 namespace SWDE_API swde {
 namespace document {

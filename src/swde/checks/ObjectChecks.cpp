@@ -17,11 +17,11 @@
 #include <utility>
 
 #include "swde/checks/CheckDay.hpp"
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/checks/DocumentInternal.hpp"
 #include "swde/checks/MetadataAccess.hpp"
-#include "swde/checks/RegisterChecks.hpp"  // the register checks
 #include "swde/checks/ValueForms.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/document/DocumentInternal.hpp"
+#include "swde/document/RegisterChecks.hpp"  // the register checks
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {

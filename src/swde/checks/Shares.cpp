@@ -12,7 +12,7 @@
 
 #include <gmp.h>
 
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentInternal.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {

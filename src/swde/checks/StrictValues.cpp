@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentInternal.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {

@@ -5,8 +5,8 @@
 // names is settled with the other names at the end of the document (DocumentState.cpp): a
 // precinct number repeats from unit to unit, so the unit is the one of the precinct object the
 // relation resolves to, never of any precinct with the same number.
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/document/DocumentInternal.hpp"
 
 namespace SWDE_API swde {
 namespace document {

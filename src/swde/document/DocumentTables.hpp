@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_CHECKS_DOCUMENTTABLES_HPP_
-#define SWDE_CHECKS_DOCUMENTTABLES_HPP_
+#ifndef SWDE_DOCUMENT_DOCUMENTTABLES_HPP_
+#define SWDE_DOCUMENT_DOCUMENTTABLES_HPP_
 
 // The tables of the document-level checks. Internal to the library.
 //
@@ -574,4 +574,4 @@ class IdSet {
 }  // namespace document
 }  // namespace swde
 
-#endif  // SWDE_CHECKS_DOCUMENTTABLES_HPP_
+#endif  // SWDE_DOCUMENT_DOCUMENTTABLES_HPP_

@@ -25,7 +25,7 @@
 // Cancelling: the reading thread asks CheckerSettings::cancelled between objects and read
 // blocks, and every kPollInterval while it waits for a task; once it says so, the workers skip
 // the rest of their tasks (they look at a flag between objects) and check() throws Cancelled.
-#include "Checker.hpp"
+#include "swde/engine/Checker.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -39,13 +39,12 @@
 #include <utility>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/engine/Context.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/xml/detail/DocumentCutter.hpp"
 
-#include "Context.hpp"
-
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 constexpr std::size_t kBatchObjects = 256;
@@ -253,6 +252,17 @@ class Checker::Run {
       values_ = &document_->objectChecks();
     }
   }
+
+  // An object the host built, in a document without sections of its own.
+  void add(smObject& object, Metadata& sections) {
+    poll();
+    const Sets sets{&checker_.annex_, &sections, false};
+    count(checkMain(object, sets));
+    remember(findingsOf(object, sets, values_, [this](Finding&& finding) { report(finding); }));
+  }
+
+  // The end of a document of such objects.
+  void settle() { finishDocument(AnsiString()); }
 
   // However the document ends, no task outlives it (their results are not wanted any more).
   ~Run() { waitInFlight(); }
@@ -575,4 +585,44 @@ std::optional<Failure> Checker::check(const std::string& label, std::istream& in
   return failure;
 }
 
-}  // namespace swde::cli
+std::optional<Failure> Checker::checkFile(const std::string& path, const std::string& label,
+                                          const ProgressFn& progress, OutputSink& sink,
+                                          Summary* summary, Totals& totals) {
+  xml::InputFile input;
+  try {
+    input = xml::openInput(path);
+  } catch (const xml::XmlError& e) {
+    const Failure failure{e.file(), e.line(), e.column(), e.message()};
+    ++totals.unreadable;
+    sink.beginFile(label);
+    sink.endFile(label, totals, Summary{}, &failure);
+    return failure;
+  }
+  return check(label, *input.stream, input.size, progress, sink, summary, totals);
+}
+
+Checker::Session::Session(Checker& checker, std::string label, OutputSink& sink)
+    : label_(std::move(label)), sink_(sink), sections_(std::make_unique<Metadata>()) {
+  sink_.beginFile(label_);
+  run_ = std::make_unique<Run>(checker, label_, sink_, summary_, totals_);
+}
+
+Checker::Session::~Session() = default;
+
+void Checker::Session::add(smObject& object) {
+  run_->add(object, *sections_);
+}
+
+void Checker::Session::finish(bool settle, Totals& totals, Summary* summary) {
+  if (settle) {
+    run_->settle();
+  }
+  run_.reset();
+  sink_.endFile(label_, totals_, summary_, nullptr);
+  totals.add(totals_);
+  if (summary != nullptr) {
+    summary->add(summary_);
+  }
+}
+
+}  // namespace swde::engine

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <utility>
 
-#include "swde/checks/DocumentInternal.hpp"
-#include "swde/checks/RegisterChecks.hpp"
 #include "swde/checks/ValueForms.hpp"
+#include "swde/document/DocumentInternal.hpp"
+#include "swde/document/RegisterChecks.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {

@@ -53,10 +53,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/checks/DocumentInternal.hpp"
-#include "swde/checks/DocumentTables.hpp"
-#include "swde/checks/RegisterChecks.hpp"  // the register checks
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/document/DocumentInternal.hpp"
+#include "swde/document/DocumentTables.hpp"
+#include "swde/document/RegisterChecks.hpp"  // the register checks
 
 namespace SWDE_API swde {
 namespace {

@@ -1,17 +1,16 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+#ifndef SWDE_ENGINE_CONTEXT_HPP_
+#define SWDE_ENGINE_CONTEXT_HPP_
 
 #include <functional>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 
-#include "Output.hpp"
-
-namespace swde::cli {
+namespace swde::engine {
 
 // Hands `found` the findings that the error records of `object` make, after checkMain, in the
 // order of its errors, each with the context a reader needs to mend the fault: the attribute or
@@ -28,6 +27,6 @@ void findingsOf(const smObject& object, const Metadata& annex, const Metadata& f
 // The finding of the document checks, which carries its context itself.
 Finding findingOf(const smDocumentFinding& finding);
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_CONTEXT_HPP_
+#endif  // SWDE_ENGINE_CONTEXT_HPP_

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
+#ifndef SWDE_ENGINE_CHECKER_HPP_
+#define SWDE_ENGINE_CHECKER_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -11,13 +11,13 @@
 #include <optional>
 #include <string>
 
+#include "swde/engine/Filter.hpp"
+#include "swde/engine/Output.hpp"
 #include "swde/metadata/Metadata.hpp"
+#include "swde/model/Smobject.hpp"
 #include "swde/xml/Reader.hpp"
 
-#include "Filter.hpp"
-#include "Output.hpp"
-
-namespace swde::cli {
+namespace swde::engine {
 
 // Reports progress: bytes read so far and the input's size (0 when unknown).
 using ProgressFn = std::function<void(std::uint64_t done, std::uint64_t total)>;
@@ -64,6 +64,9 @@ struct Cancelled : std::exception {
 // document, fed by the writer in document order; what that state settles at the end of a
 // document read to its end comes after the document's other findings.
 class Checker {
+  class Pool;
+  class Run;
+
  public:
   // `annex` must outlive the checker; nobody may change it or walk it with the cursors of its
   // record types while the checker works (its workers read it at the same time).
@@ -83,15 +86,45 @@ class Checker {
                                const ProgressFn& progress, OutputSink& sink, Summary* summary,
                                Totals& totals);
 
- private:
-  class Pool;
-  class Run;
+  // Opens `path` and checks it as check() does; a file that cannot be opened is that input's
+  // failure, told to the sink like any other (beginFile, endFile).
+  std::optional<Failure> checkFile(const std::string& path, const std::string& label,
+                                   const ProgressFn& progress, OutputSink& sink, Summary* summary,
+                                   Totals& totals);
 
+  // A document whose objects the host builds and hands over in document order, each checked
+  // at once and its findings told to the sink (beginFile when the session starts). Objects have
+  // no sections of their own: they are checked against the checker's schema alone.
+  class Session {
+   public:
+    Session(Checker& checker, std::string label, OutputSink& sink);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Checks `object` and tells its findings, then those the document checks make of it at
+    // once (a key seen before, say). Throws Cancelled when the settings say so.
+    void add(smObject& object);
+    // Ends the document: with `settle`, what the document checks can judge only at its end (a
+    // reference never resolved, shares that do not add up) comes first; then endFile. Adds the
+    // counts to `totals` and the summary to `summary` (may be null). Call it once.
+    void finish(bool settle, Totals& totals, Summary* summary);
+
+   private:
+    std::string label_;
+    OutputSink& sink_;
+    Totals totals_;
+    Summary summary_;
+    std::unique_ptr<Metadata> sections_;
+    std::unique_ptr<Run> run_;
+  };
+
+ private:
   Metadata& annex_;
   CheckerSettings settings_;  // `today` resolved once, so every document has the same day
   std::unique_ptr<Pool> pool_;
 };
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_CHECKER_HPP_
+#endif  // SWDE_ENGINE_CHECKER_HPP_

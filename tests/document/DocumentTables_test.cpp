@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentTables.hpp"
+#include "swde/document/DocumentTables.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/metadata/NameIndex.hpp"
 

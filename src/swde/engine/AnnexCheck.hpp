@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
+#ifndef SWDE_ENGINE_ANNEXCHECK_HPP_
+#define SWDE_ENGINE_ANNEXCHECK_HPP_
 
 #include <cstdint>
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "swde/metadata/Metadata.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 
 // A mistake in a reference schema that its reader accepts, found before any document is read.
 struct SchemaMistake {
@@ -24,6 +24,6 @@ struct SchemaMistake {
 // such relation would be reported), a `shares` attribute that is not a fraction (UL).
 std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex);
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_ANNEXCHECK_HPP_
+#endif  // SWDE_ENGINE_ANNEXCHECK_HPP_

@@ -25,9 +25,9 @@
 #include <utility>
 #include <vector>
 
-#include "swde/checks/DocumentInternal.hpp"
-#include "swde/checks/DocumentTables.hpp"
-#include "swde/checks/RegisterChecks.hpp"
+#include "swde/document/DocumentInternal.hpp"
+#include "swde/document/DocumentTables.hpp"
+#include "swde/document/RegisterChecks.hpp"
 
 namespace SWDE_API swde {
 namespace document {

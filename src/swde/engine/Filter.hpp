@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
+#ifndef SWDE_ENGINE_FILTER_HPP_
+#define SWDE_ENGINE_FILTER_HPP_
 
 #include <cstdint>
 #include <optional>
@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "Output.hpp"
+#include "swde/engine/Output.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 
 // True for a code of the message catalogue (2001-2008, 3001-3014, 6001-6036) or of the
 // document checks (7001 and up). REQUIRES: swde::Initialize() has run.
@@ -44,6 +44,6 @@ struct FindingFilter {
   bool filters() const { return select.has_value() || !ignore.empty() || errorsOnly; }
 };
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_FILTER_HPP_
+#endif  // SWDE_ENGINE_FILTER_HPP_

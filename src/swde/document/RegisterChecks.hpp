@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_CHECKS_REGISTERCHECKS_HPP_
-#define SWDE_CHECKS_REGISTERCHECKS_HPP_
+#ifndef SWDE_DOCUMENT_REGISTERCHECKS_HPP_
+#define SWDE_DOCUMENT_REGISTERCHECKS_HPP_
 
 // The register checks: the part of the document checks that knows what the national record
 // types stand for (parcels and their land-use parts, buildings, premises, register units,
@@ -31,7 +31,7 @@
 #include <string_view>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/model/Smobject.hpp"
 #include "swde/platform/AnsiString.hpp"
@@ -147,4 +147,4 @@ class RegisterState {
 }  // namespace document
 }  // namespace swde
 
-#endif  // SWDE_CHECKS_REGISTERCHECKS_HPP_
+#endif  // SWDE_DOCUMENT_REGISTERCHECKS_HPP_

@@ -20,16 +20,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "swde/engine/Output.hpp"
 #include "swde/platform/Bytes.hpp"
-
-#include "Output.hpp"
 
 extern const char swde_report_css[];
 extern const std::size_t swde_report_css_size;
 extern const char swde_report_js[];
 extern const std::size_t swde_report_js_size;
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // The words of the page itself, besides those of wordsOf().
@@ -285,4 +284,4 @@ std::unique_ptr<OutputSink> makeHtmlSink(std::ostream& out, const OutputOptions&
   return std::make_unique<HtmlSink>(out, options);
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

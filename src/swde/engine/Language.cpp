@@ -1,5 +1,5 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include "Language.hpp"
+#include "swde/engine/Language.hpp"
 
 #include <cstdlib>
 #ifdef _WIN32
@@ -7,7 +7,7 @@
 #include <windows.h>
 #endif
 
-namespace swde::cli {
+namespace swde::engine {
 
 Language languageFromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -51,4 +51,4 @@ std::string counted(std::uint64_t count, const Forms& forms, Language language) 
   return std::to_string(count) + ' ' + form;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

@@ -1,12 +1,12 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
+#ifndef SWDE_ENGINE_LANGUAGE_HPP_
+#define SWDE_ENGINE_LANGUAGE_HPP_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace swde::cli {
+namespace swde::engine {
 
 // The language of the words around the findings in the text and HTML reports. The findings'
 // messages are the catalogue's Polish in both; JSON and CSV have no words of their own.
@@ -44,6 +44,6 @@ struct Forms {
 };
 std::string counted(std::uint64_t count, const Forms& forms, Language language);
 
-}  // namespace swde::cli
+}  // namespace swde::engine
 
-#endif  // SWDE_TOOLS_SWDE_CHECK_LANGUAGE_HPP_
+#endif  // SWDE_ENGINE_LANGUAGE_HPP_

@@ -2,7 +2,7 @@
 //
 // Runs over the definitions once, noting which declarations the record types use, and then
 // over the declarations for the unused ones. Names are CP1250 and reported as UTF-8.
-#include "AnnexCheck.hpp"
+#include "swde/engine/AnnexCheck.hpp"
 
 #include <algorithm>
 #include <string_view>
@@ -10,7 +10,7 @@
 
 #include "swde/platform/Cp1250.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // Base types with a meaning: TX (text, any value) and the ones whose values have a form.
@@ -88,4 +88,4 @@ std::vector<SchemaMistake> findSchemaMistakes(const Metadata& annex) {
   return found;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_CHECKS_DOCUMENTCHECKS_HPP_
-#define SWDE_CHECKS_DOCUMENTCHECKS_HPP_
+#ifndef SWDE_DOCUMENT_DOCUMENTCHECKS_HPP_
+#define SWDE_DOCUMENT_DOCUMENTCHECKS_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -292,4 +292,4 @@ class smDocumentChecks {
 
 }  // namespace swde
 
-#endif  // SWDE_CHECKS_DOCUMENTCHECKS_HPP_
+#endif  // SWDE_DOCUMENT_DOCUMENTCHECKS_HPP_

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Context.hpp"
+#include "swde/engine/Context.hpp"
+
 #include "Support.hpp"
 
 namespace {
@@ -37,7 +38,7 @@ TEST(Context, FindingsNameTheEntryTheirErrorIsAbout) {
       ASSERT_TRUE(object.checkMain(&annex, nullptr));
       ASSERT_EQ(object.errors.size(), 2 * entries);  // a 6001 and a 6002 for each pair
       std::size_t named = 0;
-      swde::cli::findingsOf(object, annex, file, [&](swde::cli::Finding&& finding) {
+      swde::engine::findingsOf(object, annex, file, [&](swde::engine::Finding&& finding) {
         // "Atrybut NAME nie jest ..." / "Relacja NAME nie jest ...": the message names it too.
         EXPECT_TRUE(finding.hasEntry);
         EXPECT_EQ(finding.message.find(" " + finding.entry + " "), 7u) << finding.message;

@@ -2,7 +2,7 @@
 //
 // The text, JSON and CSV formats (HTML is in HtmlOutput.cpp). Each writes as findings arrive,
 // so output of any size needs no more memory than one finding.
-#include "Output.hpp"
+#include "swde/engine/Output.hpp"
 
 #include <algorithm>
 #include <string_view>
@@ -11,7 +11,7 @@
 
 #include "swde/platform/Bytes.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // Text for the text report and the terminal: invalid bytes and control characters as \xHH.
@@ -43,26 +43,6 @@ std::string describe(const Failure& failure) {
   }
   return failure.file + ":" + std::to_string(failure.line) + ":" + std::to_string(failure.column) +
          ": " + failure.message;
-}
-
-ProgressBar::~ProgressBar() {
-  if (shown_) {
-    out_ << "\r\033[K" << std::flush;
-  }
-}
-
-void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
-  const int percent = total == 0 ? 0 : static_cast<int>(std::min(done, total) * 100 / total);
-  if (percent == lastPercent_) {
-    return;
-  }
-  lastPercent_ = percent;
-  shown_ = true;
-  constexpr int kWidth = 30;
-  const int filled = percent * kWidth / 100;
-  out_ << '\r' << shown(label_) << " [" << std::string(static_cast<std::size_t>(filled), '#')
-       << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << percent << '%'
-       << std::flush;
 }
 
 void Summary::add(const Finding& finding) {
@@ -431,4 +411,4 @@ std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& ou
   return std::make_unique<TextSink>(out, options);
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

@@ -7,8 +7,8 @@
 #include <array>
 #include <utility>
 
-#include "swde/checks/DocumentChecks.hpp"
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentChecks.hpp"
+#include "swde/document/DocumentInternal.hpp"
 #include "swde/platform/Sysutils.hpp"
 
 namespace SWDE_API swde {

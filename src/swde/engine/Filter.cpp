@@ -1,14 +1,14 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#include "Filter.hpp"
+#include "swde/engine/Filter.hpp"
 
 #include <stdexcept>
 #include <string>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/errors/Smerrors.hpp"
 #include "swde/platform/Sysutils.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 // A code of one to five digits; -1 for anything else.
@@ -69,4 +69,4 @@ bool FindingFilter::admits(const Finding& finding) const {
          (!errorsOnly || finding.msgType == 0);
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_CHECKS_DOCUMENTINTERNAL_HPP_
-#define SWDE_CHECKS_DOCUMENTINTERNAL_HPP_
+#ifndef SWDE_DOCUMENT_DOCUMENTINTERNAL_HPP_
+#define SWDE_DOCUMENT_DOCUMENTINTERNAL_HPP_
 
 // What the sources of the document checks share. Internal to the library.
 
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "swde/checks/DocumentChecks.hpp"
+#include "swde/document/DocumentChecks.hpp"
 #include "swde/metadata/Metadata.hpp"
 #include "swde/platform/AnsiString.hpp"
 
@@ -157,4 +157,4 @@ smDocumentFinding MakeUnitFinding(const Subject& object, const AnsiString& attri
 }  // namespace document
 }  // namespace swde
 
-#endif  // SWDE_CHECKS_DOCUMENTINTERNAL_HPP_
+#endif  // SWDE_DOCUMENT_DOCUMENTINTERNAL_HPP_

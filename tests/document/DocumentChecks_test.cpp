@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "swde/checks/DocumentInternal.hpp"
+#include "swde/document/DocumentInternal.hpp"
 
 #include "Support.hpp"
 

@@ -5,7 +5,7 @@
 // read. What every finding of an object shares (its key) is taken once per object. The expected
 // texts are written as the schema's notation or in the catalogue's own words, so that they read
 // alike with the messages and with the document checks' findings.
-#include "Context.hpp"
+#include "swde/engine/Context.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -16,7 +16,7 @@
 #include "swde/platform/Cp1250.hpp"
 #include "swde/platform/Sysutils.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 namespace {
 
 constexpr const char* kDateForm = "rrrr.mm.dd";
@@ -233,4 +233,4 @@ Finding findingOf(const smDocumentFinding& found) {
   return finding;
 }
 
-}  // namespace swde::cli
+}  // namespace swde::engine

@@ -1,6 +1,6 @@
 // swde — semantic checks of SWDE cadastral exchange objects.
-#ifndef SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
-#define SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
+#ifndef SWDE_ENGINE_OUTPUT_HPP_
+#define SWDE_ENGINE_OUTPUT_HPP_
 
 #include <cstdint>
 #include <map>
@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "Language.hpp"
+#include "swde/engine/Language.hpp"
 
-namespace swde::cli {
+namespace swde::engine {
 
 // One finding about one object, with its texts already in UTF-8: an error record of the
 // object's own checks (codes up to 6036) or a finding of the document checks (7001 and up).
@@ -116,24 +116,6 @@ std::unique_ptr<OutputSink> makeOutputSink(OutputFormat format, std::ostream& ou
 // The HTML report (HtmlOutput.cpp).
 std::unique_ptr<OutputSink> makeHtmlSink(std::ostream& out, const OutputOptions& options);
 
-// A progress bar on one line of a terminal: "LABEL [####      ] 40%".
-class ProgressBar {
- public:
-  ProgressBar(std::string label, std::ostream& out) : label_(std::move(label)), out_(out) {}
-  ~ProgressBar();  // clears the line
-  ProgressBar(const ProgressBar&) = delete;
-  ProgressBar& operator=(const ProgressBar&) = delete;
+}  // namespace swde::engine
 
-  // `done` of `total` bytes; a file that grows while it is read shows 100%.
-  void update(std::uint64_t done, std::uint64_t total);
-
- private:
-  std::string label_;
-  std::ostream& out_;
-  int lastPercent_ = -1;
-  bool shown_ = false;
-};
-
-}  // namespace swde::cli
-
-#endif  // SWDE_TOOLS_SWDE_CHECK_OUTPUT_HPP_
+#endif  // SWDE_ENGINE_OUTPUT_HPP_
