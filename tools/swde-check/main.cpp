@@ -159,9 +159,14 @@ std::optional<int> parse(int argc, char** argv, Arguments& args) {
   app.add_option("--jobs,-j", args.jobs,
                  "Objects checked in parallel by this many threads (default: the number of cores)")
       ->transform(countFrom(1, 256));
+  // One list per occurrence (the option may be repeated): a file named after it is a file.
   app.add_option("--select", args.selected,
-                 "Report only these codes: a list of codes and ranges, e.g. 6001,6020-6022");
-  app.add_option("--ignore", args.ignored, "Leave these codes out (the same syntax as --select)");
+                 "Report only these codes: a list of codes and ranges, e.g. 6001,6020-6022")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--ignore", args.ignored, "Leave these codes out (the same syntax as --select)")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("--severity", args.severity,
                  "Lowest severity reported: warning (everything, the default) or error")
       ->check(CLI::IsMember({"error", "warning"}));
