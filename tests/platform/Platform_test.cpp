@@ -77,7 +77,7 @@ TEST(Runtime, TableOfCases) {
   EXPECT_EQ(
       cases,
       (std::map<std::string, int>{
-          {"escape", 9}, {"field", 23}, {"format", 13}, {"int", 21}, {"trim", 9}, {"utf8", 17}}));
+          {"escape", 9}, {"field", 23}, {"format", 13}, {"int", 21}, {"trim", 9}, {"utf8", 20}}));
   EXPECT_EQ(swde::Format("%s/%s", {"a", "b", "c"}), "a/b");
   EXPECT_THROW(swde::Format("%s/%s", {"a"}), EConvertError);
   EXPECT_THROW(swde::Format("%s", nullptr, -1), EConvertError);

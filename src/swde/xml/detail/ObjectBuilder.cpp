@@ -66,7 +66,9 @@ void Parser::endObjValue() {
 }
 
 void Parser::endObjAttr() {
-  smAttribute* entry = object_->addAttribute(attribute_.code, attribute_.name, attribute_.value);
+  // The value is moved in, not copied: only the name and the code key the entry.
+  smAttribute* entry = object_->addAttribute(attribute_.code, attribute_.name, AnsiString());
+  entry->value = std::move(attribute_.value);
   entry->line = attribute_.line;
   entry->id = attribute_.id;
   attribute_ = PendingAttribute();

@@ -173,13 +173,27 @@ std::string quote(std::string_view text) {
   return "\"" + std::string(text.substr(0, cut)) + "...\"";
 }
 
-const char* Attributes::find(std::string_view key) const {
-  for (const XML_Char** item = items_; *item != nullptr; item += 2) {
-    if (key == item[0]) {
-      return item[1];
+Attributes::Attributes(const XML_Char** items, std::vector<std::size_t>& lengths)
+    : items_(items), lengths_(lengths) {
+  lengths.clear();
+  for (const XML_Char** item = items; *item != nullptr; item += 2) {
+    lengths.push_back(std::strlen(item[1]));
+  }
+}
+
+std::string_view Attributes::get(std::string_view key) const {
+  for (std::size_t i = 0; i < lengths_.size(); ++i) {
+    // The name ends at its terminator; the key holds none, so the loop stops there.
+    const char* name = nameAt(i);
+    std::size_t k = 0;
+    while (k < key.size() && name[k] == key[k]) {
+      ++k;
+    }
+    if (k == key.size() && name[k] == '\0') {
+      return valueAt(i);
     }
   }
-  return nullptr;
+  return {};
 }
 
 Parser::Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler onObject,
@@ -239,7 +253,7 @@ void XMLCALL Parser::onStartElement(void* self, const XML_Char* name,
   auto* parser = static_cast<Parser*>(self);
   parser->guarded([&] {
     parser->checkObjectSize();
-    parser->startElement(name, Attributes(attributes));
+    parser->startElement(name, Attributes(attributes, parser->attributeLengths_));
   });
 }
 
@@ -573,9 +587,9 @@ void Parser::startElement(std::string_view name, const Attributes& attributes) {
   if (stack_.size() > limits_.maxDepth) {
     fail(at, "elements nested deeper than " + std::to_string(limits_.maxDepth) + " levels");
   }
-  for (const XML_Char** item = attributes.items(); *item != nullptr; item += 2) {
-    if (std::strlen(item[1]) > limits_.maxValueBytes) {
-      fail(at, "value of attribute '" + std::string(item[0]) + "' longer than " +
+  for (std::size_t i = 0; i < attributes.size(); ++i) {
+    if (attributes.valueAt(i).size() > limits_.maxValueBytes) {
+      fail(at, "value of attribute '" + std::string(attributes.nameAt(i)) + "' longer than " +
                    std::to_string(limits_.maxValueBytes) + " bytes");
     }
   }
@@ -662,17 +676,19 @@ void Parser::endElement() {
 }
 
 void Parser::characterData(std::string_view utf8) {
+  // Most runs are the blanks between tags: where they start is asked of expat only when it
+  // is needed.
   const Frame& frame = stack_.back();
-  const Position at = here();
   if (!frame.collectsText) {
     const auto solid = std::find_if_not(utf8.begin(), utf8.end(), isXmlSpace);
     if (solid != utf8.end()) {
       const auto before = static_cast<std::size_t>(solid - utf8.begin());
-      fail(advance(at, utf8.substr(0, before)),
+      fail(advance(here(), utf8.substr(0, before)),
            std::string("unexpected text in <") + elementName(frame.node) + ">");
     }
     return;
   }
+  const Position at = here();
   if (!textStarted_) {
     textStarted_ = true;
     textStart_ = at;
@@ -685,7 +701,7 @@ void Parser::characterData(std::string_view utf8) {
          isContinuation(static_cast<unsigned char>(utf8[within]))) {
     --within;  // a character cut by the limit lies beyond it
   }
-  AnsiString converted;
+  AnsiString& converted = converted_;  // its capacity serves the next run
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8.substr(0, within), converted, &offset)) {
     fail(advance(at, utf8.substr(0, offset)),
@@ -700,9 +716,9 @@ void Parser::characterData(std::string_view utf8) {
 
 // --- Attribute helpers; their errors point at the current element's start tag.
 
-const char* Parser::required(const Attributes& attributes, std::string_view key) const {
-  const char* value = attributes.find(key);
-  if (value == nullptr) {
+std::string_view Parser::required(const Attributes& attributes, std::string_view key) const {
+  const std::string_view value = attributes.get(key);
+  if (value.data() == nullptr) {
     fail(stack_.back().start, "missing attribute '" + std::string(key) + "' on <" +
                                   elementName(stack_.back().node) + ">");
   }
@@ -720,21 +736,20 @@ AnsiString Parser::toCp1250(std::string_view utf8, std::string_view key) const {
 }
 
 AnsiString Parser::optionalText(const Attributes& attributes, std::string_view key) const {
-  const char* value = attributes.find(key);
-  return value == nullptr ? AnsiString() : toCp1250(value, key);
+  const std::string_view value = attributes.get(key);
+  return value.data() == nullptr ? AnsiString() : toCp1250(value, key);
 }
 
 AnsiString Parser::codeOf(const Attributes& attributes, const AnsiString& name) const {
-  const char* fieldName = attributes.find("field_name");
-  return fieldName == nullptr ? name : toCp1250(fieldName, "field_name");
+  const std::string_view fieldName = attributes.get("field_name");
+  return fieldName.data() == nullptr ? name : toCp1250(fieldName, "field_name");
 }
 
 std::optional<std::uint32_t> Parser::optionalId(const Attributes& attributes) const {
-  const char* text = attributes.find("id");
-  if (text == nullptr) {
+  const std::string_view digits = attributes.get("id");
+  if (digits.data() == nullptr) {
     return std::nullopt;
   }
-  const std::string_view digits(text);
   std::uint64_t value = 0;
   bool valid = !digits.empty();
   for (const char c : digits) {
@@ -778,16 +793,16 @@ int Parser::mandatoryLevel(const Attributes& attributes) const {
 }
 
 std::optional<AnsiString> Parser::valueAttribute(const Attributes& attributes) const {
-  const char* str = attributes.find("value_str");
-  const char* integer = attributes.find("value_int");
-  if (str != nullptr && integer != nullptr) {
+  const std::string_view str = attributes.get("value_str");
+  const std::string_view integer = attributes.get("value_int");
+  if (str.data() != nullptr && integer.data() != nullptr) {
     fail(stack_.back().start,
          std::string("both value_str and value_int on <") + elementName(stack_.back().node) + ">");
   }
-  if (str != nullptr) {
+  if (str.data() != nullptr) {
     return toCp1250(str, "value_str");
   }
-  if (integer != nullptr) {
+  if (integer.data() != nullptr) {
     std::int64_t unused = 0;
     if (!TryStrToInt64(integer, unused)) {
       fail(stack_.back().start, "invalid value_int " + quote(integer) + ": expected an integer");
