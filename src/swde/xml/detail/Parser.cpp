@@ -727,12 +727,16 @@ std::string_view Parser::required(const Attributes& attributes, std::string_view
 
 AnsiString Parser::toCp1250(std::string_view utf8, std::string_view key) const {
   AnsiString out;
+  convertInto(utf8, key, out);
+  return out;
+}
+
+void Parser::convertInto(std::string_view utf8, std::string_view key, AnsiString& out) const {
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8, out, &offset)) {
     fail(stack_.back().start, "character " + characterAt(utf8, offset) + " in attribute '" +
                                   std::string(key) + "' cannot be represented in windows-1250");
   }
-  return out;
 }
 
 AnsiString Parser::optionalText(const Attributes& attributes, std::string_view key) const {
@@ -741,8 +745,19 @@ AnsiString Parser::optionalText(const Attributes& attributes, std::string_view k
 }
 
 AnsiString Parser::codeOf(const Attributes& attributes, const AnsiString& name) const {
+  AnsiString code;
+  codeInto(attributes, name, code);
+  return code;
+}
+
+void Parser::codeInto(const Attributes& attributes, const AnsiString& name,
+                      AnsiString& code) const {
   const std::string_view fieldName = attributes.get("field_name");
-  return fieldName.data() == nullptr ? name : toCp1250(fieldName, "field_name");
+  if (fieldName.data() == nullptr) {
+    code = name;
+  } else {
+    convertInto(fieldName, "field_name", code);
+  }
 }
 
 std::optional<std::uint32_t> Parser::optionalId(const Attributes& attributes) const {
@@ -792,7 +807,7 @@ int Parser::mandatoryLevel(const Attributes& attributes) const {
   return value;
 }
 
-std::optional<AnsiString> Parser::valueAttribute(const Attributes& attributes) const {
+bool Parser::readValueAttribute(const Attributes& attributes, AnsiString& out) const {
   const std::string_view str = attributes.get("value_str");
   const std::string_view integer = attributes.get("value_int");
   if (str.data() != nullptr && integer.data() != nullptr) {
@@ -800,16 +815,19 @@ std::optional<AnsiString> Parser::valueAttribute(const Attributes& attributes) c
          std::string("both value_str and value_int on <") + elementName(stack_.back().node) + ">");
   }
   if (str.data() != nullptr) {
-    return toCp1250(str, "value_str");
+    convertInto(str, "value_str", out);
+    return true;
   }
   if (integer.data() != nullptr) {
     std::int64_t unused = 0;
     if (!TryStrToInt64(integer, unused)) {
       fail(stack_.back().start, "invalid value_int " + quote(integer) + ": expected an integer");
     }
-    return AnsiString(integer);  // digits and a sign: the same bytes in CP1250
+    out.assign(integer);  // digits and a sign: the same bytes in CP1250
+    return true;
   }
-  return std::nullopt;
+  out.clear();
+  return false;
 }
 
 void Parser::countEntry(std::size_t& entries) const {
@@ -820,9 +838,7 @@ void Parser::countEntry(std::size_t& entries) const {
 }
 
 void Parser::startValue(const Attributes& attributes) {
-  std::optional<AnsiString> value = valueAttribute(attributes);
-  valueFromAttribute_ = value.has_value();
-  value_ = value ? std::move(*value) : AnsiString();
+  valueFromAttribute_ = readValueAttribute(attributes, value_);
   // Without value_str or value_int the text is the value; otherwise text is not allowed.
   stack_.back().collectsText = !valueFromAttribute_;
   text_.clear();

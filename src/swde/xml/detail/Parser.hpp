@@ -188,11 +188,15 @@ class Parser {
   std::string_view required(const Attributes& attributes, std::string_view key) const;
   AnsiString toCp1250(std::string_view utf8, std::string_view key) const;
   AnsiString optionalText(const Attributes& attributes, std::string_view key) const;
+  // The same into `out`, which keeps its buffer.
+  void convertInto(std::string_view utf8, std::string_view key, AnsiString& out) const;
   AnsiString codeOf(const Attributes& attributes, const AnsiString& name) const;
+  void codeInto(const Attributes& attributes, const AnsiString& name, AnsiString& code) const;
   std::optional<std::uint32_t> optionalId(const Attributes& attributes) const;
   bool flag(const Attributes& attributes, std::string_view key) const;
   int mandatoryLevel(const Attributes& attributes) const;
-  std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
+  // value_str (converted) or value_int into `out`; false (and `out` empty) without either.
+  bool readValueAttribute(const Attributes& attributes, AnsiString& out) const;
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
   [[noreturn]] void failRepeated(const std::string& what, std::uint32_t firstLine) const;
@@ -305,6 +309,8 @@ class Parser {
   std::uint32_t attributeOrdinal_ = 0;
   std::uint32_t relationOrdinal_ = 0;
   PendingAttribute attribute_;
+  AnsiString scratchName_;  // of the object or relation being started
+  AnsiString scratchCode_;
   smRelation* relation_ = nullptr;
   bool relationHasDest_ = false;
 };
