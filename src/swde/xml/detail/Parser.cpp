@@ -27,6 +27,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <istream>
 #include <limits>
 #include <new>
@@ -91,36 +92,57 @@ const char* elementName(Node node) {
 }
 
 // The kind of the element `name` under `parent`; nothing when the format does not admit it.
+// An element has at most three kinds of children: they are found by its kind first.
 std::optional<Node> childOf(Node parent, std::string_view name) {
-  struct Rule {
-    Node parent;
+  struct Child {
     const char* name;
-    Node child;
+    Node node;
   };
-  static constexpr Rule kRules[] = {
-      {Node::kDocument, "SWDE", Node::kSwde},
-      {Node::kSwde, "ATTRIBS_SECT", Node::kAttribsSect},
-      {Node::kSwde, "TYPES_SECT", Node::kTypesSect},
-      {Node::kSwde, "OBJECT", Node::kObject},
-      {Node::kAttribsSect, "ATTR", Node::kAttribDecl},
-      {Node::kTypesSect, "OBJECT", Node::kTypeDef},
-      {Node::kTypeDef, "ATTRIBUTES", Node::kAttrDefs},
-      {Node::kTypeDef, "RELATIONS", Node::kRelatDefs},
-      {Node::kAttrDefs, "ATTR", Node::kAttrDef},
-      {Node::kAttrDef, "VALUE", Node::kAllowedValue},
-      {Node::kRelatDefs, "RELAT", Node::kRelatDef},
-      {Node::kRelatDef, "DEST_OBJECT", Node::kDestTypeDef},
-      {Node::kObject, "ATTRIBUTES", Node::kObjAttrs},
-      {Node::kObject, "RELATIONS", Node::kObjRelats},
-      {Node::kObjAttrs, "ATTR", Node::kObjAttr},
-      {Node::kObjAttr, "VALUE", Node::kObjValue},
-      {Node::kObjRelats, "RELAT", Node::kObjRelat},
-      {Node::kObjRelat, "DEST_OBJECT", Node::kObjDest},
-  };
-  for (const Rule& rule : kRules) {
-    if (rule.parent == parent && name == rule.name) {
-      return rule.child;
+  const auto pick = [name](std::initializer_list<Child> children) -> std::optional<Node> {
+    for (const Child& child : children) {
+      if (name == child.name) {
+        return child.node;
+      }
     }
+    return std::nullopt;
+  };
+  switch (parent) {
+    case Node::kDocument:
+      return pick({{"SWDE", Node::kSwde}});
+    case Node::kSwde:
+      return pick({{"OBJECT", Node::kObject},
+                   {"ATTRIBS_SECT", Node::kAttribsSect},
+                   {"TYPES_SECT", Node::kTypesSect}});
+    case Node::kAttribsSect:
+      return pick({{"ATTR", Node::kAttribDecl}});
+    case Node::kTypesSect:
+      return pick({{"OBJECT", Node::kTypeDef}});
+    case Node::kTypeDef:
+      return pick({{"ATTRIBUTES", Node::kAttrDefs}, {"RELATIONS", Node::kRelatDefs}});
+    case Node::kAttrDefs:
+      return pick({{"ATTR", Node::kAttrDef}});
+    case Node::kAttrDef:
+      return pick({{"VALUE", Node::kAllowedValue}});
+    case Node::kRelatDefs:
+      return pick({{"RELAT", Node::kRelatDef}});
+    case Node::kRelatDef:
+      return pick({{"DEST_OBJECT", Node::kDestTypeDef}});
+    case Node::kObject:
+      return pick({{"ATTRIBUTES", Node::kObjAttrs}, {"RELATIONS", Node::kObjRelats}});
+    case Node::kObjAttrs:
+      return pick({{"ATTR", Node::kObjAttr}});
+    case Node::kObjAttr:
+      return pick({{"VALUE", Node::kObjValue}});
+    case Node::kObjRelats:
+      return pick({{"RELAT", Node::kObjRelat}});
+    case Node::kObjRelat:
+      return pick({{"DEST_OBJECT", Node::kObjDest}});
+    case Node::kAttribDecl:
+    case Node::kAllowedValue:
+    case Node::kDestTypeDef:
+    case Node::kObjValue:
+    case Node::kObjDest:
+      break;
   }
   return std::nullopt;
 }
