@@ -115,4 +115,20 @@ TEST(Cp1250, EveryByteRoundTrips) {
   EXPECT_EQ(swde::UnicodeToCp1250(0x03A9), -1);
 }
 
+// The ASCII run ends at the first byte above 0x7F wherever it lies in or between the words of
+// eight bytes scanned, and conversion and validation go on from there.
+TEST(Cp1250, AsciiRunsEndAtTheFirstHighByte) {
+  const std::string ascii(26, 'a');
+  EXPECT_EQ(swde::AsciiPrefixLength(ascii), ascii.size());
+  for (std::size_t at = 0; at < ascii.size(); ++at) {
+    std::string text = ascii;
+    text[at] = '\xC5';
+    EXPECT_EQ(swde::AsciiPrefixLength(text), at) << at;
+    EXPECT_FALSE(swde::IsUtf8(text)) << at;  // a lead byte cut short
+    AnsiString out;
+    EXPECT_TRUE(swde::Utf8ToCp1250(text.insert(at + 1, "\x82"), out)) << at;
+    EXPECT_EQ(out, ascii.substr(0, at) + "\xB3" + ascii.substr(at + 1)) << at;
+  }
+}
+
 }  // namespace
