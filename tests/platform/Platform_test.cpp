@@ -77,7 +77,7 @@ TEST(Runtime, TableOfCases) {
   EXPECT_EQ(
       cases,
       (std::map<std::string, int>{
-          {"escape", 9}, {"field", 23}, {"format", 13}, {"int", 21}, {"trim", 9}, {"utf8", 17}}));
+          {"escape", 9}, {"field", 23}, {"format", 13}, {"int", 21}, {"trim", 9}, {"utf8", 20}}));
   EXPECT_EQ(swde::Format("%s/%s", {"a", "b", "c"}), "a/b");
   EXPECT_THROW(swde::Format("%s/%s", {"a"}), EConvertError);
   EXPECT_THROW(swde::Format("%s", nullptr, -1), EConvertError);
@@ -113,6 +113,22 @@ TEST(Cp1250, EveryByteRoundTrips) {
   EXPECT_EQ(back, allDefined);
   EXPECT_EQ(swde::UnicodeToCp1250(0x0080), -1);
   EXPECT_EQ(swde::UnicodeToCp1250(0x03A9), -1);
+}
+
+// The ASCII run ends at the first byte above 0x7F wherever it lies in or between the words of
+// eight bytes scanned, and conversion and validation go on from there.
+TEST(Cp1250, AsciiRunsEndAtTheFirstHighByte) {
+  const std::string ascii(26, 'a');
+  EXPECT_EQ(swde::AsciiPrefixLength(ascii), ascii.size());
+  for (std::size_t at = 0; at < ascii.size(); ++at) {
+    std::string text = ascii;
+    text[at] = '\xC5';
+    EXPECT_EQ(swde::AsciiPrefixLength(text), at) << at;
+    EXPECT_FALSE(swde::IsUtf8(text)) << at;  // a lead byte cut short
+    AnsiString out;
+    EXPECT_TRUE(swde::Utf8ToCp1250(text.insert(at + 1, "\x82"), out)) << at;
+    EXPECT_EQ(out, ascii.substr(0, at) + "\xB3" + ascii.substr(at + 1)) << at;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include "swde/platform/Bytes.hpp"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace SWDE_API swde {
 namespace {
@@ -117,9 +119,25 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) noe
   return length;
 }
 
+std::size_t AsciiPrefixLength(std::string_view text) noexcept {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  std::size_t pos = 0;
+  for (; pos + sizeof(std::uint64_t) <= text.size(); pos += sizeof(std::uint64_t)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + pos, sizeof word);
+    if ((word & kHighBits) != 0) {
+      break;  // the byte is found below, whatever the byte order
+    }
+  }
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
+    ++pos;
+  }
+  return pos;
+}
+
 bool IsUtf8(std::string_view text) noexcept {
   char32_t cp = 0;
-  for (std::size_t pos = 0; pos < text.size();) {
+  for (std::size_t pos = AsciiPrefixLength(text); pos < text.size();) {
     const std::size_t length = DecodeUtf8(text, pos, cp);
     if (length == 0) {
       return false;

@@ -31,6 +31,9 @@ int CodepageToUnicode(Codepage codepage, unsigned char byte) noexcept;
 // REQUIRES: pos < text.size().
 std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) noexcept;
 
+// The number of bytes below 0x80 at the start of `text`: eight at a time.
+std::size_t AsciiPrefixLength(std::string_view text) noexcept;
+
 // True when all of `text` is well-formed UTF-8.
 bool IsUtf8(std::string_view text) noexcept;
 

@@ -77,6 +77,13 @@ bool Utf8ToCp1250(std::string_view text, AnsiString& out, std::size_t* errorOffs
   out.reserve(text.size());
   std::size_t pos = 0;
   while (pos < text.size()) {
+    // ASCII is the same bytes in both: a run of it is copied whole.
+    const std::size_t ascii = AsciiPrefixLength(text.substr(pos));
+    out.append(text.data() + pos, ascii);
+    pos += ascii;
+    if (pos == text.size()) {
+      break;
+    }
     char32_t cp = 0;
     const std::size_t length = DecodeUtf8(text, pos, cp);
     const int byte = length == 0 ? -1 : UnicodeToCp1250(cp);

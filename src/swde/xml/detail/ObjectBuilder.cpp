@@ -18,7 +18,8 @@ void Parser::startObject(const Attributes& attributes) {
   if (mode_ == Mode::kSchema) {
     fail(at, "objects are not allowed in a schema");
   }
-  const AnsiString name = toCp1250(required(attributes, "name"), "name");
+  AnsiString& name = scratchName_;
+  convertInto(required(attributes, "name"), "name", name);
   const std::optional<std::uint32_t> id = optionalId(attributes);
   AnsiString baseType = optionalText(attributes, "base_type");
   AnsiString status = optionalText(attributes, "status");
@@ -38,17 +39,14 @@ void Parser::startObject(const Attributes& attributes) {
 void Parser::startObjAttr(const Attributes& attributes) {
   countEntry(objectEntries_);
   ++attributeOrdinal_;
-  PendingAttribute attribute;
-  attribute.name = toCp1250(required(attributes, "name"), "name");
-  attribute.code = codeOf(attributes, attribute.name);
+  // The pending entry's texts are written in place: their buffers serve entry after entry.
+  PendingAttribute& attribute = attribute_;
+  convertInto(required(attributes, "name"), "name", attribute.name);
+  codeInto(attributes, attribute.name, attribute.code);
   attribute.line = stack_.back().start.line;
   attribute.id = optionalId(attributes).value_or(attributeOrdinal_);
-  if (std::optional<AnsiString> value = valueAttribute(attributes)) {
-    attribute.value = std::move(*value);
-    attribute.hasValue = true;
-    attribute.fromAttribute = true;
-  }
-  attribute_ = std::move(attribute);
+  attribute.hasValue = readValueAttribute(attributes, attribute.value);
+  attribute.fromAttribute = attribute.hasValue;
 }
 
 void Parser::startObjValue(const Attributes& attributes) {
@@ -66,17 +64,23 @@ void Parser::endObjValue() {
 }
 
 void Parser::endObjAttr() {
-  smAttribute* entry = object_->addAttribute(attribute_.code, attribute_.name, attribute_.value);
+  // The value is moved in, not copied: only the name and the code key the entry.
+  smAttribute* entry = object_->addAttribute(attribute_.code, attribute_.name, AnsiString());
+  entry->value = std::move(attribute_.value);
   entry->line = attribute_.line;
   entry->id = attribute_.id;
-  attribute_ = PendingAttribute();
+  attribute_.value.clear();
+  attribute_.hasValue = false;
+  attribute_.fromAttribute = false;
 }
 
 void Parser::startObjRelat(const Attributes& attributes) {
   countEntry(objectEntries_);
   ++relationOrdinal_;
-  const AnsiString name = toCp1250(required(attributes, "name"), "name");
-  const AnsiString code = codeOf(attributes, name);
+  AnsiString& name = scratchName_;
+  AnsiString& code = scratchCode_;
+  convertInto(required(attributes, "name"), "name", name);
+  codeInto(attributes, name, code);
   const std::uint32_t id = optionalId(attributes).value_or(relationOrdinal_);
   relation_ = object_->addRelation(code, name);
   relation_->line = stack_.back().start.line;
@@ -89,8 +93,13 @@ void Parser::startObjDest(const Attributes& attributes) {
     fail(stack_.back().start, "more than one <DEST_OBJECT> in <RELAT>");
   }
   relationHasDest_ = true;
-  relation_->destType = toCp1250(required(attributes, "element"), "element");
-  relation_->destObject = optionalText(attributes, "name");
+  convertInto(required(attributes, "element"), "element", relation_->destType);
+  const std::string_view target = attributes.get("name");
+  if (target.data() != nullptr) {
+    convertInto(target, "name", relation_->destObject);
+  } else {
+    relation_->destObject.clear();
+  }
 }
 
 void Parser::endObject() {

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <istream>
 #include <limits>
 #include <new>
@@ -91,36 +92,57 @@ const char* elementName(Node node) {
 }
 
 // The kind of the element `name` under `parent`; nothing when the format does not admit it.
+// An element has at most three kinds of children: they are found by its kind first.
 std::optional<Node> childOf(Node parent, std::string_view name) {
-  struct Rule {
-    Node parent;
+  struct Child {
     const char* name;
-    Node child;
+    Node node;
   };
-  static constexpr Rule kRules[] = {
-      {Node::kDocument, "SWDE", Node::kSwde},
-      {Node::kSwde, "ATTRIBS_SECT", Node::kAttribsSect},
-      {Node::kSwde, "TYPES_SECT", Node::kTypesSect},
-      {Node::kSwde, "OBJECT", Node::kObject},
-      {Node::kAttribsSect, "ATTR", Node::kAttribDecl},
-      {Node::kTypesSect, "OBJECT", Node::kTypeDef},
-      {Node::kTypeDef, "ATTRIBUTES", Node::kAttrDefs},
-      {Node::kTypeDef, "RELATIONS", Node::kRelatDefs},
-      {Node::kAttrDefs, "ATTR", Node::kAttrDef},
-      {Node::kAttrDef, "VALUE", Node::kAllowedValue},
-      {Node::kRelatDefs, "RELAT", Node::kRelatDef},
-      {Node::kRelatDef, "DEST_OBJECT", Node::kDestTypeDef},
-      {Node::kObject, "ATTRIBUTES", Node::kObjAttrs},
-      {Node::kObject, "RELATIONS", Node::kObjRelats},
-      {Node::kObjAttrs, "ATTR", Node::kObjAttr},
-      {Node::kObjAttr, "VALUE", Node::kObjValue},
-      {Node::kObjRelats, "RELAT", Node::kObjRelat},
-      {Node::kObjRelat, "DEST_OBJECT", Node::kObjDest},
-  };
-  for (const Rule& rule : kRules) {
-    if (rule.parent == parent && name == rule.name) {
-      return rule.child;
+  const auto pick = [name](std::initializer_list<Child> children) -> std::optional<Node> {
+    for (const Child& child : children) {
+      if (name == child.name) {
+        return child.node;
+      }
     }
+    return std::nullopt;
+  };
+  switch (parent) {
+    case Node::kDocument:
+      return pick({{"SWDE", Node::kSwde}});
+    case Node::kSwde:
+      return pick({{"OBJECT", Node::kObject},
+                   {"ATTRIBS_SECT", Node::kAttribsSect},
+                   {"TYPES_SECT", Node::kTypesSect}});
+    case Node::kAttribsSect:
+      return pick({{"ATTR", Node::kAttribDecl}});
+    case Node::kTypesSect:
+      return pick({{"OBJECT", Node::kTypeDef}});
+    case Node::kTypeDef:
+      return pick({{"ATTRIBUTES", Node::kAttrDefs}, {"RELATIONS", Node::kRelatDefs}});
+    case Node::kAttrDefs:
+      return pick({{"ATTR", Node::kAttrDef}});
+    case Node::kAttrDef:
+      return pick({{"VALUE", Node::kAllowedValue}});
+    case Node::kRelatDefs:
+      return pick({{"RELAT", Node::kRelatDef}});
+    case Node::kRelatDef:
+      return pick({{"DEST_OBJECT", Node::kDestTypeDef}});
+    case Node::kObject:
+      return pick({{"ATTRIBUTES", Node::kObjAttrs}, {"RELATIONS", Node::kObjRelats}});
+    case Node::kObjAttrs:
+      return pick({{"ATTR", Node::kObjAttr}});
+    case Node::kObjAttr:
+      return pick({{"VALUE", Node::kObjValue}});
+    case Node::kObjRelats:
+      return pick({{"RELAT", Node::kObjRelat}});
+    case Node::kObjRelat:
+      return pick({{"DEST_OBJECT", Node::kObjDest}});
+    case Node::kAttribDecl:
+    case Node::kAllowedValue:
+    case Node::kDestTypeDef:
+    case Node::kObjValue:
+    case Node::kObjDest:
+      break;
   }
   return std::nullopt;
 }
@@ -173,13 +195,27 @@ std::string quote(std::string_view text) {
   return "\"" + std::string(text.substr(0, cut)) + "...\"";
 }
 
-const char* Attributes::find(std::string_view key) const {
-  for (const XML_Char** item = items_; *item != nullptr; item += 2) {
-    if (key == item[0]) {
-      return item[1];
+Attributes::Attributes(const XML_Char** items, std::vector<std::size_t>& lengths)
+    : items_(items), lengths_(lengths) {
+  lengths.clear();
+  for (const XML_Char** item = items; *item != nullptr; item += 2) {
+    lengths.push_back(std::strlen(item[1]));
+  }
+}
+
+std::string_view Attributes::get(std::string_view key) const {
+  for (std::size_t i = 0; i < lengths_.size(); ++i) {
+    // The name ends at its terminator; the key holds none, so the loop stops there.
+    const char* name = nameAt(i);
+    std::size_t k = 0;
+    while (k < key.size() && name[k] == key[k]) {
+      ++k;
+    }
+    if (k == key.size() && name[k] == '\0') {
+      return valueAt(i);
     }
   }
-  return nullptr;
+  return {};
 }
 
 Parser::Parser(std::string fileName, Mode mode, DocumentReader::ObjectHandler onObject,
@@ -239,7 +275,7 @@ void XMLCALL Parser::onStartElement(void* self, const XML_Char* name,
   auto* parser = static_cast<Parser*>(self);
   parser->guarded([&] {
     parser->checkObjectSize();
-    parser->startElement(name, Attributes(attributes));
+    parser->startElement(name, Attributes(attributes, parser->attributeLengths_));
   });
 }
 
@@ -573,9 +609,9 @@ void Parser::startElement(std::string_view name, const Attributes& attributes) {
   if (stack_.size() > limits_.maxDepth) {
     fail(at, "elements nested deeper than " + std::to_string(limits_.maxDepth) + " levels");
   }
-  for (const XML_Char** item = attributes.items(); *item != nullptr; item += 2) {
-    if (std::strlen(item[1]) > limits_.maxValueBytes) {
-      fail(at, "value of attribute '" + std::string(item[0]) + "' longer than " +
+  for (std::size_t i = 0; i < attributes.size(); ++i) {
+    if (attributes.valueAt(i).size() > limits_.maxValueBytes) {
+      fail(at, "value of attribute '" + std::string(attributes.nameAt(i)) + "' longer than " +
                    std::to_string(limits_.maxValueBytes) + " bytes");
     }
   }
@@ -662,17 +698,19 @@ void Parser::endElement() {
 }
 
 void Parser::characterData(std::string_view utf8) {
+  // Most runs are the blanks between tags: where they start is asked of expat only when it
+  // is needed.
   const Frame& frame = stack_.back();
-  const Position at = here();
   if (!frame.collectsText) {
     const auto solid = std::find_if_not(utf8.begin(), utf8.end(), isXmlSpace);
     if (solid != utf8.end()) {
       const auto before = static_cast<std::size_t>(solid - utf8.begin());
-      fail(advance(at, utf8.substr(0, before)),
+      fail(advance(here(), utf8.substr(0, before)),
            std::string("unexpected text in <") + elementName(frame.node) + ">");
     }
     return;
   }
+  const Position at = here();
   if (!textStarted_) {
     textStarted_ = true;
     textStart_ = at;
@@ -685,7 +723,7 @@ void Parser::characterData(std::string_view utf8) {
          isContinuation(static_cast<unsigned char>(utf8[within]))) {
     --within;  // a character cut by the limit lies beyond it
   }
-  AnsiString converted;
+  AnsiString& converted = converted_;  // its capacity serves the next run
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8.substr(0, within), converted, &offset)) {
     fail(advance(at, utf8.substr(0, offset)),
@@ -700,9 +738,9 @@ void Parser::characterData(std::string_view utf8) {
 
 // --- Attribute helpers; their errors point at the current element's start tag.
 
-const char* Parser::required(const Attributes& attributes, std::string_view key) const {
-  const char* value = attributes.find(key);
-  if (value == nullptr) {
+std::string_view Parser::required(const Attributes& attributes, std::string_view key) const {
+  const std::string_view value = attributes.get(key);
+  if (value.data() == nullptr) {
     fail(stack_.back().start, "missing attribute '" + std::string(key) + "' on <" +
                                   elementName(stack_.back().node) + ">");
   }
@@ -711,30 +749,44 @@ const char* Parser::required(const Attributes& attributes, std::string_view key)
 
 AnsiString Parser::toCp1250(std::string_view utf8, std::string_view key) const {
   AnsiString out;
+  convertInto(utf8, key, out);
+  return out;
+}
+
+void Parser::convertInto(std::string_view utf8, std::string_view key, AnsiString& out) const {
   std::size_t offset = 0;
   if (!Utf8ToCp1250(utf8, out, &offset)) {
     fail(stack_.back().start, "character " + characterAt(utf8, offset) + " in attribute '" +
                                   std::string(key) + "' cannot be represented in windows-1250");
   }
-  return out;
 }
 
 AnsiString Parser::optionalText(const Attributes& attributes, std::string_view key) const {
-  const char* value = attributes.find(key);
-  return value == nullptr ? AnsiString() : toCp1250(value, key);
+  const std::string_view value = attributes.get(key);
+  return value.data() == nullptr ? AnsiString() : toCp1250(value, key);
 }
 
 AnsiString Parser::codeOf(const Attributes& attributes, const AnsiString& name) const {
-  const char* fieldName = attributes.find("field_name");
-  return fieldName == nullptr ? name : toCp1250(fieldName, "field_name");
+  AnsiString code;
+  codeInto(attributes, name, code);
+  return code;
+}
+
+void Parser::codeInto(const Attributes& attributes, const AnsiString& name,
+                      AnsiString& code) const {
+  const std::string_view fieldName = attributes.get("field_name");
+  if (fieldName.data() == nullptr) {
+    code = name;
+  } else {
+    convertInto(fieldName, "field_name", code);
+  }
 }
 
 std::optional<std::uint32_t> Parser::optionalId(const Attributes& attributes) const {
-  const char* text = attributes.find("id");
-  if (text == nullptr) {
+  const std::string_view digits = attributes.get("id");
+  if (digits.data() == nullptr) {
     return std::nullopt;
   }
-  const std::string_view digits(text);
   std::uint64_t value = 0;
   bool valid = !digits.empty();
   for (const char c : digits) {
@@ -777,24 +829,27 @@ int Parser::mandatoryLevel(const Attributes& attributes) const {
   return value;
 }
 
-std::optional<AnsiString> Parser::valueAttribute(const Attributes& attributes) const {
-  const char* str = attributes.find("value_str");
-  const char* integer = attributes.find("value_int");
-  if (str != nullptr && integer != nullptr) {
+bool Parser::readValueAttribute(const Attributes& attributes, AnsiString& out) const {
+  const std::string_view str = attributes.get("value_str");
+  const std::string_view integer = attributes.get("value_int");
+  if (str.data() != nullptr && integer.data() != nullptr) {
     fail(stack_.back().start,
          std::string("both value_str and value_int on <") + elementName(stack_.back().node) + ">");
   }
-  if (str != nullptr) {
-    return toCp1250(str, "value_str");
+  if (str.data() != nullptr) {
+    convertInto(str, "value_str", out);
+    return true;
   }
-  if (integer != nullptr) {
+  if (integer.data() != nullptr) {
     std::int64_t unused = 0;
     if (!TryStrToInt64(integer, unused)) {
       fail(stack_.back().start, "invalid value_int " + quote(integer) + ": expected an integer");
     }
-    return AnsiString(integer);  // digits and a sign: the same bytes in CP1250
+    out.assign(integer);  // digits and a sign: the same bytes in CP1250
+    return true;
   }
-  return std::nullopt;
+  out.clear();
+  return false;
 }
 
 void Parser::countEntry(std::size_t& entries) const {
@@ -805,9 +860,7 @@ void Parser::countEntry(std::size_t& entries) const {
 }
 
 void Parser::startValue(const Attributes& attributes) {
-  std::optional<AnsiString> value = valueAttribute(attributes);
-  valueFromAttribute_ = value.has_value();
-  value_ = value ? std::move(*value) : AnsiString();
+  valueFromAttribute_ = readValueAttribute(attributes, value_);
   // Without value_str or value_int the text is the value; otherwise text is not allowed.
   stack_.back().collectsText = !valueFromAttribute_;
   text_.clear();

@@ -64,16 +64,23 @@ enum class Node : unsigned char {
   kObjDest,       // DEST_OBJECT of an object's RELAT
 };
 
-// The attributes of one start tag as expat passes them: name, value, ..., null.
+// The attributes of one start tag as expat passes them: name, value, ..., null. The length of
+// each value is measured once, into `lengths` (a buffer the parser reuses from tag to tag).
 class Attributes {
  public:
-  explicit Attributes(const XML_Char** items) : items_(items) {}
-  // The value of `key`, or null when the tag lacks it.
-  const char* find(std::string_view key) const;
-  const XML_Char** items() const { return items_; }
+  Attributes(const XML_Char** items, std::vector<std::size_t>& lengths);
+  // The value of `key` (null-terminated, as expat keeps it); a view without data (data() is
+  // null) when the tag lacks it, which an empty value is not.
+  std::string_view get(std::string_view key) const;
+  // The same as a C string, or null.
+  const char* find(std::string_view key) const { return get(key).data(); }
+  std::size_t size() const { return lengths_.size(); }
+  const char* nameAt(std::size_t i) const { return items_[2 * i]; }
+  std::string_view valueAt(std::size_t i) const { return {items_[2 * i + 1], lengths_[i]}; }
 
  private:
   const XML_Char** items_;
+  const std::vector<std::size_t>& lengths_;
 };
 
 // One expat parser and the state of the format around it. A callback never lets an exception
@@ -177,14 +184,19 @@ class Parser {
   void characterData(std::string_view utf8);
   bool insideObject(Position* objectStart) const;
 
-  const char* required(const Attributes& attributes, std::string_view key) const;
+  // The value of `key`, null-terminated; fails when the tag lacks it.
+  std::string_view required(const Attributes& attributes, std::string_view key) const;
   AnsiString toCp1250(std::string_view utf8, std::string_view key) const;
   AnsiString optionalText(const Attributes& attributes, std::string_view key) const;
+  // The same into `out`, which keeps its buffer.
+  void convertInto(std::string_view utf8, std::string_view key, AnsiString& out) const;
   AnsiString codeOf(const Attributes& attributes, const AnsiString& name) const;
+  void codeInto(const Attributes& attributes, const AnsiString& name, AnsiString& code) const;
   std::optional<std::uint32_t> optionalId(const Attributes& attributes) const;
   bool flag(const Attributes& attributes, std::string_view key) const;
   int mandatoryLevel(const Attributes& attributes) const;
-  std::optional<AnsiString> valueAttribute(const Attributes& attributes) const;
+  // value_str (converted) or value_int into `out`; false (and `out` empty) without either.
+  bool readValueAttribute(const Attributes& attributes, AnsiString& out) const;
   void countEntry(std::size_t& entries) const;
   void countSchemaItem();
   [[noreturn]] void failRepeated(const std::string& what, std::uint32_t firstLine) const;
@@ -258,7 +270,9 @@ class Parser {
   Prolog prolog_;
 
   std::vector<Frame> stack_;
-  AnsiString text_;  // CP1250 text of the VALUE being read
+  std::vector<std::size_t> attributeLengths_;  // of the start tag being read
+  AnsiString text_;                            // CP1250 text of the VALUE being read
+  AnsiString converted_;                       // the run of text being converted
   std::size_t textBytes_ = 0;
   Position textStart_;
   bool textStarted_ = false;
@@ -295,6 +309,8 @@ class Parser {
   std::uint32_t attributeOrdinal_ = 0;
   std::uint32_t relationOrdinal_ = 0;
   PendingAttribute attribute_;
+  AnsiString scratchName_;  // of the object or relation being started
+  AnsiString scratchCode_;
   smRelation* relation_ = nullptr;
   bool relationHasDest_ = false;
 };

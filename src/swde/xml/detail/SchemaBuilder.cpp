@@ -83,7 +83,7 @@ void Parser::startAttribDecl(const Attributes& attributes) {
   if (mode_ == Mode::kSchema) {
     const AttribsSection& section = *metadata_->attribsSection;
     noteDefinition(section.declarations(), section.getAttribute(name), declarationLines_,
-                   "attribute", required(attributes, "name"), "declared");
+                   "attribute", required(attributes, "name").data(), "declared");
   }
   const AnsiString baseType = toCp1250(required(attributes, "base_type"), "base_type");
   AttributeDecl* decl = metadata_->attribsSection->addAttribute(name, baseType);
@@ -109,7 +109,7 @@ void Parser::startTypeDef(const Attributes& attributes) {
   if (mode_ == Mode::kSchema) {
     const TypesSection& section = *metadata_->typesSection;
     noteDefinition(section.types(), section.getType(name), typeLines_, "record type",
-                   required(attributes, "name"), "defined");
+                   required(attributes, "name").data(), "defined");
     attributeLines_.clear();
     relationLines_.clear();
   }
@@ -163,7 +163,8 @@ void Parser::startAttrDef(const Attributes& attributes) {
   const EntryDef def = startEntryDef(attributes);
   if (mode_ == Mode::kSchema) {
     noteEntryDef(type_->getAttribute(def.name), type_->getAttributeByCode(def.code), "attribute",
-                 required(attributes, "name"), def.code, attributeLines_, type_->attributes());
+                 required(attributes, "name").data(), def.code, attributeLines_,
+                 type_->attributes());
   }
   const bool key = flag(attributes, "key");
   if (key) {
@@ -197,7 +198,8 @@ void Parser::startRelatDef(const Attributes& attributes) {
   const bool inverse = type != nullptr && std::string_view(type) == "inverse";
   if (mode_ == Mode::kSchema) {
     noteEntryDef(type_->getReference(def.name), type_->getReferenceByCode(def.code), "relation",
-                 required(attributes, "name"), def.code, relationLines_, type_->references());
+                 required(attributes, "name").data(), def.code, relationLines_,
+                 type_->references());
   }
   refDef_ = type_->addReference(def.name, def.code, def.mandatory, def.multiple, inverse);
   refDef_->line = stack_.back().start.line;
