@@ -2,14 +2,18 @@
 the C interface, the Python package and swde-check's JSON report. Each gives one line per
 finding (see check-document in the README); all must be equal, line for line, and not empty.
 
-same_findings.py DOCUMENT NAME=PROGRAM... [python] [tool=SWDE_CHECK]"""
+same_findings.py DOCUMENT NAME=PROGRAM... [python] [tool=SWDE_CHECK]
+SWDE_EMULATOR, when set, runs the programs (wine for a Windows build)."""
 import json
+import os
 import subprocess
 import sys
 
+EMULATOR = [os.environ["SWDE_EMULATOR"]] if os.environ.get("SWDE_EMULATOR") else []
+
 
 def run(program, document):
-    done = subprocess.run([program, document], capture_output=True)
+    done = subprocess.run(EMULATOR + [program, document], capture_output=True)
     if done.returncode not in (0, 1):
         sys.exit(f"{program}: exit {done.returncode}: {done.stderr.decode(errors='replace')}")
     return done.stdout.decode().splitlines()
@@ -29,7 +33,7 @@ def python_lines(document):
 
 
 def tool_lines(tool, document):
-    done = subprocess.run([tool, "--format", "json", document], capture_output=True)
+    done = subprocess.run(EMULATOR + [tool, "--format", "json", document], capture_output=True)
     findings = json.loads(done.stdout)["files"][0]["findings"]
     return [line(f, f.get) for f in findings]
 
