@@ -18,13 +18,14 @@ run_packages=(
 # setuptools, wheel and build, which install it and make its wheel), and the
 # test tools (jsonschema for the JSON reports, pytest, mypy for the package's types, Dask's
 # distributed for the batch example, Chromium for the HTML report; its tests read Europe/Warsaw
-# from tzdata).
+# from tzdata; Free Pascal for the Pascal unit's example, in the shared suite).
 build_packages=(
   "${run_packages[@]}"
   libgtest-dev libgmock-dev
   pybind11-dev python3-dev python3-pytest mypy python3-distributed
   python3-pip python3-setuptools python3-wheel python3-build
   python3-jsonschema chromium chromium-driver python3-selenium
+  fp-compiler
 )
 # The Windows build (scripts/windows.sh): the -posix cross compilers, wine to run the tests,
 # dpkg-dev for apt-get source, m4 and the autotools for GMP's build, zip for the artefact.
