@@ -22,6 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "WriteBuffer.hpp"
+
 namespace swde::cli {
 namespace {
 
@@ -91,50 +93,23 @@ std::optional<int> descriptorNamed(const std::string& path) {
 
 }  // namespace
 
-// Writes to a file descriptor; a failed write sets the stream's badbit and keeps errno's reason.
-class ReportFile::Buffer : public std::streambuf {
- public:
-  explicit Buffer(int fd) : fd_(fd), data_(std::size_t{1} << 16) {
-    setp(data_.data(), data_.data() + data_.size());
-  }
-
-  int error() const { return error_; }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (!drain()) {
-      return traits_type::eof();
-    }
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-
-  int sync() override { return drain() ? 0 : -1; }
-
- private:
-  bool drain() {
-    const char* at = pbase();
-    while (at < pptr()) {
-      const ssize_t wrote = ::write(fd_, at, static_cast<std::size_t>(pptr() - at));
-      if (wrote < 0) {
-        if (errno == EINTR) {
-          continue;
-        }
-        error_ = errno;
-        return false;
+// Writes to a file descriptor, again where a signal interrupted the write.
+struct DescriptorWrite {
+  int fd;
+  long long operator()(const char* data, std::size_t size, int& error) const {
+    for (;;) {
+      const ssize_t wrote = ::write(fd, data, size);
+      if (wrote >= 0 || errno != EINTR) {
+        error = wrote < 0 ? errno : error;
+        return wrote;
       }
-      at += wrote;
     }
-    setp(data_.data(), data_.data() + data_.size());
-    return true;
   }
+};
 
-  int fd_;
-  std::vector<char> data_;
-  int error_ = 0;
+class ReportFile::Buffer : public WriteBuffer<DescriptorWrite> {
+ public:
+  explicit Buffer(int fd) : WriteBuffer(DescriptorWrite{fd}) {}
 };
 
 ReportFile::ReportFile(const std::string& path) : shown_(path), path_(path) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ReportFile.hpp"
+#include "WriteBuffer.hpp"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -119,48 +120,22 @@ std::optional<Identity> identityOf(const std::string& path) {
 
 }  // namespace
 
-// Writes to a file handle; a failed write sets the stream's badbit and keeps the reason.
-class ReportFile::Buffer : public std::streambuf {
+// Writes to a file handle.
+struct HandleWrite {
+  HANDLE handle;
+  long long operator()(const char* data, std::size_t size, int& error) const {
+    DWORD wrote = 0;
+    if (!WriteFile(handle, data, static_cast<DWORD>(size), &wrote, nullptr)) {
+      error = errnoOf(GetLastError());
+      return -1;
+    }
+    return wrote;
+  }
+};
+
+class ReportFile::Buffer : public WriteBuffer<HandleWrite> {
  public:
-  explicit Buffer(HANDLE handle) : handle_(handle), data_(std::size_t{1} << 16) {
-    setp(data_.data(), data_.data() + data_.size());
-  }
-
-  int error() const { return error_; }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (!drain()) {
-      return traits_type::eof();
-    }
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-
-  int sync() override { return drain() ? 0 : -1; }
-
- private:
-  bool drain() {
-    const char* at = pbase();
-    while (at < pptr()) {
-      DWORD wrote = 0;
-      const DWORD size = static_cast<DWORD>(pptr() - at);
-      if (!WriteFile(handle_, at, size, &wrote, nullptr)) {
-        error_ = errnoOf(GetLastError());
-        return false;
-      }
-      at += wrote;
-    }
-    setp(data_.data(), data_.data() + data_.size());
-    return true;
-  }
-
-  HANDLE handle_;
-  std::vector<char> data_;
-  int error_ = 0;
+  explicit Buffer(HANDLE handle) : WriteBuffer(HandleWrite{handle}) {}
 };
 
 ReportFile::ReportFile(const std::string& path) : shown_(path), path_(path) {
