@@ -61,25 +61,23 @@ const char* cText(const std::optional<std::string>& value, const char* what) {
   return value ? cText(*value, what) : nullptr;
 }
 
-// The cancel callback of a document check run from the main thread: no more often than every
-// kInterval it takes the GIL and runs the signal handlers that are due (Ctrl-C's raises
-// KeyboardInterrupt); what a handler raises stops the check and is raised when it has ended.
-class Interrupt {
+// An exception raised inside a callback of the C interface, kept (PyErr_Fetch) until the check
+// has ended and raised then.
+class PendingError {
  public:
-  static constexpr std::chrono::milliseconds kInterval{100};
-
-  Interrupt() = default;
-  Interrupt(const Interrupt&) = delete;
-  Interrupt& operator=(const Interrupt&) = delete;
-  ~Interrupt() {  // what was never raised
+  PendingError() = default;
+  PendingError(const PendingError&) = delete;
+  PendingError& operator=(const PendingError&) = delete;
+  ~PendingError() {  // what was never raised
     Py_XDECREF(type_);
     Py_XDECREF(value_);
     Py_XDECREF(traceback_);
   }
 
-  static int poll(void* self) { return static_cast<Interrupt*>(self)->poll(); }
+  // Takes the exception now set. REQUIRES: the GIL, an exception set.
+  void fetch() { PyErr_Fetch(&type_, &value_, &traceback_); }
 
-  // Raises what a handler raised, if one did. REQUIRES: the GIL.
+  // Raises what was taken, if anything was. REQUIRES: the GIL.
   void raiseIfAny() {
     if (type_ != nullptr) {
       PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
@@ -87,6 +85,24 @@ class Interrupt {
       throw py::error_already_set();
     }
   }
+
+ private:
+  PyObject* type_ = nullptr;
+  PyObject* value_ = nullptr;
+  PyObject* traceback_ = nullptr;
+};
+
+// The cancel callback of a document check run from the main thread: no more often than every
+// kInterval it takes the GIL and runs the signal handlers that are due (Ctrl-C's raises
+// KeyboardInterrupt); what a handler raises stops the check and is raised when it has ended.
+class Interrupt {
+ public:
+  static constexpr std::chrono::milliseconds kInterval{100};
+
+  static int poll(void* self) { return static_cast<Interrupt*>(self)->poll(); }
+
+  // Raises what a handler raised, if one did. REQUIRES: the GIL.
+  void raiseIfAny() { error_.raiseIfAny(); }
 
  private:
   int poll() {
@@ -99,14 +115,12 @@ class Interrupt {
     if (PyErr_CheckSignals() == 0) {
       return 0;
     }
-    PyErr_Fetch(&type_, &value_, &traceback_);
+    error_.fetch();
     return 1;
   }
 
   std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kInterval;
-  PyObject* type_ = nullptr;
-  PyObject* value_ = nullptr;
-  PyObject* traceback_ = nullptr;
+  PendingError error_;
 };
 
 class Finding {
@@ -276,26 +290,13 @@ const swde_schema* schemaOf(const std::optional<Schema>& schema) {
 class StreamReader {
  public:
   explicit StreamReader(py::object stream) : read_(stream.attr("read")) {}
-  StreamReader(const StreamReader&) = delete;
-  StreamReader& operator=(const StreamReader&) = delete;
-  ~StreamReader() {
-    Py_XDECREF(type_);
-    Py_XDECREF(value_);
-    Py_XDECREF(traceback_);
-  }
 
   static long long read(void* self, char* buffer, std::size_t size) {
     return static_cast<StreamReader*>(self)->read(buffer, size);
   }
 
   // Raises what read() raised, if it did. REQUIRES: the GIL.
-  void raiseIfAny() {
-    if (type_ != nullptr) {
-      PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
-                    std::exchange(traceback_, nullptr));
-      throw py::error_already_set();
-    }
-  }
+  void raiseIfAny() { error_.raiseIfAny(); }
 
  private:
   long long read(char* buffer, std::size_t size) {
@@ -320,14 +321,12 @@ class StreamReader {
     } catch (const py::builtin_exception& e) {
       e.set_error();
     }
-    PyErr_Fetch(&type_, &value_, &traceback_);
+    error_.fetch();
     return -1;
   }
 
   py::object read_;
-  PyObject* type_ = nullptr;
-  PyObject* value_ = nullptr;
-  PyObject* traceback_ = nullptr;
+  PendingError error_;
 };
 
 // Checks a document: the file at `label` (os.fsencode of the path), or the bytes of `data`
